@@ -1,0 +1,58 @@
+// The POSIX entry point: arguments arrive in the locale's encoding and are
+// converted to code page 932 before the program sees them.
+#include <locale.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/entry.h"
+#include "base/platform_posix.h"
+
+namespace {
+
+const char* const USAGE =
+    "使い方: quorvel [オプション]...\n"
+    "ディレクトリとその下のすべてのサブディレクトリの一覧をテキスト ファイルに書き出します。\n"
+    "引数がなければダイアログを開きます。\n"
+    "\n"
+    "  in パス       一覧にするディレクトリとファイルのパターン (既定: カレント ディレクトリの *.*)\n"
+    "                例: in ~/work/  in ~/work/*.txt (ディレクトリは \"/\" で終えてください)\n"
+    "  out ファイル  出力ファイル (既定: ./tree.txt)。既にあれば置き換えます\n"
+    "  s             ファイルサイズの出力\n"
+    "  t             更新日時の出力\n"
+    "  a             属性の出力 (R 読み取り専用、H 隠し、A アーカイブ、S システム)\n"
+    "  f             file:// 形式でパスの出力\n"
+    "  p             ツリー構造の代わりにパス情報を出力\n"
+    "  hidden        隠しファイルも対象\n"
+    "  all           すべてのファイルが対象 (隠しファイルとシステム ファイル)\n"
+    "  exec          作成後にテキスト ファイルの既定のアプリケーションで開く\n"
+    "  ne            エラーを表示しない (終了ステータスだけで知らせる)\n"
+    "\n"
+    "オプションの前には \"-\" か \"/\" を一つ付けることもできます (-s、/s、s は同じ)。\n"
+    "終了ステータス: 0 成功、1 オプションの誤り、2 出力の失敗、15 起動の失敗\n";
+
+const char* const VERSION = "Quorvel 1.10\n";
+
+void print(const char* cp932) {
+  std::string text = qv::posix::toLocale(cp932);
+  std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setlocale(LC_ALL, "");
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    print(USAGE);
+    return 0;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    print(VERSION);
+    return 0;
+  }
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argc; ++i) arguments.push_back(qv::posix::argumentToCp932(argv[i]));
+  return qv::runEntry(arguments);
+}

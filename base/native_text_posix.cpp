@@ -1,0 +1,397 @@
+#include <errno.h>
+#include <iconv.h>
+#include <langinfo.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "base/platform_posix.h"
+
+namespace qv::posix {
+
+namespace {
+
+constexpr uint16_t NONE = 0xFFFF;
+
+bool isCp932Lead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+bool isAscii(std::string_view text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+// Both directions of code page 932 as the C library's converter knows it,
+// read once, the first time a non-ASCII character is met, so that converting
+// a name is a table look-up per character.
+class Cp932Tables {
+ public:
+  static const Cp932Tables& get() {
+    static const Cp932Tables tables;
+    return tables;
+  }
+
+  // Unicode (BMP) of a one- or two-byte code (lead << 8 | trail), or NONE.
+  uint16_t toUnicode(uint16_t code) const { return toUnicode_[code]; }
+  // The preferred CP932 code of a BMP character, or 0 when there is none.
+  uint16_t fromUnicode(uint32_t ch) const { return ch < 0x10000 ? fromUnicode_[ch] : 0; }
+
+ private:
+  Cp932Tables() : toUnicode_(0x10000, NONE), fromUnicode_(0x10000, 0) {
+    for (uint32_t b = 0; b < 0x80; ++b) {
+      toUnicode_[b] = static_cast<uint16_t>(b);
+      fromUnicode_[b] = static_cast<uint16_t>(b);
+    }
+    iconv_t decode = iconv_open("UTF-16LE", "CP932");
+    iconv_t encode = iconv_open("CP932", "UTF-16LE");
+    if (decode == reinterpret_cast<iconv_t>(-1) || encode == reinterpret_cast<iconv_t>(-1)) {
+      return;  // Only ASCII converts; every other character becomes "?".
+    }
+    for (uint32_t b = 0x80; b < 0x100; ++b) {
+      if (!isCp932Lead(static_cast<unsigned char>(b))) learn(decode, static_cast<uint16_t>(b));
+    }
+    for (uint32_t lead = 0x81; lead <= 0xFC; ++lead) {
+      if (!isCp932Lead(static_cast<unsigned char>(lead))) continue;
+      for (uint32_t trail = 0x40; trail <= 0xFC; ++trail) {
+        if (trail != 0x7F) learn(decode, static_cast<uint16_t>(lead << 8 | trail));
+      }
+    }
+    // Several codes can stand for one character; the converter's own choice
+    // of code for the character is the one that names are written with.
+    for (uint32_t ch = 0x80; ch < 0x10000; ++ch) {
+      if (fromUnicode_[ch] == 0) continue;
+      char in[2] = {static_cast<char>(ch & 0xFF), static_cast<char>(ch >> 8)};
+      unsigned char out[4];
+      uint16_t code = convert(encode, in, 2, out, sizeof out);
+      if (code != NONE && toUnicode_[code] == ch) fromUnicode_[ch] = code;
+    }
+    iconv_close(decode);
+    iconv_close(encode);
+  }
+
+  // Converts one character; the result is the code or character as a number.
+  static uint16_t convert(iconv_t cd, const char* in, size_t inLength, unsigned char* out,
+                          size_t outSize) {
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char* inPtr = const_cast<char*>(in);
+    char* outPtr = reinterpret_cast<char*>(out);
+    size_t inLeft = inLength;
+    size_t outLeft = outSize;
+    if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1) || inLeft != 0) {
+      return NONE;
+    }
+    size_t produced = outSize - outLeft;
+    if (produced == 1) return out[0];
+    if (produced == 2) return static_cast<uint16_t>(out[0] << 8 | out[1]);
+    return NONE;
+  }
+
+  void learn(iconv_t decode, uint16_t code) {
+    char in[2];
+    size_t length = 0;
+    if (code > 0xFF) in[length++] = static_cast<char>(code >> 8);
+    in[length++] = static_cast<char>(code & 0xFF);
+    unsigned char out[8];
+    uint16_t utf16 = convert(decode, in, length, out, sizeof out);
+    // The decoder hands back UTF-16LE, which convert() read big-endian.
+    if (utf16 == NONE) return;
+    uint16_t ch = static_cast<uint16_t>((utf16 >> 8) | (utf16 << 8));
+    if (ch >= 0xD800 && ch < 0xE000) return;
+    toUnicode_[code] = ch;
+    if (fromUnicode_[ch] == 0) fromUnicode_[ch] = code;
+  }
+
+  std::vector<uint16_t> toUnicode_;
+  std::vector<uint16_t> fromUnicode_;
+};
+
+// Decodes one UTF-8 character at text[i]; returns its length, or 0 when the
+// bytes there are not UTF-8.
+size_t decodeUtf8(std::string_view text, size_t i, uint32_t& ch) {
+  unsigned char b = static_cast<unsigned char>(text[i]);
+  size_t length;
+  uint32_t min;
+  if (b < 0x80) {
+    ch = b;
+    return 1;
+  } else if (b >= 0xC2 && b < 0xE0) {
+    length = 2, ch = b & 0x1F, min = 0x80;
+  } else if (b >= 0xE0 && b < 0xF0) {
+    length = 3, ch = b & 0x0F, min = 0x800;
+  } else if (b >= 0xF0 && b < 0xF5) {
+    length = 4, ch = b & 0x07, min = 0x10000;
+  } else {
+    return 0;
+  }
+  if (i + length > text.size()) return 0;
+  for (size_t k = 1; k < length; ++k) {
+    unsigned char c = static_cast<unsigned char>(text[i + k]);
+    if ((c & 0xC0) != 0x80) return 0;
+    ch = ch << 6 | (c & 0x3F);
+  }
+  if (ch < min || ch > 0x10FFFF || (ch >= 0xD800 && ch < 0xE000)) return 0;
+  return length;
+}
+
+void appendUtf8(uint32_t ch, std::string& out) {
+  if (ch < 0x80) {
+    out += static_cast<char>(ch);
+  } else if (ch < 0x800) {
+    out += static_cast<char>(0xC0 | ch >> 6);
+    out += static_cast<char>(0x80 | (ch & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | ch >> 12);
+    out += static_cast<char>(0x80 | (ch >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (ch & 0x3F));
+  }
+}
+
+class NameMemory {
+ public:
+  static NameMemory& get() {
+    static NameMemory memory;
+    return memory;
+  }
+
+  bool empty() const { return names_.empty(); }
+
+  void remember(std::string_view parent, std::string_view cp932Name, std::string_view native) {
+    names_.emplace(key(parent, cp932Name), std::string(native));
+  }
+
+  const std::string* find(std::string_view parent, std::string_view cp932Name) const {
+    auto it = names_.find(key(parent, cp932Name));
+    return it == names_.end() ? nullptr : &it->second;
+  }
+
+ private:
+  static std::string key(std::string_view parent, std::string_view name) {
+    std::string k(parent);
+    k += '\0';
+    k += name;
+    return k;
+  }
+
+  std::unordered_map<std::string, std::string> names_;
+};
+
+// Calls visit(parent, component) for each component of an absolute path,
+// parent being the path before it ("/" for the root).
+template <typename Visit>
+void forEachComponent(std::string_view path, Visit visit) {
+  size_t start = 1;
+  while (start < path.size()) {
+    size_t end = path.find('/', start);
+    if (end == std::string_view::npos) end = path.size();
+    std::string_view parent = start == 1 ? std::string_view("/") : path.substr(0, start - 1);
+    visit(parent, path.substr(start, end - start));
+    start = end + 1;
+  }
+}
+
+// Remembers each component of an absolute native path that has no exact CP932
+// form and returns the path's CP932 form.
+std::string rememberPath(std::string_view native) {
+  std::string result;
+  std::string name;
+  bool exact = toCp932(native, result);
+  if (!exact) {
+    forEachComponent(native, [&](std::string_view parent, std::string_view component) {
+      if (!toCp932(component, name)) rememberName(parent, name, component);
+    });
+  }
+  return result;
+}
+
+bool localeIsUtf8() {
+  const char* codeset = nl_langinfo(CODESET);
+  return std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "ANSI_X3.4-1968") == 0;
+}
+
+// Converts between the locale's encoding and UTF-8 with the C library.
+std::string convertLocale(std::string_view text, const char* to, const char* from) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(text);
+  std::string out(text.size() * 4 + 4, '\0');
+  char* in = const_cast<char*>(text.data());
+  size_t inLeft = text.size();
+  char* outPtr = out.data();
+  size_t outLeft = out.size();
+  while (inLeft > 0) {
+    if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1)) break;
+    if (errno == E2BIG || outLeft == 0) break;
+    // Skip a byte that does not convert and mark it.
+    ++in, --inLeft;
+    *outPtr++ = '?', --outLeft;
+  }
+  out.resize(out.size() - outLeft);
+  iconv_close(cd);
+  return out;
+}
+
+}  // namespace
+
+bool toCp932(std::string_view native, std::string& out) {
+  out.clear();
+  if (isAscii(native)) {
+    out.assign(native);
+    return true;
+  }
+  const Cp932Tables& tables = Cp932Tables::get();
+  bool exact = true;
+  for (size_t i = 0; i < native.size();) {
+    uint32_t ch;
+    size_t length = decodeUtf8(native, i, ch);
+    if (length == 0) {
+      out += '?';
+      exact = false;
+      ++i;
+      continue;
+    }
+    i += length;
+    uint16_t code = ch < 0x80 ? static_cast<uint16_t>(ch) : tables.fromUnicode(ch);
+    if (code == 0 && ch != 0) {
+      out += '?';
+      exact = false;
+      continue;
+    }
+    if (code > 0xFF) out += static_cast<char>(code >> 8);
+    out += static_cast<char>(code & 0xFF);
+    if (tables.toUnicode(code) != ch) exact = false;
+  }
+  return exact;
+}
+
+void toUtf8(std::string_view cp932, std::string& out) {
+  out.clear();
+  if (isAscii(cp932)) {
+    out.assign(cp932);
+    return;
+  }
+  const Cp932Tables& tables = Cp932Tables::get();
+  for (size_t i = 0; i < cp932.size(); ++i) {
+    unsigned char b = static_cast<unsigned char>(cp932[i]);
+    uint16_t code = b;
+    if (isCp932Lead(b) && i + 1 < cp932.size()) {
+      code = static_cast<uint16_t>(b << 8 | static_cast<unsigned char>(cp932[i + 1]));
+      ++i;
+    }
+    uint16_t ch = tables.toUnicode(code);
+    if (ch == NONE) {
+      out += '?';
+    } else {
+      appendUtf8(ch, out);
+    }
+  }
+}
+
+std::string absolutePath(std::string_view path, std::string_view currentDirectory) {
+  std::string joined;
+  if (path.empty() || path[0] != '/') {
+    joined.assign(currentDirectory);
+    joined += '/';
+  }
+  joined.append(path);
+
+  std::string result = "/";
+  size_t start = 0;
+  while (start < joined.size()) {
+    size_t end = joined.find('/', start);
+    if (end == std::string::npos) end = joined.size();
+    std::string_view component(joined.data() + start, end - start);
+    if (component.empty() || component == ".") {
+      // Folded.
+    } else if (component == "..") {
+      if (result.size() > 1) {
+        result.pop_back();
+        result.erase(result.rfind('/') + 1);
+      }
+    } else {
+      result.append(component);
+      result += '/';
+    }
+    start = end + 1;
+  }
+  bool trailing = !path.empty() && path.back() == '/';
+  if (!trailing && result.size() > 1) result.pop_back();
+  return result;
+}
+
+std::string currentDirectory() {
+  std::string buffer(256, '\0');
+  while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE) {
+      failWithErrno(errno);
+      return std::string();
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+  buffer.resize(std::strlen(buffer.c_str()));
+  return rememberPath(buffer);
+}
+
+std::string nativePath(std::string_view cp932Path) {
+  std::string absolute;
+  if (!cp932Path.empty() && cp932Path[0] == '/' &&
+      cp932Path.find("/.") == std::string_view::npos &&
+      cp932Path.find("//") == std::string_view::npos) {
+    absolute.assign(cp932Path);  // Already in its absolute form.
+  } else {
+    absolute = absolutePath(cp932Path, currentDirectory());
+  }
+  std::string native;
+  const NameMemory& memory = NameMemory::get();
+  if (memory.empty()) {
+    toUtf8(absolute, native);
+    return native;
+  }
+  std::string part;
+  native = "/";
+  forEachComponent(absolute, [&](std::string_view, std::string_view component) {
+    std::string_view parent = native.size() == 1 ? std::string_view(native)
+                                                 : std::string_view(native).substr(0, native.size() - 1);
+    if (const std::string* remembered = memory.find(parent, component)) {
+      native += *remembered;
+    } else {
+      toUtf8(component, part);
+      native += part;
+    }
+    native += '/';
+  });
+  if (absolute.back() != '/' && native.size() > 1) native.pop_back();
+  return native;
+}
+
+void rememberName(std::string_view nativeParent, std::string_view cp932Name,
+                  std::string_view nativeName) {
+  NameMemory::get().remember(nativeParent, cp932Name, nativeName);
+}
+
+std::string argumentToCp932(const char* argument) {
+  std::string native = localeIsUtf8() ? std::string(argument)
+                                      : convertLocale(argument, "UTF-8", nl_langinfo(CODESET));
+  std::string result;
+  if (toCp932(native, result)) return result;
+  std::string cwd(256, '\0');
+  while (getcwd(cwd.data(), cwd.size()) == nullptr) {
+    if (errno != ERANGE) return result;
+    cwd.resize(cwd.size() * 2);
+  }
+  cwd.resize(std::strlen(cwd.c_str()));
+  rememberPath(absolutePath(native, cwd));
+  return result;
+}
+
+std::string toLocale(std::string_view cp932) {
+  std::string utf8;
+  toUtf8(cp932, utf8);
+  if (localeIsUtf8()) return utf8;
+  return convertLocale(utf8, nl_langinfo(CODESET), "UTF-8");
+}
+
+}  // namespace qv::posix

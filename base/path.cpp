@@ -1,0 +1,70 @@
+#include "base/path.h"
+
+#include <vector>
+
+#include "base/error.h"
+#include "base/platform.h"
+
+namespace qv {
+
+namespace {
+
+// The absolute form split at its file-name part.
+void makeAbsolute(const String& path, String& directory, String& name) {
+  directory = "";
+  name = "";
+  if (path.length() == 0) return;
+  std::vector<char> buffer(static_cast<size_t>(MAX_PATH_BYTES));
+  char* filePart = nullptr;
+  uint32_t length = fullPathName(path.cStr(), MAX_PATH_BYTES, buffer.data(), &filePart);
+  // A result that does not fit leaves the buffer empty.
+  if (length == 0 || buffer[0] == '\0') throwLastError();
+  if (filePart != nullptr) {
+    name = filePart;
+    *filePart = '\0';
+  }
+  directory = buffer.data();
+}
+
+bool directoryExists(const String& directory) {
+  // The directory part less its trailing separator, unless that is all it is.
+  int length = directory.length();
+  String withoutSeparator = length > 1 ? directory.left(length - 1) : directory.copy();
+  return pathExists(withoutSeparator, true);
+}
+
+}  // namespace
+
+String fullPathOf(const String& path, bool mustExist) {
+  String directory, name;
+  makeAbsolute(path, directory, name);
+  String absolute = directory + name;
+  if (mustExist) {
+    bool exists = name.length() > 0 ? pathExists(absolute, false) : directoryExists(directory);
+    if (!exists) throwError(CODE_PATH_NOT_FOUND);
+  }
+  return absolute;
+}
+
+String splitPath(const String& path, String& name, bool mustExist) {
+  name = "";
+  String directory, fileName;
+  makeAbsolute(path, directory, fileName);
+  name = fileName;
+  if (mustExist && !directoryExists(directory)) throwError(CODE_PATH_NOT_FOUND);
+  return directory;
+}
+
+String directoryOf(const String& path, bool mustExist) {
+  String name;
+  return splitPath(path, name, mustExist);
+}
+
+bool pathExists(const String& path, bool directoryOnly) {
+  if (path.length() == 0) return false;
+  uint32_t attributes = fileAttributes(path.cStr());
+  if (attributes == INVALID_ATTRIBUTES) return false;
+  return !directoryOnly || (attributes & ATTRIBUTE_DIRECTORY) != 0;
+}
+
+}  // namespace qv

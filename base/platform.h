@@ -1,0 +1,112 @@
+// The platform seam. Everything the portable code needs from the operating
+// system that does not belong to one of the handle classes (File, FindHandle,
+// RegistryKey) is declared here and implemented once per platform, in
+// platform_posix.cpp and platform_win32.cpp. All text crossing this seam is
+// code page 932; a POSIX implementation converts at the boundary.
+//
+// Failures are reported the way the Win32 calls report them: by a false or
+// zero result, with the reason left in lastError() as a Win32 error code.
+#pragma once
+
+#include <cstdint>
+
+namespace qv {
+
+using WindowHandle = void*;
+using ModuleHandle = void*;
+
+// The path separator ('\\' on Windows, '/' on POSIX) and the size of a path
+// buffer including its terminating zero (260 on Windows, PATH_MAX on POSIX).
+extern const char PATH_SEPARATOR;
+extern const int MAX_PATH_BYTES;
+
+// File attribute bits, with the platform's values.
+constexpr uint32_t ATTRIBUTE_READONLY = 0x1;
+constexpr uint32_t ATTRIBUTE_HIDDEN = 0x2;
+constexpr uint32_t ATTRIBUTE_SYSTEM = 0x4;
+constexpr uint32_t ATTRIBUTE_DIRECTORY = 0x10;
+constexpr uint32_t ATTRIBUTE_ARCHIVE = 0x20;
+constexpr uint32_t INVALID_ATTRIBUTES = 0xFFFFFFFF;
+
+// Win32 error codes the program itself uses.
+constexpr uint32_t CODE_FILE_NOT_FOUND = 2;
+constexpr uint32_t CODE_PATH_NOT_FOUND = 3;
+constexpr uint32_t CODE_ACCESS_DENIED = 5;
+constexpr uint32_t CODE_INVALID_HANDLE = 6;
+constexpr uint32_t CODE_NOT_ENOUGH_MEMORY = 8;
+constexpr uint32_t CODE_NO_MORE_FILES = 18;
+constexpr uint32_t CODE_INVALID_PARAMETER = 87;
+
+// Message box styles and the buttons a box returns.
+constexpr unsigned BOX_WARNING = 0x30;
+constexpr unsigned BOX_INFORMATION = 0x40;
+constexpr unsigned BOX_QUESTION_YES_NO = 0x24;
+constexpr unsigned BOX_WARNING_YES_NO = 0x34;
+constexpr int BUTTON_OK = 1;
+constexpr int BUTTON_YES = 6;
+constexpr int BUTTON_NO = 7;
+
+// The calling thread's last error code.
+uint32_t lastError();
+void setLastError(uint32_t code);
+
+// True when the byte starts a double-byte character of code page 932.
+bool isLeadByte(unsigned char byte);
+
+// GetFullPathNameA: writes the absolute form of path into buffer and returns
+// its length; when bufferSize is too small, returns the size needed (zero
+// included) and writes nothing. *filePart points at the last component inside
+// buffer, or is null when the path ends in a separator. Returns 0 on failure.
+uint32_t fullPathName(const char* path, uint32_t bufferSize, char* buffer, char** filePart);
+
+// GetFileAttributesA: the attribute bits of path, or INVALID_ATTRIBUTES.
+uint32_t fileAttributes(const char* path);
+
+// The module handle of the running program (null where there is none).
+ModuleHandle currentModule();
+
+// Shows text in a message box captioned caption with the given style and
+// returns the button pressed, or 0 when no box could be shown.
+int showMessageBox(WindowHandle owner, const char* text, const char* caption, unsigned style);
+
+// Starts program with parameters as its argument text and does not wait for
+// it. False when it could not be started.
+bool startProgram(const char* program, const char* parameters);
+
+// ExpandEnvironmentStringsA: replaces each %NAME% whose variable is set by its
+// value. Returns the size of the result with its zero; writes it into buffer
+// only when it fits in size bytes. Returns 0 on failure.
+uint32_t expandEnvironmentStrings(const char* source, char* buffer, uint32_t size);
+
+// The calendar record of a time, as the platform's SYSTEMTIME has it.
+struct SystemTime {
+  uint16_t year;
+  uint16_t month;
+  uint16_t dayOfWeek;
+  uint16_t day;
+  uint16_t hour;
+  uint16_t minute;
+  uint16_t second;
+  uint16_t milliseconds;
+};
+
+// Converts a UTC file time (100 ns units since 1601-01-01) to local calendar
+// time. False when the time cannot be converted; out is then unspecified.
+bool fileTimeToLocalTime(uint64_t fileTime, SystemTime& out);
+
+// The system's message text for an error code, owned by this object; null
+// when the system has none for the code. The text keeps its line ending.
+class SystemMessage {
+ public:
+  explicit SystemMessage(uint32_t code);
+  ~SystemMessage();
+  SystemMessage(const SystemMessage&) = delete;
+  SystemMessage& operator=(const SystemMessage&) = delete;
+
+  const char* text() const { return text_; }
+
+ private:
+  char* text_;
+};
+
+}  // namespace qv

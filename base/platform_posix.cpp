@@ -1,0 +1,239 @@
+#include "base/platform_posix.h"
+
+#include <errno.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "base/platform.h"
+
+namespace qv {
+
+const char PATH_SEPARATOR = '/';
+const int MAX_PATH_BYTES = PATH_MAX;
+
+namespace {
+
+thread_local uint32_t threadLastError = 0;
+
+struct MessageEntry {
+  uint32_t code;
+  const char* text;
+};
+
+// The texts for every code the POSIX layer produces, in the manner of the
+// system message table: one sentence and CR LF.
+const MessageEntry MESSAGES[] = {
+    {1, "この機能はサポートされていません。\r\n"},
+    {2, "指定されたファイルが見つかりません。\r\n"},
+    {3, "指定されたパスが見つかりません。\r\n"},
+    {4, "開いているファイルが多すぎるため、ファイルを開けません。\r\n"},
+    {5, "アクセスが拒否されました。\r\n"},
+    {6, "ハンドルが無効です。\r\n"},
+    {8, "この操作を完了するのに十分なメモリがありません。\r\n"},
+    {17, "別のディスク ドライブへ移動することはできません。\r\n"},
+    {18, "これ以上ファイルはありません。\r\n"},
+    {19, "このメディアは書き込み禁止になっています。\r\n"},
+    {21, "デバイスの準備ができていません。\r\n"},
+    {31, "システムに接続されたデバイスが機能していません。\r\n"},
+    {32, "ほかのプロセスが使用中のため、ファイルにアクセスできません。\r\n"},
+    {80, "ファイルが既に存在します。\r\n"},
+    {87, "パラメーターが間違っています。\r\n"},
+    {112, "ディスクに十分な空き領域がありません。\r\n"},
+    {123, "ファイル名、ディレクトリ名、またはボリューム ラベルの構文が間違っています。\r\n"},
+    {145, "ディレクトリが空ではありません。\r\n"},
+    {170, "要求されたリソースは使用中です。\r\n"},
+    {206, "ファイル名または拡張子が長すぎます。\r\n"},
+    {223, "ファイルのサイズが大きすぎるため、この操作を完了できません。\r\n"},
+    {1117, "I/O デバイス エラーが発生したため、要求を実行できませんでした。\r\n"},
+    {1921, "システムがファイル名を解決できません。シンボリック リンクが多すぎる可能性があります。\r\n"},
+};
+
+}  // namespace
+
+uint32_t lastError() { return threadLastError; }
+
+void setLastError(uint32_t code) { threadLastError = code; }
+
+bool isLeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+uint32_t fullPathName(const char* path, uint32_t bufferSize, char* buffer, char** filePart) {
+  if (filePart != nullptr) *filePart = nullptr;
+  if (path == nullptr || *path == '\0') {
+    setLastError(123);
+    return 0;
+  }
+  std::string absolute;
+  if (path[0] == '/') {
+    absolute = posix::absolutePath(path, "/");
+  } else {
+    std::string cwd = posix::currentDirectory();
+    if (cwd.empty()) return 0;
+    absolute = posix::absolutePath(path, cwd);
+  }
+  if (absolute.size() + 1 > bufferSize || buffer == nullptr) {
+    return static_cast<uint32_t>(absolute.size() + 1);
+  }
+  std::memcpy(buffer, absolute.c_str(), absolute.size() + 1);
+  if (filePart != nullptr && absolute.back() != '/') {
+    *filePart = buffer + absolute.rfind('/') + 1;
+  }
+  return static_cast<uint32_t>(absolute.size());
+}
+
+uint32_t fileAttributes(const char* path) {
+  std::string native = posix::nativePath(path);
+  struct stat st;
+  if (stat(native.c_str(), &st) != 0) {
+    int err = errno;
+    if (err == ENOENT) {
+      // Like the system: 2 when only the last component is missing.
+      std::string parent = native.substr(0, native.rfind('/') + 1);
+      struct stat parentStat;
+      bool parentIsDirectory =
+          stat(parent.c_str(), &parentStat) == 0 && S_ISDIR(parentStat.st_mode);
+      setLastError(parentIsDirectory ? CODE_FILE_NOT_FOUND : CODE_PATH_NOT_FOUND);
+    } else {
+      posix::failWithErrno(err);
+    }
+    return INVALID_ATTRIBUTES;
+  }
+  uint32_t attributes = 0;
+  // nativePath() gives an absolute path without "." or ".." components.
+  size_t end = native.find_last_not_of('/');
+  if (end != std::string::npos && native[native.rfind('/', end) + 1] == '.') {
+    attributes |= ATTRIBUTE_HIDDEN;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    attributes |= ATTRIBUTE_DIRECTORY;
+  } else if (S_ISREG(st.st_mode)) {
+    attributes |= ATTRIBUTE_ARCHIVE;
+  } else {
+    attributes |= ATTRIBUTE_SYSTEM;
+  }
+  if ((st.st_mode & S_IWUSR) == 0) attributes |= ATTRIBUTE_READONLY;
+  return attributes;
+}
+
+ModuleHandle currentModule() { return nullptr; }
+
+int showMessageBox(WindowHandle, const char* text, const char* caption, unsigned style) {
+  std::string line = posix::toLocale(caption);
+  line += ": ";
+  line += posix::toLocale(text);
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  line += '\n';
+  if (std::fwrite(line.data(), 1, line.size(), stderr) != line.size()) return 0;
+  std::fflush(stderr);
+  // Nobody can answer on the command line: a question counts as No.
+  bool question = (style & 0xF) == 0x4;
+  return question ? BUTTON_NO : BUTTON_OK;
+}
+
+bool fileTimeToLocalTime(uint64_t fileTime, SystemTime& out) {
+  // Beyond this the system's own conversion fails too.
+  if (fileTime >= 0x8000000000000000ULL) return false;
+  const int64_t epochDifference = 11644473600LL;
+  int64_t seconds = static_cast<int64_t>(fileTime / 10000000ULL) - epochDifference;
+  time_t t = static_cast<time_t>(seconds);
+  struct tm local;
+  // The offset of the file's own date, as the C library knows it.
+  if (localtime_r(&t, &local) == nullptr) return false;
+  int64_t year = static_cast<int64_t>(local.tm_year) + 1900;
+  if (year < 1601 || year > 30827) return false;
+  out.year = static_cast<uint16_t>(year);
+  out.month = static_cast<uint16_t>(local.tm_mon + 1);
+  out.dayOfWeek = static_cast<uint16_t>(local.tm_wday);
+  out.day = static_cast<uint16_t>(local.tm_mday);
+  out.hour = static_cast<uint16_t>(local.tm_hour);
+  out.minute = static_cast<uint16_t>(local.tm_min);
+  out.second = static_cast<uint16_t>(local.tm_sec);
+  out.milliseconds = static_cast<uint16_t>(fileTime / 10000ULL % 1000ULL);
+  return true;
+}
+
+SystemMessage::SystemMessage(uint32_t code) : text_(nullptr) {
+  for (const MessageEntry& entry : MESSAGES) {
+    if (entry.code == code) {
+      text_ = strdup(entry.text);
+      return;
+    }
+  }
+}
+
+SystemMessage::~SystemMessage() { std::free(text_); }
+
+namespace posix {
+
+uint32_t errorFromErrno(int err) {
+  switch (err) {
+    case 0:
+      return 0;
+    case ENOENT:
+      return CODE_FILE_NOT_FOUND;
+    case ENOTDIR:
+      return CODE_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+      return CODE_ACCESS_DENIED;
+    case ENOMEM:
+      return CODE_NOT_ENOUGH_MEMORY;
+    case ENOSPC:
+    case EDQUOT:
+      return 112;
+    case EROFS:
+      return 19;
+    case ENAMETOOLONG:
+      return 206;
+    case ELOOP:
+      return 1921;
+    case EMFILE:
+    case ENFILE:
+      return 4;
+    case EIO:
+      return 1117;
+    case EBADF:
+      return CODE_INVALID_HANDLE;
+    case EINVAL:
+      return CODE_INVALID_PARAMETER;
+    case EEXIST:
+      return 80;
+    case ENOTEMPTY:
+      return 145;
+    case EBUSY:
+    case EAGAIN:
+      return 170;
+    case ETXTBSY:
+      return 32;
+    case EXDEV:
+      return 17;
+    case EFBIG:
+      return 223;
+    case ENXIO:
+    case ENODEV:
+      return 21;
+    case ENOSYS:
+    case ENOTSUP:
+      return 1;
+    default:
+      return 31;
+  }
+}
+
+bool failWithErrno(int err) {
+  setLastError(errorFromErrno(err));
+  return false;
+}
+
+}  // namespace posix
+
+}  // namespace qv

@@ -1,0 +1,56 @@
+#include "base/text_output_file.h"
+
+#include "base/error.h"
+
+namespace qv {
+
+TextOutputFile::~TextOutputFile() {
+  if (!buffer_.empty() && file_.isOpen()) {
+    file_.writeAll(buffer_.data(), static_cast<uint32_t>(buffer_.size()));
+  }
+  file_.close();
+}
+
+void TextOutputFile::open(const String& path, bool append, bool shareRead) {
+  close();
+  int mode = append ? (shareRead ? 6 : 5) : (shareRead ? 4 : 3);
+  if (!file_.open(path.cStr(), mode)) throwLastError();
+}
+
+void TextOutputFile::writeLine(const String& line) { writeLine({std::string_view(line.cStr())}); }
+
+void TextOutputFile::writeLine(std::initializer_list<std::string_view> pieces) {
+  if (!file_.isOpen()) {
+    setLastError(CODE_INVALID_HANDLE);
+    throwLastError();
+  }
+  for (std::string_view piece : pieces) buffer_.append(piece);
+  buffer_.append("\r\n", 2);
+  flushIfFull();
+}
+
+void TextOutputFile::flushIfFull() {
+  if (buffer_.size() >= BUFFER_LIMIT) flush();
+}
+
+void TextOutputFile::flush() {
+  if (buffer_.empty()) return;
+  bool written = file_.writeAll(buffer_.data(), static_cast<uint32_t>(buffer_.size()));
+  buffer_.clear();
+  if (!written) throwLastError();
+}
+
+void TextOutputFile::close() {
+  if (file_.isOpen()) {
+    try {
+      flush();
+    } catch (...) {
+      file_.close();
+      throw;
+    }
+  }
+  buffer_.clear();
+  file_.close();
+}
+
+}  // namespace qv

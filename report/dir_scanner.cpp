@@ -1,0 +1,118 @@
+#include "report/dir_scanner.h"
+
+#include <vector>
+
+namespace qv {
+
+bool DirScanner::open(const char* path, uint32_t requiredAttributes) {
+  close();
+  std::vector<char> buffer(static_cast<size_t>(MAX_PATH_BYTES));
+  char* filePart = nullptr;
+  uint32_t length = fullPathName(path, MAX_PATH_BYTES, buffer.data(), &filePart);
+  if (length > 0 && length < static_cast<uint32_t>(MAX_PATH_BYTES) && filePart != nullptr) {
+    *filePart = '\0';
+    directory_ = buffer.data();
+  }
+  requiredAttributes_ = requiredAttributes;
+  if (!handle_.first(path, current_)) {
+    uint32_t error = lastError();
+    close();
+    setLastError(error);
+    return false;
+  }
+  return skipToRequired();
+}
+
+bool DirScanner::next() {
+  if (!isValid()) return false;
+  if (!handle_.next(current_)) {
+    uint32_t error = lastError();
+    close();
+    setLastError(error);
+    return false;
+  }
+  return skipToRequired();
+}
+
+bool DirScanner::skipToRequired() {
+  if (requiredAttributes_ != 0) {
+    while (!hasAnyAttribute(requiredAttributes_)) {
+      if (!handle_.next(current_)) {
+        uint32_t error = lastError();
+        close();
+        setLastError(error);
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+void DirScanner::close() {
+  handle_.close();
+  directory_ = "";
+  current_.clear();
+  requiredAttributes_ = 0;
+}
+
+bool DirScanner::isValid() const {
+  if (handle_.isOpen()) return true;
+  setLastError(CODE_INVALID_HANDLE);
+  return false;
+}
+
+void DirScanner::loadDetails() {
+  if (current_.detailsPending) handle_.loadDetails(current_);
+}
+
+uint64_t DirScanner::size() {
+  if (isValid()) loadDetails();
+  return static_cast<uint64_t>(current_.sizeHigh) << 32 | current_.sizeLow;
+}
+
+uint32_t DirScanner::attributes() {
+  if (isValid()) loadDetails();
+  return current_.attributes;
+}
+
+bool DirScanner::hasAnyAttribute(uint32_t mask) {
+  if ((mask & DETAIL_ATTRIBUTES) != 0) return (attributes() & mask) != 0;
+  return (current_.attributes & mask) != 0;
+}
+
+const char* DirScanner::name() const {
+  isValid();
+  return current_.name.c_str();
+}
+
+const String& DirScanner::directory() const {
+  isValid();
+  return directory_;
+}
+
+bool DirScanner::time(SystemTime& out, FileTimeKind kind) {
+  out = SystemTime();
+  if (!isValid()) return false;
+  loadDetails();
+  uint64_t fileTime;
+  switch (kind) {
+    case FileTimeKind::Creation:
+      fileTime = current_.creationTime;
+      break;
+    case FileTimeKind::LastAccess:
+      fileTime = current_.lastAccessTime;
+      break;
+    case FileTimeKind::LastWrite:
+      fileTime = current_.lastWriteTime;
+      break;
+    default:
+      return false;
+  }
+  if (!fileTimeToLocalTime(fileTime, out)) {
+    out = SystemTime();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace qv

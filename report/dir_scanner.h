@@ -1,0 +1,64 @@
+// DirScanner enumerates the entries of one directory that match a path with a
+// wildcard, one at a time, optionally only those carrying at least one of a
+// set of attribute bits. While it stands on an entry it answers questions
+// about it. It is either on an entry or closed: whenever its scan ends, for
+// whatever reason, it closes itself. It owns its FindHandle.
+#pragma once
+
+#include <cstdint>
+
+#include "base/ansi_string.h"
+#include "base/platform.h"
+#include "report/find_handle.h"
+
+namespace qv {
+
+enum class FileTimeKind { Creation = 0, LastAccess = 1, LastWrite = 2 };
+
+class DirScanner {
+ public:
+  DirScanner() = default;
+  DirScanner(const DirScanner&) = delete;
+  DirScanner& operator=(const DirScanner&) = delete;
+  virtual ~DirScanner() { close(); }
+
+  // Closes, then scans path (a directory part and a wildcard). With
+  // requiredAttributes not 0 only entries having one of those bits are
+  // yielded. True when it stands on an entry; else the last error tells why.
+  bool open(const char* path, uint32_t requiredAttributes);
+
+  // Moves to the next yielded entry; false, closed, at the end or on failure.
+  bool next();
+
+  // Ends the scan and clears directory, entry and required attributes.
+  void close();
+
+  // True when standing on an entry; when false, sets the last error to 6.
+  bool isValid() const;
+
+  // The entry's size, attributes and name, and the full path of the scanned
+  // directory ending in the separator; zero or empty when closed.
+  uint64_t size();
+  uint32_t attributes();
+  const char* name() const;
+  const String& directory() const;
+
+  // True when the entry has any bit of mask; reads the entry's details only
+  // when mask asks for one of the bits that need them.
+  bool hasAnyAttribute(uint32_t mask);
+
+  // One of the entry's times in local calendar time. False, with out cleared,
+  // when there is no entry, kind is unknown or the time does not convert.
+  bool time(SystemTime& out, FileTimeKind kind);
+
+ private:
+  bool skipToRequired();
+  void loadDetails();
+
+  String directory_;
+  FindHandle handle_;
+  DirEntry current_;
+  uint32_t requiredAttributes_ = 0;
+};
+
+}  // namespace qv

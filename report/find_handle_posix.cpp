@@ -1,0 +1,242 @@
+#include <dirent.h>
+#include <errno.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/platform_posix.h"
+#include "report/find_handle.h"
+
+namespace qv {
+
+namespace {
+
+constexpr uint64_t EPOCH_DIFFERENCE = 11644473600ULL;
+
+bool isLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// The order of an NTFS directory listing: names compared with ASCII letters
+// as upper case, ties broken by the exact bytes.
+bool listedBefore(std::string_view a, std::string_view b) {
+  size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char x = static_cast<unsigned char>(upper(a[i]));
+    unsigned char y = static_cast<unsigned char>(upper(b[i]));
+    if (x != y) return x < y;
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;
+}
+
+size_t charLength(std::string_view s, size_t i) {
+  return isLead(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
+}
+
+bool sameChar(std::string_view name, size_t i, std::string_view pattern, size_t j, size_t length) {
+  if (length == 1) return upper(name[i]) == upper(pattern[j]);
+  return name.compare(i, 2, pattern.substr(j, 2)) == 0;
+}
+
+// "*" matches any run of characters and "?" one character (a double-byte
+// character is one); ASCII letters match regardless of case. Only the last
+// "*" is ever backtracked to, so any pattern takes time linear in its length
+// times the name's.
+bool wildcardMatch(std::string_view name, std::string_view pattern) {
+  size_t i = 0, j = 0;
+  size_t starPattern = std::string_view::npos, starName = 0;
+  while (i < name.size()) {
+    if (j < pattern.size() && pattern[j] == '*') {
+      starPattern = ++j;
+      starName = i;
+      continue;
+    }
+    size_t nameLength = charLength(name, i);
+    if (j < pattern.size()) {
+      size_t patternLength = charLength(pattern, j);
+      if ((pattern[j] == '?' && patternLength == 1) ||
+          (patternLength == nameLength && sameChar(name, i, pattern, j, nameLength))) {
+        i += nameLength;
+        j += patternLength;
+        continue;
+      }
+    }
+    if (starPattern == std::string_view::npos) return false;
+    starName += charLength(name, starName);
+    i = starName;
+    j = starPattern;
+  }
+  while (j < pattern.size() && pattern[j] == '*') ++j;
+  return j == pattern.size();
+}
+
+// Find-first matching: besides the wildcards, a pattern ending in ".*" also
+// matches a name without that dot, and one ending in "." matches only names
+// without a dot.
+bool patternMatch(std::string_view name, std::string_view pattern) {
+  if (pattern == "*" || pattern == "*.*") return true;
+  if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*") {
+    return wildcardMatch(name, pattern) ||
+           wildcardMatch(name, pattern.substr(0, pattern.size() - 2));
+  }
+  if (pattern.size() >= 2 && pattern.back() == '.' && pattern[pattern.size() - 2] != '.') {
+    return name.find('.') == std::string_view::npos &&
+           wildcardMatch(name, pattern.substr(0, pattern.size() - 1));
+  }
+  return wildcardMatch(name, pattern);
+}
+
+uint64_t fileTimeOf(const struct timespec& t) {
+  int64_t seconds = static_cast<int64_t>(t.tv_sec) + static_cast<int64_t>(EPOCH_DIFFERENCE);
+  // Times before 1601 have no file time; they read as the failure value.
+  if (seconds < 0) return ~0ULL;
+  return static_cast<uint64_t>(seconds) * 10000000ULL + static_cast<uint64_t>(t.tv_nsec) / 100;
+}
+
+uint32_t typeAttributes(mode_t mode) {
+  if (S_ISDIR(mode)) return ATTRIBUTE_DIRECTORY;
+  // A link is never entered: it is listed among the files.
+  if (S_ISREG(mode) || S_ISLNK(mode)) return ATTRIBUTE_ARCHIVE;
+  return ATTRIBUTE_SYSTEM;
+}
+
+}  // namespace
+
+struct FindHandle::State {
+  struct Item {
+    std::string name;    // code page 932
+    std::string native;  // empty when the same as name
+    uint32_t attributes;
+  };
+  std::string directory;  // native, without a trailing separator but for "/"
+  std::vector<Item> items;
+  size_t index = 0;
+
+  void fill(const Item& item, DirEntry& entry) const {
+    // The name keeps its buffer from entry to entry.
+    entry.name = item.name;
+    entry.attributes = item.attributes;
+    entry.creationTime = entry.lastAccessTime = entry.lastWriteTime = 0;
+    entry.sizeHigh = entry.sizeLow = 0;
+    entry.detailsPending = item.name != "." && item.name != "..";
+  }
+};
+
+FindHandle::FindHandle() = default;
+
+FindHandle::~FindHandle() = default;
+
+bool FindHandle::isOpen() const { return state_ != nullptr; }
+
+void FindHandle::close() { state_.reset(); }
+
+bool FindHandle::first(const char* path, DirEntry& entry) {
+  close();
+  std::string_view text(path);
+  size_t slash = text.rfind('/');
+  std::string_view pattern = slash == std::string_view::npos ? text : text.substr(slash + 1);
+  std::string directoryPart =
+      slash == std::string_view::npos ? std::string(".") : std::string(text.substr(0, slash + 1));
+
+  auto state = std::make_unique<State>();
+  state->directory = posix::nativePath(directoryPart);
+  if (state->directory.size() > 1 && state->directory.back() == '/') state->directory.pop_back();
+
+  DIR* dir = opendir(state->directory.c_str());
+  if (dir == nullptr) {
+    int err = errno;
+    setLastError(err == ENOENT ? CODE_PATH_NOT_FOUND : posix::errorFromErrno(err));
+    return false;
+  }
+  std::string name;
+  std::string full;
+  errno = 0;
+  while (struct dirent* d = readdir(dir)) {
+    std::string_view native(d->d_name);
+    if (native == "." || native == "..") continue;
+    bool exact = posix::toCp932(native, name);
+    if (!patternMatch(name, pattern)) continue;
+    uint32_t attributes;
+    switch (d->d_type) {
+      case DT_DIR:
+        attributes = ATTRIBUTE_DIRECTORY;
+        break;
+      case DT_REG:
+      case DT_LNK:
+        attributes = ATTRIBUTE_ARCHIVE;
+        break;
+      case DT_UNKNOWN: {
+        full = state->directory + "/";
+        full += native;
+        struct stat st;
+        attributes = lstat(full.c_str(), &st) == 0 ? typeAttributes(st.st_mode) : ATTRIBUTE_ARCHIVE;
+        break;
+      }
+      default:
+        attributes = ATTRIBUTE_SYSTEM;
+        break;
+    }
+    if (native[0] == '.') attributes |= ATTRIBUTE_HIDDEN;
+    if (!exact) posix::rememberName(state->directory, name, native);
+    state->items.push_back({name, exact ? std::string() : std::string(native), attributes});
+  }
+  int readError = errno;
+  closedir(dir);
+  if (readError != 0 && state->items.empty()) return posix::failWithErrno(readError);
+
+  std::sort(state->items.begin(), state->items.end(), [](const State::Item& a, const State::Item& b) {
+    return listedBefore(a.native.empty() ? a.name : a.native, b.native.empty() ? b.name : b.native);
+  });
+  // The two directory entries come first, as a directory scan lists them.
+  for (const char* dots : {"..", "."}) {
+    if (patternMatch(dots, pattern)) {
+      state->items.insert(state->items.begin(), {dots, std::string(), ATTRIBUTE_DIRECTORY});
+    }
+  }
+  if (state->items.empty()) {
+    setLastError(CODE_FILE_NOT_FOUND);
+    return false;
+  }
+  state->fill(state->items[0], entry);
+  state_ = std::move(state);
+  return true;
+}
+
+bool FindHandle::next(DirEntry& entry) {
+  if (!state_) {
+    setLastError(CODE_INVALID_HANDLE);
+    return false;
+  }
+  if (state_->index + 1 >= state_->items.size()) {
+    setLastError(CODE_NO_MORE_FILES);
+    return false;
+  }
+  ++state_->index;
+  state_->fill(state_->items[state_->index], entry);
+  return true;
+}
+
+void FindHandle::loadDetails(DirEntry& entry) {
+  entry.detailsPending = false;
+  if (!state_ || state_->index >= state_->items.size()) return;
+  const State::Item& item = state_->items[state_->index];
+  std::string full = state_->directory;
+  if (full.size() > 1) full += '/';
+  full += item.native.empty() ? item.name : item.native;
+  struct stat st;
+  if (lstat(full.c_str(), &st) != 0) return;
+  uint64_t size = static_cast<uint64_t>(st.st_size);
+  entry.sizeHigh = static_cast<uint32_t>(size >> 32);
+  entry.sizeLow = static_cast<uint32_t>(size);
+  entry.lastWriteTime = fileTimeOf(st.st_mtim);
+  entry.lastAccessTime = fileTimeOf(st.st_atim);
+  entry.creationTime = fileTimeOf(st.st_ctim);
+  if ((st.st_mode & S_IWUSR) == 0) entry.attributes |= ATTRIBUTE_READONLY;
+}
+
+}  // namespace qv

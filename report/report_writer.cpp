@@ -1,0 +1,53 @@
+#include "report/report_writer.h"
+
+#include <vector>
+
+#include "base/error.h"
+#include "base/registry_reader.h"
+#include "base/text_output_file.h"
+#include "report/dir_scanner.h"
+
+namespace qv {
+
+namespace {
+
+constexpr uint32_t CODE_FILENAME_TOO_LONG = 206;
+
+}  // namespace
+
+void ReportWriter::generate(const String& outputPath, const String& inputSpec) {
+  const char separator[] = {PATH_SEPARATOR, '\0'};
+  String spec = inputSpec.length() == 0 ? String(".") + separator + "*.*" : inputSpec.copy();
+
+  std::vector<char> buffer(static_cast<size_t>(MAX_PATH_BYTES));
+  char* filePart = nullptr;
+  uint32_t length = fullPathName(spec.cStr(), MAX_PATH_BYTES, buffer.data(), &filePart);
+  // An input whose absolute form does not fit a path buffer is refused rather
+  // than silently replaced by the current directory.
+  if (length == 0) throwLastError();
+  if (length >= static_cast<uint32_t>(MAX_PATH_BYTES)) throwError(CODE_FILENAME_TOO_LONG);
+  String pattern;
+  if (filePart != nullptr) {
+    pattern = filePart;
+    *filePart = '\0';
+  }
+  String directory(buffer.data());
+  if (pattern.length() == 0) pattern = "*.*";
+
+  DirScanner check;
+  if (!check.open((directory + "*.*").cStr(), 0)) throwLastError();
+
+  TextOutputFile output;
+  output.open(outputPath, false, true);
+  output.writeLine("[" + directory + "]");
+  walk(output, directory, pattern, String());
+  output.close();
+
+  if (options.openAfterCreate) {
+    String viewerCommand = findTextFileOpener();
+    if (viewerCommand.length() == 0) throwError(LAUNCH_FAILED);
+    if (!startProgram(viewerCommand.cStr(), outputPath.cStr())) throwError(LAUNCH_FAILED);
+  }
+}
+
+}  // namespace qv

@@ -1,0 +1,69 @@
+// ReportWriter produces one report: its options are the settings of that one
+// run, and its operations do the work. runCommandLine() fills the options from
+// the command line and starts the run; generate() checks the input and writes
+// the file; walk() goes through the tree; formatEntry() builds each entry's
+// text. A writer lives for one run and owns no resources; generate() and
+// walk() own their scanners and the output file for the length of the call.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "base/ansi_string.h"
+#include "base/platform.h"
+#include "base/string_list.h"
+
+namespace qv {
+
+class DirScanner;
+class TextOutputFile;
+
+struct ReportOptions {
+  uint32_t showSize = 0;        // size column in front of each file
+  uint32_t showTime = 0;        // last-modified time column
+  uint32_t showAttributes = 0;  // attribute letters column
+  uint32_t fileUrl = 0;         // "  file://" + full path after each file
+  uint32_t pathList = 0;        // one full path per file instead of the tree
+  uint32_t skipAttributes = ATTRIBUTE_HIDDEN | ATTRIBUTE_SYSTEM;  // entries left out
+  uint32_t openAfterCreate = 0;  // open the report with the ".txt" viewer
+  uint32_t silentErrors = 0;     // command line: failures end with 2, silently
+};
+
+// The two-byte glyphs of the tree drawing, code page 932.
+constexpr const char* GLYPH_BRANCH = "\x84\xA5";     // U+251C, an entry with a successor
+constexpr const char* GLYPH_LAST = "\x84\xA4";       // U+2514, the last entry
+constexpr const char* GLYPH_CONTINUE = "\x81\x62";   // U+FF5C, below a non-last directory
+constexpr const char* GLYPH_BLANK = "\x81\x40";      // U+3000, below the last directory
+
+class ReportWriter {
+ public:
+  ReportWriter() = default;
+  virtual ~ReportWriter() = default;
+
+  ReportOptions options;
+
+  // Reads the arguments into the options and generates the report once.
+  // Returns 0, 1 for an argument that is not an option (nothing generated), or
+  // 2 when generation failed under "ne". Throws Exception when "in" or "out"
+  // has no value (87) and, without "ne", when generation fails.
+  int runCommandLine(const StringList& arguments);
+
+  // Writes the report of inputSpec (directory and file pattern; empty means
+  // "./*.*") into outputPath and, with openAfterCreate, starts the viewer on
+  // it. Throws Exception on failure; a missing input leaves outputPath as it
+  // was, a failed write leaves the lines written so far.
+  void generate(const String& outputPath, const String& inputSpec);
+
+  // Writes the lines of directory (a full path ending in the separator) and
+  // everything beneath it. Throws Exception when a write fails.
+  void walk(TextOutputFile& output, const String& directory, const String& pattern,
+            const String& prefix);
+
+  // The text of the entry the scanner stands on, without prefix or glyph.
+  String formatEntry(DirScanner& scanner, bool isDirectory);
+
+ private:
+  void appendEntryText(DirScanner& scanner, bool isDirectory, std::string& text);
+};
+
+}  // namespace qv
