@@ -43,6 +43,7 @@ uint32_t missingCode(const std::string& native) {
 
 bool File::open(const char* path, int mode) {
   close();
+  posix::forgetListings();
   std::string native = posix::nativePath(path);
   int fd;
   do {

@@ -341,6 +341,8 @@ std::string nativePath(std::string_view cp932Path) {
       cp932Path.find("/.") == std::string_view::npos &&
       cp932Path.find("//") == std::string_view::npos) {
     absolute.assign(cp932Path);  // Already in its absolute form.
+  } else if (!cp932Path.empty() && cp932Path[0] == '/') {
+    absolute = absolutePath(cp932Path, "/");
   } else {
     absolute = absolutePath(cp932Path, currentDirectory());
   }

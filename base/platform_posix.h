@@ -60,4 +60,8 @@ std::string argumentToCp932(const char* argument);
 // Converts CP932 text to the locale's encoding, for text shown to the user.
 std::string toLocale(std::string_view cp932);
 
+// Drops the directory listing kept for the next scan of the same directory;
+// called whenever the program creates or empties a file.
+void forgetListings();
+
 }  // namespace qv::posix

@@ -1,8 +1,12 @@
 #include <dirent.h>
 #include <errno.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <memory>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -107,7 +111,9 @@ uint32_t typeAttributes(mode_t mode) {
 
 }  // namespace
 
-struct FindHandle::State {
+// One directory's entries, converted and in listing order; "." and ".." are
+// not among them.
+struct Listing {
   struct Item {
     std::string name;    // code page 932
     std::string native;  // empty when the same as name
@@ -115,15 +121,107 @@ struct FindHandle::State {
   };
   std::string directory;  // native, without a trailing separator but for "/"
   std::vector<Item> items;
+};
+
+namespace {
+
+// The walker scans each directory twice in a row, once for its subdirectories
+// and once for its files. The listing read by one scan is kept for the very
+// next scan of the same directory and then dropped, so the directory is read
+// once; anything the program itself creates drops it at once (forgetListings).
+std::shared_ptr<const Listing>& lastListing() {
+  static std::shared_ptr<const Listing> listing;
+  return listing;
+}
+
+const Listing::Item DOT = {".", std::string(), ATTRIBUTE_DIRECTORY};
+const Listing::Item DOT_DOT = {"..", std::string(), ATTRIBUTE_DIRECTORY};
+
+// Reads a directory with getdents64 straight into a Listing. False with the
+// last error set when it cannot be read.
+bool readListing(Listing& listing) {
+  int fd;
+  do {
+    fd = ::open(listing.directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    int err = errno;
+    setLastError(err == ENOENT ? CODE_PATH_NOT_FOUND : posix::errorFromErrno(err));
+    return false;
+  }
+  alignas(8) char buffer[32768];
+  std::string name;
+  std::string full;
+  int readError = 0;
+  for (;;) {
+    long count = syscall(SYS_getdents64, fd, buffer, sizeof buffer);
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) {
+      if (count < 0) readError = errno;
+      break;
+    }
+    for (long offset = 0; offset < count;) {
+      const struct dirent64* d = reinterpret_cast<const struct dirent64*>(buffer + offset);
+      offset += d->d_reclen;
+      std::string_view native(d->d_name);
+      if (native == "." || native == "..") continue;
+      bool exact = posix::toCp932(native, name);
+      uint32_t attributes;
+      switch (d->d_type) {
+        case DT_DIR:
+          attributes = ATTRIBUTE_DIRECTORY;
+          break;
+        case DT_REG:
+        case DT_LNK:
+          attributes = ATTRIBUTE_ARCHIVE;
+          break;
+        case DT_UNKNOWN: {
+          struct stat st;
+          attributes = fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0
+                           ? typeAttributes(st.st_mode)
+                           : ATTRIBUTE_ARCHIVE;
+          break;
+        }
+        default:
+          attributes = ATTRIBUTE_SYSTEM;
+          break;
+      }
+      if (native[0] == '.') attributes |= ATTRIBUTE_HIDDEN;
+      if (!exact) posix::rememberName(listing.directory, name, native);
+      listing.items.push_back({name, exact ? std::string() : std::string(native), attributes});
+    }
+  }
+  ::close(fd);
+  if (readError != 0 && listing.items.empty()) return posix::failWithErrno(readError);
+  std::sort(listing.items.begin(), listing.items.end(),
+            [](const Listing::Item& a, const Listing::Item& b) {
+              return listedBefore(a.native.empty() ? a.name : a.native,
+                                  b.native.empty() ? b.name : b.native);
+            });
+  return true;
+}
+
+}  // namespace
+
+namespace posix {
+
+void forgetListings() { lastListing().reset(); }
+
+}  // namespace posix
+
+struct FindHandle::State {
+  std::shared_ptr<const Listing> listing;
+  std::vector<const Listing::Item*> selection;
   size_t index = 0;
 
-  void fill(const Item& item, DirEntry& entry) const {
+  void fill(DirEntry& entry) const {
+    const Listing::Item& item = *selection[index];
     // The name keeps its buffer from entry to entry.
     entry.name = item.name;
     entry.attributes = item.attributes;
     entry.creationTime = entry.lastAccessTime = entry.lastWriteTime = 0;
     entry.sizeHigh = entry.sizeLow = 0;
-    entry.detailsPending = item.name != "." && item.name != "..";
+    entry.detailsPending = &item != &DOT && &item != &DOT_DOT;
   }
 };
 
@@ -140,70 +238,38 @@ bool FindHandle::first(const char* path, DirEntry& entry) {
   std::string_view text(path);
   size_t slash = text.rfind('/');
   std::string_view pattern = slash == std::string_view::npos ? text : text.substr(slash + 1);
-  std::string directoryPart =
-      slash == std::string_view::npos ? std::string(".") : std::string(text.substr(0, slash + 1));
+  std::string directory =
+      posix::nativePath(slash == std::string_view::npos ? "." : text.substr(0, slash + 1));
+  if (directory.size() > 1 && directory.back() == '/') directory.pop_back();
 
   auto state = std::make_unique<State>();
-  state->directory = posix::nativePath(directoryPart);
-  if (state->directory.size() > 1 && state->directory.back() == '/') state->directory.pop_back();
-
-  DIR* dir = opendir(state->directory.c_str());
-  if (dir == nullptr) {
-    int err = errno;
-    setLastError(err == ENOENT ? CODE_PATH_NOT_FOUND : posix::errorFromErrno(err));
-    return false;
+  std::shared_ptr<const Listing>& cached = lastListing();
+  if (cached && cached->directory == directory) {
+    state->listing = std::move(cached);
+    cached.reset();
+  } else {
+    auto listing = std::make_shared<Listing>();
+    listing->directory = std::move(directory);
+    if (!readListing(*listing)) return false;
+    state->listing = listing;
+    cached = listing;
   }
-  std::string name;
-  std::string full;
-  errno = 0;
-  while (struct dirent* d = readdir(dir)) {
-    std::string_view native(d->d_name);
-    if (native == "." || native == "..") continue;
-    bool exact = posix::toCp932(native, name);
-    if (!patternMatch(name, pattern)) continue;
-    uint32_t attributes;
-    switch (d->d_type) {
-      case DT_DIR:
-        attributes = ATTRIBUTE_DIRECTORY;
-        break;
-      case DT_REG:
-      case DT_LNK:
-        attributes = ATTRIBUTE_ARCHIVE;
-        break;
-      case DT_UNKNOWN: {
-        full = state->directory + "/";
-        full += native;
-        struct stat st;
-        attributes = lstat(full.c_str(), &st) == 0 ? typeAttributes(st.st_mode) : ATTRIBUTE_ARCHIVE;
-        break;
-      }
-      default:
-        attributes = ATTRIBUTE_SYSTEM;
-        break;
-    }
-    if (native[0] == '.') attributes |= ATTRIBUTE_HIDDEN;
-    if (!exact) posix::rememberName(state->directory, name, native);
-    state->items.push_back({name, exact ? std::string() : std::string(native), attributes});
-  }
-  int readError = errno;
-  closedir(dir);
-  if (readError != 0 && state->items.empty()) return posix::failWithErrno(readError);
 
-  std::sort(state->items.begin(), state->items.end(), [](const State::Item& a, const State::Item& b) {
-    return listedBefore(a.native.empty() ? a.name : a.native, b.native.empty() ? b.name : b.native);
-  });
   // The two directory entries come first, as a directory scan lists them.
-  for (const char* dots : {"..", "."}) {
-    if (patternMatch(dots, pattern)) {
-      state->items.insert(state->items.begin(), {dots, std::string(), ATTRIBUTE_DIRECTORY});
-    }
+  for (const Listing::Item* dots : {&DOT, &DOT_DOT}) {
+    if (patternMatch(dots->name, pattern)) state->selection.push_back(dots);
   }
-  if (state->items.empty()) {
+  bool all = pattern == "*" || pattern == "*.*";
+  state->selection.reserve(state->listing->items.size() + 2);
+  for (const Listing::Item& item : state->listing->items) {
+    if (all || patternMatch(item.name, pattern)) state->selection.push_back(&item);
+  }
+  if (state->selection.empty()) {
     setLastError(CODE_FILE_NOT_FOUND);
     return false;
   }
-  state->fill(state->items[0], entry);
   state_ = std::move(state);
+  state_->fill(entry);
   return true;
 }
 
@@ -212,20 +278,20 @@ bool FindHandle::next(DirEntry& entry) {
     setLastError(CODE_INVALID_HANDLE);
     return false;
   }
-  if (state_->index + 1 >= state_->items.size()) {
+  if (state_->index + 1 >= state_->selection.size()) {
     setLastError(CODE_NO_MORE_FILES);
     return false;
   }
   ++state_->index;
-  state_->fill(state_->items[state_->index], entry);
+  state_->fill(entry);
   return true;
 }
 
 void FindHandle::loadDetails(DirEntry& entry) {
   entry.detailsPending = false;
-  if (!state_ || state_->index >= state_->items.size()) return;
-  const State::Item& item = state_->items[state_->index];
-  std::string full = state_->directory;
+  if (!state_) return;
+  const Listing::Item& item = *state_->selection[state_->index];
+  std::string full = state_->listing->directory;
   if (full.size() > 1) full += '/';
   full += item.native.empty() ? item.name : item.native;
   struct stat st;
