@@ -37,9 +37,9 @@ std::string readAll(int fd) {
 
 }  // namespace
 
-TempDir::TempDir() {
-  char pattern[] = "/tmp/quorvel-test-XXXXXX";
-  if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
+TempDir::TempDir(const std::string& parent) {
+  std::string pattern = parent + "/quorvel-test-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   path_ = pattern;
   chmod(path_.c_str(), 0777);
 }

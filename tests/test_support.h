@@ -10,12 +10,13 @@
 
 namespace qv::test {
 
-// A fresh directory under /tmp, readable and writable by every user so that
+// A fresh directory, by default under /tmp, readable and writable by every user so that
 // the program can run in it as an unprivileged user; removed with everything
 // in it (whatever its modes) on destruction.
 class TempDir {
  public:
-  TempDir();
+  // parent: where to make it (another file system, say).
+  explicit TempDir(const std::string& parent = "/tmp");
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;

@@ -1,6 +1,7 @@
 // startProgram() and expandEnvironmentStrings() on POSIX. The launch tests
 // start small shell scripts that write down how they were started.
 #include <errno.h>
+#include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -149,7 +150,18 @@ INSTANTIATE_TEST_SUITE_P(Cases, LaunchStarts, ::testing::ValuesIn(LAUNCH_CASES),
 class LaunchDetaches : public LaunchFixture {};
 
 TEST_F(LaunchDetaches, ProgramIsNotOurChildAndLeavesNoZombie) {
-  ASSERT_TRUE(startProgram("record", "r.txt"));
+  // Our stdin is pointed at a file for the call, so that the program's
+  // /dev/null cannot be inherited.
+  write("input", "", fs::perms(0644));
+  int savedInput = dup(STDIN_FILENO);
+  int input = open((root_ + "/input").c_str(), O_RDONLY);
+  ASSERT_GE(input, 0);
+  dup2(input, STDIN_FILENO);
+  close(input);
+  bool started = startProgram("record", "r.txt");
+  dup2(savedInput, STDIN_FILENO);
+  close(savedInput);
+  ASSERT_TRUE(started);
   auto record = waitForRecord();
   ASSERT_TRUE(record);
   ASSERT_GE(record->size(), RECORD_HEADER_LINES);

@@ -1,0 +1,345 @@
+// Whole reports written by ReportWriter::generate on real directories, checked
+// byte for byte.
+#include "report/report_writer.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include "base/error.h"
+#include "test_support.h"
+
+namespace qv {
+namespace {
+
+using test::lines;
+using test::makeDirs;
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+
+// 2002/10/14 09:05:03 in Japan (JST, no summer time).
+constexpr int64_t SAMPLE_TIME = 1034553903;
+
+class ReportWriterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("TZ", "JST-9", 1);
+    tzset();
+  }
+
+  // Generates with the writer's options and returns the report.
+  std::string generate(const std::string& input, const std::string& output = std::string()) {
+    std::string out = output.empty() ? dir / "report.out" : output;
+    writer.generate(String(out.c_str()), String(input.c_str()));
+    return readFile(out);
+  }
+
+  // The tree of the first example: bin (x86 with t.exe, run.exe), lib (m.c, n.c).
+  void makeProjectTree() {
+    makeDirs(dir / "p/bin/x86");
+    makeDirs(dir / "p/lib");
+    writeFile(dir / "p/bin/x86/t.exe");
+    writeFile(dir / "p/bin/run.exe");
+    writeFile(dir / "p/lib/m.c");
+    writeFile(dir / "p/lib/n.c");
+  }
+
+  TempDir dir;
+  ReportWriter writer;
+};
+
+TEST_F(ReportWriterTest, TreeOfNestedDirectoriesUsesGlyphsAndCrLf) {
+  makeProjectTree();
+  EXPECT_EQ(generate(dir / "p/"), lines({"[" + dir / "p/]",
+                                           "├[bin]",
+                                           "｜├[x86]",
+                                           "｜｜└t.exe",
+                                           "｜└run.exe",
+                                           "└[lib]",
+                                           "　├m.c",
+                                           "　└n.c"}));
+  // The glyphs as bytes: the fourth and seventh lines.
+  std::string report = generate(dir / "p/");
+  EXPECT_NE(report.find("\x81\x62\x81\x62\x84\xA4t.exe\r\n"), std::string::npos);
+  EXPECT_NE(report.find("\x81\x40\x84\xA5m.c\r\n"), std::string::npos);
+  EXPECT_NE(report.substr(0, 3), "\xEF\xBB\xBF");
+}
+
+TEST_F(ReportWriterTest, PathListHasOneFullPathPerFileDeepestFirst) {
+  makeProjectTree();
+  writer.options.pathList = 1;
+  std::string p = dir / "p/";
+  EXPECT_EQ(generate(p), lines({"[" + p + "]", p + "bin/x86/t.exe", p + "bin/run.exe",
+                                p + "lib/m.c", p + "lib/n.c"}));
+}
+
+TEST_F(ReportWriterTest, LeftOutEntriesDoNotCountForTheLastGlyph) {
+  makeDirs(dir / "w/doc");
+  makeDirs(dir / "w/src/.old");
+  writeFile(dir / "w/src/.old/gone.c");
+  writeFile(dir / "w/src/a.c");
+  writeFile(dir / "w/src/b.h");
+  writeFile(dir / "w/readme.txt");
+  writeFile(dir / "w/.tmp.bak");
+  writeFile(dir / "w/x.bin");
+  EXPECT_EQ(generate(dir / "w/"), lines({"[" + dir / "w/]",
+                                           "├[doc]",
+                                           "├[src]",
+                                           "｜├a.c",
+                                           "｜└b.h",
+                                           "├readme.txt",
+                                           "└x.bin"}));
+}
+
+TEST_F(ReportWriterTest, HiddenAndSystemEntriesFollowTheMask) {
+  makeDirs(dir / "m/.hid");
+  writeFile(dir / "m/.hid/in.txt");
+  writeFile(dir / "m/.dot");
+  ASSERT_EQ(mkfifo((dir / "m/pipe").c_str(), 0644), 0);
+  writeFile(dir / "m/plain");
+  std::string header = "[" + dir / "m/]";
+  struct Case {
+    uint32_t mask;
+    std::string report;
+  } cases[] = {
+      {6, lines({header, "└plain"})},
+      {4, lines({header, "├[.hid]", "｜└in.txt", "├.dot", "└plain"})},
+      {0, lines({header, "├[.hid]", "｜└in.txt", "├.dot", "├pipe", "└plain"})},
+  };
+  for (const Case& c : cases) {
+    writer.options.skipAttributes = c.mask;
+    EXPECT_EQ(generate(dir / "m/"), c.report) << "mask " << c.mask;
+  }
+}
+
+TEST_F(ReportWriterTest, ColumnsLineUpWithEveryOptionOn) {
+  makeDirs(dir / "w/src");
+  writeFile(dir / "w/readme.txt", std::string(1234, 'x'));
+  test::setModifiedTime(dir / "w/readme.txt", SAMPLE_TIME);
+  writer.options.showSize = 1;
+  writer.options.showTime = 1;
+  writer.options.showAttributes = 1;
+  writer.options.fileUrl = 1;
+  std::string w = dir / "w/";
+  EXPECT_EQ(generate(w),
+            lines({"[" + w + "]", "├[src]",
+                   "└          1,234  2002/10/14 09:05:03  A  readme.txt  file://" + w +
+                       "readme.txt"}));
+  writer.options.pathList = 1;
+  EXPECT_EQ(generate(w), lines({"[" + w + "]", "          1,234  2002/10/14 09:05:03  A  " + w +
+                                                   "readme.txt  file://" + w + "readme.txt"}));
+}
+
+TEST_F(ReportWriterTest, EachColumnAloneAndItsEdges) {
+  makeDirs(dir / "c");
+  writeFile(dir / "c/empty");
+  writeFile(dir / "c/ro", "x");
+  chmod((dir / "c/ro").c_str(), 0444);
+  writeFile(dir / "c/.h", "x");
+  writer.options.skipAttributes = 0;
+  std::string header = "[" + dir / "c/]";
+  struct Case {
+    uint32_t ReportOptions::*option;
+    std::vector<std::string> body;
+  } cases[] = {
+      {&ReportOptions::showSize,
+       {"├              1  .h", "├              0  empty", "└              1  ro"}},
+      {&ReportOptions::showAttributes, {"├ HA  .h", "├ A  empty", "└ RA  ro"}},
+      {&ReportOptions::fileUrl,
+       {"├.h  file://" + dir / "c/.h", "├empty  file://" + dir / "c/empty",
+        "└ro  file://" + dir / "c/ro"}},
+  };
+  for (const Case& c : cases) {
+    ReportOptions defaults;
+    defaults.skipAttributes = 0;
+    writer.options = defaults;
+    writer.options.*c.option = 1;
+    std::vector<std::string> expected = {header};
+    expected.insert(expected.end(), c.body.begin(), c.body.end());
+    EXPECT_EQ(generate(dir / "c/"), lines(expected));
+  }
+}
+
+TEST_F(ReportWriterTest, SizesOf4GiBAndMoreAreShownInFull) {
+  makeDirs(dir / "big");
+  struct Case {
+    const char* name;
+    off_t size;
+    const char* column;
+  } cases[] = {
+      {"a", 4294967296LL, " 4,294,967,296  "},
+      {"b", 5000000000LL, " 5,000,000,000  "},
+      {"c", 99999999999LL, "99,999,999,999  "},
+      {"d", 100000000000LL, "100,000,000,000  "},
+  };
+  for (const Case& c : cases) {
+    // Sparse: no blocks are written.
+    writeFile(dir / "big/" + c.name);
+    ASSERT_EQ(truncate((dir / "big/" + c.name).c_str(), c.size), 0);
+  }
+  writer.options.showSize = 1;
+  std::string report = generate(dir / "big/");
+  for (const Case& c : cases) {
+    EXPECT_NE(report.find(std::string(" ") + c.column + c.name + "\r\n"), std::string::npos)
+        << c.name << " in\n"
+        << report;
+  }
+}
+
+TEST_F(ReportWriterTest, TimeBefore1601ReadsAsAllZero) {
+  // ext4 cannot keep a time that old; tmpfs can.
+  if (!test::exists("/dev/shm")) GTEST_SKIP() << "no tmpfs at /dev/shm";
+  TempDir shm("/dev/shm");
+  writeFile(shm / "old");
+  test::setModifiedTime(shm / "old", -12000000000LL);  // the year 1589
+  writeFile(shm / "new");
+  test::setModifiedTime(shm / "new", SAMPLE_TIME);
+  writer.options.showTime = 1;
+  EXPECT_EQ(generate(shm.path() + "/", dir / "r.out"),
+            lines({"[" + shm / "]", "├ 2002/10/14 09:05:03  new", "└ 0000/00/00 00:00:00  old"}));
+}
+
+TEST_F(ReportWriterTest, InputSpecIsSplitIntoDirectoryAndPattern) {
+  makeDirs(dir / "cur/sub");
+  writeFile(dir / "cur/sub/a.c");
+  writeFile(dir / "cur/sub/b.h");
+  writeFile(dir / "cur/sub/cur");
+  writeFile(dir / "cur/cur");
+  writeFile(dir / "cur/x.txt");
+  char saved[4096];
+  ASSERT_NE(getcwd(saved, sizeof saved), nullptr);
+  ASSERT_EQ(chdir((dir / "cur").c_str()), 0);
+  std::string cur = dir / "cur/";
+  std::vector<std::string> everything = {"├[sub]", "｜├a.c", "｜├b.h", "｜└cur", "├cur",
+                                         "└x.txt"};
+  // Listing the parent with the pattern "cur" finds the two files of that name.
+  std::vector<std::string> namedCur = {"└[cur]", "　├[sub]", "　｜└cur", "　└cur"};
+  struct Case {
+    std::string input;
+    std::string directory;
+    std::vector<std::string> body;
+  } cases[] = {
+      {"", cur, everything},
+      {cur, cur, everything},
+      {cur + "*.txt", cur, {"├[sub]", "└x.txt"}},
+      {dir / "cur", dir.path() + "/", namedCur},
+      {".", dir.path() + "/", namedCur},
+      {"sub/*.c", cur + "sub/", {"└a.c"}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> expected = {"[" + c.directory + "]"};
+    expected.insert(expected.end(), c.body.begin(), c.body.end());
+    EXPECT_EQ(generate(c.input, dir / "r.out"), lines(expected)) << "input '" << c.input << "'";
+  }
+  ASSERT_EQ(chdir(saved), 0);
+}
+
+TEST_F(ReportWriterTest, DirectoryWithoutSeparatorSelectsFilesOfThatName) {
+  makeDirs(dir / "top/w/inner");
+  writeFile(dir / "top/w/inner/w");
+  writeFile(dir / "top/w/other");
+  writeFile(dir / "top/other");
+  std::string top = dir / "top/";
+  EXPECT_EQ(generate(dir / "top/w"),
+            lines({"[" + top + "]", "└[w]", "　└[inner]", "　　└w"}));
+}
+
+TEST_F(ReportWriterTest, EmptyDirectoryGivesTheHeaderAlone) {
+  makeDirs(dir / "e");
+  EXPECT_EQ(generate(dir / "e/"), lines({"[" + dir / "e/]"}));
+  makeDirs(dir / "d/only/below");
+  writer.options.pathList = 1;
+  EXPECT_EQ(generate(dir / "d/"), lines({"[" + dir / "d/]"}));
+}
+
+TEST_F(ReportWriterTest, PatternSelectsFilesButEveryDirectoryIsEntered) {
+  makeDirs(dir / "q/none");
+  makeDirs(dir / "q/some");
+  writeFile(dir / "q/some/a.txt");
+  writeFile(dir / "q/some/b.bin");
+  writeFile(dir / "q/z.bin");
+  EXPECT_EQ(generate(dir / "q/*.txt"),
+            lines({"[" + dir / "q/]", "├[none]", "└[some]", "　└a.txt"}));
+  EXPECT_EQ(generate(dir / "q/*.none"), lines({"[" + dir / "q/]", "├[none]", "└[some]"}));
+}
+
+TEST_F(ReportWriterTest, NamesWithBackslashTrailBytesComeOutWhole) {
+  // 表, ソ and 能 end in the byte 0x5C in code page 932.
+  makeDirs(dir / u8"j/表計算");
+  writeFile(dir / u8"j/表計算/ソース.txt");
+  writeFile(dir / u8"j/能力");
+  std::string j = dir / "j/";
+  EXPECT_EQ(generate(j), lines({"[" + j + "]", "├[表計算]", "｜└ソース.txt", "└能力"}));
+  writer.options.pathList = 1;
+  EXPECT_EQ(generate(j), lines({"[" + j + "]", j + "表計算/ソース.txt", j + "能力"}));
+}
+
+TEST_F(ReportWriterTest, ListingOrderFoldsAsciiCaseAndPutsSubdirectoriesFirst) {
+  makeDirs(dir / "o/Zeta");
+  makeDirs(dir / "o/alpha");
+  for (const char* name : {"b", "B", "a_", "A1", "_x", "10", "9"}) writeFile(dir / "o/" + name);
+  EXPECT_EQ(generate(dir / "o/"), lines({"[" + dir / "o/]", "├[alpha]", "├[Zeta]", "├10", "├9",
+                                           "├A1", "├a_", "├B", "├b", "└_x"}));
+}
+
+TEST_F(ReportWriterTest, LinksAreListedAsFilesAndNeverEntered) {
+  makeDirs(dir / "l/real");
+  writeFile(dir / "l/real/f");
+  ASSERT_EQ(symlink("real", (dir / "l/tolink").c_str()), 0);
+  ASSERT_EQ(symlink("..", (dir / "l/real/up").c_str()), 0);
+  ASSERT_EQ(symlink("loop2", (dir / "l/loop1").c_str()), 0);
+  ASSERT_EQ(symlink("loop1", (dir / "l/loop2").c_str()), 0);
+  EXPECT_EQ(generate(dir / "l/"), lines({"[" + dir / "l/]", "├[real]", "｜├f", "｜└up", "├loop1",
+                                           "├loop2", "└tolink"}));
+}
+
+TEST_F(ReportWriterTest, OutputInsideTheTreeIsListedAndReplacedNotAppended) {
+  makeDirs(dir / "t");
+  writeFile(dir / "t/a");
+  writeFile(dir / "t/zz.txt", "old content that is much longer than the report\r\n");
+  std::string report = generate(dir / "t/", dir / "t/zz.txt");
+  EXPECT_EQ(report, lines({"[" + dir / "t/]", "├a", "└zz.txt"}));
+}
+
+TEST_F(ReportWriterTest, MissingInputLeavesTheOutputUntouched) {
+  writeFile(dir / "keep.txt", "keep");
+  try {
+    writer.generate(String((dir / "keep.txt").c_str()), String((dir / "missing/").c_str()));
+    FAIL() << "no exception";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.code(), CODE_PATH_NOT_FOUND);
+  }
+  EXPECT_EQ(readFile(dir / "keep.txt"), "keep");
+}
+
+TEST_F(ReportWriterTest, DeepTreesKeepTheirDeepestLevel) {
+  std::string path = dir / "deep";
+  for (int level = 0; level < 320; ++level) path += "/d";
+  makeDirs(path);
+  writeFile(path + "/bottom.txt");
+  writer.options.pathList = 1;
+  std::string report = generate(dir / "deep/");
+  EXPECT_EQ(report, lines({"[" + dir / "deep/]", path + "/bottom.txt"}));
+}
+
+TEST_F(ReportWriterTest, NamesWithoutExactCp932FormAreStillFollowed) {
+  // Café has no é in code page 932; 〜 (U+301C) has no form of its own; the
+  // third name is not UTF-8 at all.
+  makeDirs(dir / u8"n/Café/sub");
+  writeFile(dir / u8"n/Café/sub/deep.txt");
+  makeDirs(dir / u8"n/wave〜dash");
+  writeFile(dir / u8"n/wave〜dash/in.txt");
+  makeDirs(dir / "n/bad\xff\xfe");
+  writeFile(dir / "n/bad\xff\xfe/old.txt");
+  std::string n = dir / "n/";
+  EXPECT_EQ(generate(n), lines({"[" + n + "]", "├[bad??]", "｜└old.txt", "├[Caf?]", "｜└[sub]",
+                                "｜　└deep.txt", "└[wave?dash]", "　└in.txt"}));
+  // Given through such a directory, the input is found as well.
+  EXPECT_EQ(generate(n + "Caf?/"), lines({"[" + n + "Caf?/]", "└[sub]", "　└deep.txt"}));
+}
+
+}  // namespace
+}  // namespace qv
