@@ -217,9 +217,8 @@ const OpenerCase OPENER_CASES[] = {
     {"OptionsBeforeFieldCodeKept", "[Desktop Entry]\nExec=kate -b %U\n", "kate -b"},
     {"NoFieldCode", "[Desktop Entry]\nExec=leafpad\n", "leafpad"},
     {"SpacesAroundEquals", "[Desktop Entry]\nName=Pad\nExec = mousepad %F\r\n", "mousepad"},
-    {"ActionGroupsIgnored",
-     "[Desktop Entry]\nExec=right %U\n\n[Desktop Action new-window]\nExec=wrong --new %U\n",
-     "right"},
+    {"ActionExecIsNotTheCommand",
+     "[Desktop Entry]\nName=Ed\n\n[Desktop Action new-window]\nExec=wrong --new %U\n", ""},
     {"NoExec", "[Desktop Entry]\nName=Viewer\n", ""},
     {"EmptyExec", "[Desktop Entry]\nExec=\n", ""},
 };
