@@ -1,0 +1,117 @@
+// File, TextFile and TextOutputFile on real files in a temporary directory.
+#include "base/text_output_file.h"
+
+#include <gtest/gtest.h>
+
+#include "base/error.h"
+#include "test_support.h"
+
+namespace qv {
+namespace {
+
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+
+uint32_t openCode(TextOutputFile& file, const std::string& path) {
+  try {
+    file.open(String(path.c_str()), false, true);
+  } catch (const Exception& e) {
+    return e.code();
+  }
+  return 0;
+}
+
+TEST(TextOutputFile, LinesEndInCrLfWithNothingBefore) {
+  TempDir dir;
+  TextOutputFile file;
+  file.open(String((dir / "out").c_str()), false, true);
+  file.writeLine("a");
+  file.writeLine("");
+  file.writeLine("c");
+  file.close();
+  EXPECT_EQ(readFile(dir / "out"), std::string("a\r\n\r\nc\r\n"));
+}
+
+TEST(TextOutputFile, ReplacesOrAppendsByTheAppendFlag) {
+  TempDir dir;
+  for (bool append : {false, true}) {
+    writeFile(dir / "out", "old\r\n");
+    TextOutputFile file;
+    file.open(String((dir / "out").c_str()), append, !append);
+    file.writeLine("new");
+    file.close();
+    EXPECT_EQ(readFile(dir / "out"), append ? "old\r\nnew\r\n" : "new\r\n");
+  }
+}
+
+TEST(TextOutputFile, LinesReachTheFileWhenTheOwnerGoesAway) {
+  TempDir dir;
+  {
+    TextOutputFile file;
+    file.open(String((dir / "out").c_str()), false, true);
+    for (int i = 0; i < 10000; ++i)
+      file.writeLine("0123456789");
+  }
+  EXPECT_EQ(readFile(dir / "out").size(), 10000u * 12);
+}
+
+TEST(TextOutputFile, OpenFailuresCarryTheSystemCode) {
+  TempDir dir;
+  test::makeDirs(dir / "adir");
+  TextOutputFile file;
+  EXPECT_EQ(openCode(file, dir / "missing/out"), CODE_PATH_NOT_FOUND);
+  EXPECT_FALSE(file.isOpen());
+  EXPECT_EQ(openCode(file, dir / "adir"), CODE_ACCESS_DENIED);
+}
+
+TEST(TextOutputFile, AFullDiskFailsTheWriteThatHitsIt) {
+  TextOutputFile file;
+  ASSERT_EQ(openCode(file, "/dev/full"), 0u);
+  file.writeLine("line");
+  try {
+    file.close();
+    FAIL() << "closing did not report the full disk";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.code(), 112u);
+  }
+  EXPECT_FALSE(file.isOpen());
+}
+
+TEST(TextOutputFile, CloseTwiceAndNeverOpenedDoNothing) {
+  TextOutputFile never;
+  never.close();
+  never.close();
+}
+
+TEST(File, ModesCreateOrRequireTheFile) {
+  TempDir dir;
+  struct Case {
+    int mode;
+    bool opens;
+  } cases[] = {{1, true}, {2, false}, {3, true}, {4, true}, {5, true}, {6, true}, {9, true}};
+  for (const Case& c : cases) {
+    std::string path = dir / ("m" + std::to_string(c.mode));
+    File file;
+    EXPECT_EQ(file.open(path.c_str(), c.mode), c.opens) << "mode " << c.mode;
+    EXPECT_EQ(test::exists(path), c.opens);
+    if (!c.opens)
+      EXPECT_EQ(lastError(), CODE_FILE_NOT_FOUND);
+  }
+}
+
+TEST(File, ModeFiveStartsAtTheEndAndWriteLineAlwaysAppends) {
+  TempDir dir;
+  writeFile(dir / "f", "12345");
+  TextFile file;
+  ASSERT_TRUE(file.open((dir / "f").c_str(), 5));
+  EXPECT_EQ(file.seek(0, 1), 5u);
+  EXPECT_EQ(file.seek(0, 0), 0u);
+  EXPECT_TRUE(file.writeLine("x"));
+  EXPECT_EQ(file.size(), 8u);
+  file.close();
+  EXPECT_EQ(readFile(dir / "f"), "12345x\r\n");
+}
+
+}  // namespace
+}  // namespace qv
