@@ -17,8 +17,9 @@ void makeAbsolute(const String& path, String& directory, String& name) {
   std::vector<char> buffer(static_cast<size_t>(MAX_PATH_BYTES));
   char* filePart = nullptr;
   uint32_t length = fullPathName(path.cStr(), MAX_PATH_BYTES, buffer.data(), &filePart);
-  // A result that does not fit leaves the buffer empty.
-  if (length == 0 || buffer[0] == '\0') throwLastError();
+  if (length == 0) throwLastError();
+  // A result that does not fit leaves the buffer empty and sets no error code.
+  if (buffer[0] == '\0') throwError(CODE_FILENAME_TOO_LONG);
   if (filePart != nullptr) {
     name = filePart;
     *filePart = '\0';

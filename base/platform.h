@@ -36,6 +36,7 @@ constexpr uint32_t CODE_INVALID_HANDLE = 6;
 constexpr uint32_t CODE_NOT_ENOUGH_MEMORY = 8;
 constexpr uint32_t CODE_NO_MORE_FILES = 18;
 constexpr uint32_t CODE_INVALID_PARAMETER = 87;
+constexpr uint32_t CODE_FILENAME_TOO_LONG = 206;
 
 // Message box styles and the buttons a box returns.
 constexpr unsigned BOX_WARNING = 0x30;

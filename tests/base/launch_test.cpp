@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -117,6 +118,9 @@ struct LaunchCase {
   const char* parameters;
   std::vector<std::string> arguments;
 };
+void PrintTo(const LaunchCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class LaunchStarts : public LaunchFixture, public ::testing::WithParamInterface<LaunchCase> {};
 
@@ -177,6 +181,9 @@ struct FailureCase {
   const char* program;
   uint32_t code;
 };
+void PrintTo(const FailureCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class LaunchFails : public LaunchFixture, public ::testing::WithParamInterface<FailureCase> {
  protected:

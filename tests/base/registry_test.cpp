@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -107,6 +108,9 @@ struct OrderCase {
   Files files;
   const char* expected;
 };
+void PrintTo(const OrderCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class RegistryAssociationOrder : public XdgTree, public ::testing::WithParamInterface<OrderCase> {};
 
@@ -201,6 +205,9 @@ struct OpenerCase {
   const char* desktopFile;
   const char* expected;
 };
+void PrintTo(const OpenerCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class RegistryOpener : public XdgTree, public ::testing::WithParamInterface<OpenerCase> {};
 
@@ -252,6 +259,9 @@ struct QueryCase {
   uint32_t result;
   const char* buffer;
 };
+void PrintTo(const QueryCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class WithEditor : public XdgTree {
  protected:

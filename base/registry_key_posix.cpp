@@ -1,0 +1,446 @@
+#include "base/registry_key.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "base/platform.h"
+
+namespace qv {
+
+namespace {
+
+constexpr uint32_t TYPE_STRING = 1;  // REG_SZ
+
+// What a handle points at: the key's path below CLASSES_ROOT, its components
+// separated by '\', "" for CLASSES_ROOT itself.
+struct KeyNode {
+  std::string path;
+};
+
+KeyNode rootNode;
+
+const char* const VERB_KEYS[] = {"shell", "open", "command"};
+constexpr size_t VERB_KEY_COUNT = sizeof(VERB_KEYS) / sizeof(VERB_KEYS[0]);
+
+std::string trim(const std::string& text) {
+  size_t begin = text.find_first_not_of(" \t\r\n");
+  if (begin == std::string::npos)
+    return "";
+  size_t end = text.find_last_not_of(" \t\r\n");
+  return text.substr(begin, end - begin + 1);
+}
+
+// Registry key names compare without regard to ASCII case.
+bool sameKeyName(const std::string& a, const char* b) {
+  size_t n = std::strlen(b);
+  if (a.size() != n)
+    return false;
+  for (size_t i = 0; i < n; ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z')
+      x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z')
+      y = static_cast<char>(y - 'A' + 'a');
+    if (x != y)
+      return false;
+  }
+  return true;
+}
+
+std::vector<std::string> split(const std::string& text, char separator, bool keepEmpty) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (;;) {
+    size_t end = text.find(separator, start);
+    std::string part =
+        text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (keepEmpty || !part.empty())
+      parts.push_back(part);
+    if (end == std::string::npos)
+      return parts;
+    start = end + 1;
+  }
+}
+
+std::string environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+// Relative paths in the XDG directory variables are ignored, as XDG requires;
+// an unset or empty variable means the fallback.
+std::string baseDirectory(const char* variable, const char* belowHome) {
+  std::string value = environment(variable);
+  if (!value.empty() && value[0] == '/')
+    return value;
+  std::string home = environment("HOME");
+  return home.empty() ? "" : home + belowHome;
+}
+
+std::vector<std::string> baseDirectoryList(const char* variable, const char* fallback) {
+  std::string value = environment(variable);
+  if (value.empty())
+    value = fallback;
+  std::vector<std::string> dirs;
+  for (const std::string& dir : split(value, ':', false)) {
+    if (dir[0] == '/')
+      dirs.push_back(dir);
+  }
+  return dirs;
+}
+
+bool isRegularFile(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool isDirectory(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Calls visit(group, key, value) for each entry of a desktop-entry style file
+// (mimeapps.list, mimeinfo.cache, .desktop). False when it cannot be read.
+template <typename Visit>
+bool readKeyFile(const std::string& path, Visit visit) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in)
+    return false;
+  std::string group;
+  std::string line;
+  while (std::getline(in, line)) {
+    std::string text = trim(line);
+    if (text.empty() || text[0] == '#')
+      continue;
+    if (text[0] == '[') {
+      size_t close = text.find(']');
+      group = close == std::string::npos ? "" : text.substr(1, close - 1);
+      continue;
+    }
+    size_t equals = text.find('=');
+    if (equals == std::string::npos)
+      continue;
+    visit(group, trim(text.substr(0, equals)), trim(text.substr(equals + 1)));
+  }
+  return true;
+}
+
+// The application directories, most important first.
+std::vector<std::string> applicationDirectories() {
+  std::vector<std::string> dirs;
+  std::string dataHome = baseDirectory("XDG_DATA_HOME", "/.local/share");
+  if (!dataHome.empty())
+    dirs.push_back(dataHome + "/applications");
+  for (const std::string& dir : baseDirectoryList("XDG_DATA_DIRS", "/usr/local/share:/usr/share")) {
+    dirs.push_back(dir + "/applications");
+  }
+  return dirs;
+}
+
+// A desktop id names a file below an application directory with each '/' of
+// its relative path turned into '-', so "org-example-ed.desktop" may be
+// org-example-ed.desktop, org/example-ed.desktop or org/example/ed.desktop.
+bool findBelow(const std::string& dir, const std::string& rest, std::string& path) {
+  std::string candidate = dir + "/" + rest;
+  if (isRegularFile(candidate)) {
+    path = candidate;
+    return true;
+  }
+  for (size_t dash = rest.find('-'); dash != std::string::npos; dash = rest.find('-', dash + 1)) {
+    std::string subdirectory = dir + "/" + rest.substr(0, dash);
+    if (isDirectory(subdirectory) && findBelow(subdirectory, rest.substr(dash + 1), path)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+struct DesktopEntry {
+  bool hidden = false;
+  bool hasExec = false;
+  std::string exec;
+};
+
+// Finds the desktop file of id and reads its [Desktop Entry] group. The first
+// file found shadows those in later directories, also when it is hidden
+// (Hidden=true marks a desktop file as deleted). False when the application is
+// not installed.
+bool findApplication(const std::string& id, DesktopEntry& entry) {
+  const std::string suffix = ".desktop";
+  if (id.size() <= suffix.size() ||
+      id.compare(id.size() - suffix.size(), suffix.size(), suffix) != 0 ||
+      id.find('/') != std::string::npos) {
+    return false;
+  }
+  for (const std::string& dir : applicationDirectories()) {
+    std::string path;
+    if (!findBelow(dir, id, path))
+      continue;
+    bool seenExec = false;
+    bool readable = readKeyFile(
+        path, [&](const std::string& group, const std::string& key, const std::string& value) {
+          if (group != "Desktop Entry")
+            return;
+          if (key == "Hidden")
+            entry.hidden = value == "true";
+          if (key == "Exec" && !seenExec) {
+            seenExec = true;
+            entry.hasExec = true;
+            entry.exec = value;
+          }
+        });
+    return readable && !entry.hidden;
+  }
+  return false;
+}
+
+bool isInstalled(const std::string& id) {
+  DesktopEntry entry;
+  return findApplication(id, entry);
+}
+
+// The text/plain entries of one mimeapps.list or mimeinfo.cache. level is the
+// rank of its directory; a removal applies to its own level and below.
+struct Associations {
+  int level = 0;
+  std::vector<std::string> defaults;
+  std::vector<std::string> added;
+  std::vector<std::string> removed;
+  std::vector<std::string> cached;
+};
+
+void addIds(const std::string& value, std::vector<std::string>& ids) {
+  for (const std::string& id : split(value, ';', false)) {
+    std::string trimmed = trim(id);
+    if (!trimmed.empty())
+      ids.push_back(trimmed);
+  }
+}
+
+void readAssociations(const std::string& path, int level, std::vector<Associations>& out) {
+  Associations entries;
+  entries.level = level;
+  bool readable = readKeyFile(
+      path, [&](const std::string& group, const std::string& key, const std::string& value) {
+        if (key != "text/plain")
+          return;
+        if (group == "Default Applications")
+          addIds(value, entries.defaults);
+        if (group == "Added Associations")
+          addIds(value, entries.added);
+        if (group == "Removed Associations")
+          addIds(value, entries.removed);
+        if (group == "MIME Cache")
+          addIds(value, entries.cached);
+      });
+  if (readable)
+    out.push_back(entries);
+}
+
+// Every mimeapps.list and mimeinfo.cache in precedence order: the user's and
+// the system's configuration, then the user's and the system's application
+// directories; in each, the files of the current desktops before the plain one.
+std::vector<Associations> readAllAssociations() {
+  std::vector<std::string> desktops;
+  for (std::string name : split(environment("XDG_CURRENT_DESKTOP"), ':', false)) {
+    for (char& c : name) {
+      if (c >= 'A' && c <= 'Z')
+        c = static_cast<char>(c - 'A' + 'a');
+    }
+    desktops.push_back(name);
+  }
+  std::vector<std::string> configDirs;
+  std::string configHome = baseDirectory("XDG_CONFIG_HOME", "/.config");
+  if (!configHome.empty())
+    configDirs.push_back(configHome);
+  for (const std::string& dir : baseDirectoryList("XDG_CONFIG_DIRS", "/etc/xdg")) {
+    configDirs.push_back(dir);
+  }
+  std::vector<std::string> dataDirs = applicationDirectories();
+
+  std::vector<Associations> all;
+  int level = 0;
+  auto readLists = [&](const std::string& dir) {
+    for (const std::string& desktop : desktops) {
+      readAssociations(dir + "/" + desktop + "-mimeapps.list", level, all);
+    }
+    readAssociations(dir + "/mimeapps.list", level, all);
+  };
+  for (const std::string& dir : configDirs) {
+    readLists(dir);
+    ++level;
+  }
+  for (const std::string& dir : dataDirs) {
+    readLists(dir);
+    readAssociations(dir + "/mimeinfo.cache", level, all);
+    ++level;
+  }
+  return all;
+}
+
+// The desktop id of the default text/plain application, "" when there is none.
+std::string defaultTextApplication() {
+  std::vector<Associations> all = readAllAssociations();
+  auto usable = [&](const std::string& id, int level) {
+    for (const Associations& entries : all) {
+      if (entries.level > level)
+        break;
+      for (const std::string& removed : entries.removed) {
+        if (removed == id)
+          return false;
+      }
+    }
+    return isInstalled(id);
+  };
+  using Member = std::vector<std::string> Associations::*;
+  for (Member member : {&Associations::defaults, &Associations::added, &Associations::cached}) {
+    for (const Associations& entries : all) {
+      for (const std::string& id : entries.*member) {
+        if (usable(id, entries.level))
+          return id;
+      }
+    }
+  }
+  return "";
+}
+
+// Which part of the association a key path names: 0 for ".txt", 1 to 4 for
+// "<id>", "<id>\shell", "<id>\shell\open", "<id>\shell\open\command"; -1 for
+// anything else. The id itself is not checked.
+int keyDepth(const std::vector<std::string>& parts) {
+  if (parts.size() == 1 && sameKeyName(parts[0], ".txt"))
+    return 0;
+  if (parts.empty() || parts.size() > VERB_KEY_COUNT + 1 || parts[0].empty())
+    return -1;
+  for (size_t i = 1; i < parts.size(); ++i) {
+    if (!sameKeyName(parts[i], VERB_KEYS[i - 1]))
+      return -1;
+  }
+  return static_cast<int>(parts.size());
+}
+
+bool keyExists(const std::string& path) {
+  if (path.empty())
+    return true;
+  std::vector<std::string> parts = split(path, '\\', true);
+  int depth = keyDepth(parts);
+  return depth == 0 || (depth > 0 && isInstalled(parts[0]));
+}
+
+// Reads the default value of the key at path; every value is a REG_SZ.
+bool readValue(const std::string& path, const char* valueName, std::string& value) {
+  if (valueName != nullptr && valueName[0] != '\0')
+    return false;
+  std::vector<std::string> parts = split(path, '\\', true);
+  int depth = keyDepth(parts);
+  if (depth == 0) {
+    value = defaultTextApplication();
+    return !value.empty();
+  }
+  if (depth != static_cast<int>(VERB_KEY_COUNT + 1))
+    return false;
+  DesktopEntry entry;
+  if (!findApplication(parts[0], entry) || !entry.hasExec)
+    return false;
+  value = entry.exec;
+  return true;
+}
+
+void closeHandle(RegistryHandle handle) {
+  delete static_cast<KeyNode*>(handle);
+}
+
+}  // namespace
+
+const RegistryHandle CLASSES_ROOT = &rootNode;
+
+bool RegistryKey::open(const char* subkey, RegistryHandle parent) {
+  RegistryHandle opened = nullptr;
+  bool ok = openSubKey(subkey, parent, opened);
+  close();
+  handle_ = opened;
+  return ok;
+}
+
+void RegistryKey::close() {
+  closeHandle(handle_);
+  handle_ = nullptr;
+}
+
+bool RegistryKey::openSubKey(const char* subkey, RegistryHandle parent, RegistryHandle& out) {
+  out = nullptr;
+  if (parent == nullptr) {
+    setLastError(CODE_INVALID_HANDLE);
+    return false;
+  }
+  const std::string& parentPath = static_cast<KeyNode*>(parent)->path;
+  std::string name = subkey != nullptr ? subkey : "";
+  std::string path = name.empty()         ? parentPath
+                     : parentPath.empty() ? name
+                                          : parentPath + "\\" + name;
+  if (!keyExists(path)) {
+    setLastError(CODE_FILE_NOT_FOUND);
+    return false;
+  }
+  KeyNode* node = new (std::nothrow) KeyNode;
+  if (node == nullptr) {
+    setLastError(CODE_NOT_ENOUGH_MEMORY);
+    return false;
+  }
+  node->path = path;
+  out = node;
+  return true;
+}
+
+uint32_t RegistryKey::queryString(const char* subkey, const char* valueName,
+                                  const char* defaultText, char* buffer, uint32_t bufferSize) {
+  return queryValue(subkey, valueName, defaultText, buffer, bufferSize, TYPE_STRING);
+}
+
+uint32_t RegistryKey::queryExpandString(const char* subkey, const char* valueName,
+                                        const char* defaultText, char* buffer,
+                                        uint32_t bufferSize) {
+  return queryValue(subkey, valueName, defaultText, buffer, bufferSize, TYPE_STRING + 1);
+}
+
+uint32_t RegistryKey::queryValue(const char* subkey, const char* valueName, const char* defaultText,
+                                 char* buffer, uint32_t bufferSize, uint32_t wantedType) {
+  uint32_t result = 0;
+  if (buffer != nullptr && bufferSize > 0)
+    buffer[0] = '\0';
+  RegistryHandle key = nullptr;
+  if (handle_ != nullptr && openSubKey(subkey, handle_, key)) {
+    bool found = false;
+    std::string value;
+    if (readValue(static_cast<KeyNode*>(key)->path, valueName, value) &&
+        wantedType == TYPE_STRING) {
+      uint32_t size = static_cast<uint32_t>(value.size()) + 1;
+      if (buffer == nullptr) {
+        result = size;
+        found = true;
+      } else if (size <= bufferSize) {
+        std::memcpy(buffer, value.c_str(), size);
+        result = size - 1;
+        found = true;
+      }
+    }
+    closeHandle(key);
+    if (found)
+      return result;
+  }
+  if (buffer != nullptr && defaultText != nullptr && bufferSize > 0) {
+    size_t count = std::min<size_t>(std::strlen(defaultText), bufferSize - 1);
+    std::memcpy(buffer, defaultText, count);
+    buffer[count] = '\0';
+  }
+  return result;
+}
+
+}  // namespace qv
