@@ -9,12 +9,6 @@
 
 namespace qv {
 
-namespace {
-
-constexpr uint32_t CODE_FILENAME_TOO_LONG = 206;
-
-}  // namespace
-
 void ReportWriter::generate(const String& outputPath, const String& inputSpec) {
   const char separator[] = {PATH_SEPARATOR, '\0'};
   String spec = inputSpec.length() == 0 ? String(".") + separator + "*.*" : inputSpec.copy();
