@@ -17,7 +17,8 @@ const char* const USAGE =
     "ディレクトリとその下のすべてのサブディレクトリの一覧をテキスト ファイルに書き出します。\n"
     "引数がなければダイアログを開きます。\n"
     "\n"
-    "  in パス       一覧にするディレクトリとファイルのパターン (既定: カレント ディレクトリの *.*)\n"
+    "  in パス       一覧にするディレクトリとファイルのパターン (既定: カレント ディレクトリの "
+    "*.*)\n"
     "                例: in ~/work/  in ~/work/*.txt (ディレクトリは \"/\" で終えてください)\n"
     "  out ファイル  出力ファイル (既定: ./tree.txt)。既にあれば置き換えます\n"
     "  s             ファイルサイズの出力\n"
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   std::vector<std::string> arguments;
-  for (int i = 1; i < argc; ++i) arguments.push_back(qv::posix::argumentToCp932(argv[i]));
+  for (int i = 1; i < argc; ++i)
+    arguments.push_back(qv::posix::argumentToCp932(argv[i]));
   return qv::runEntry(arguments);
 }

@@ -12,8 +12,12 @@ void Exception::show(WindowHandle owner, const char* caption, const BoxFunction&
   }
 }
 
-void throwError(uint32_t code) { throw Exception(code); }
+void throwError(uint32_t code) {
+  throw Exception(code);
+}
 
-void throwLastError() { throw Exception(lastError()); }
+void throwLastError() {
+  throw Exception(lastError());
+}
 
 }  // namespace qv

@@ -52,21 +52,27 @@ const MessageEntry MESSAGES[] = {
     {206, "ファイル名または拡張子が長すぎます。\r\n"},
     {223, "ファイルのサイズが大きすぎるため、この操作を完了できません。\r\n"},
     {1117, "I/O デバイス エラーが発生したため、要求を実行できませんでした。\r\n"},
-    {1921, "システムがファイル名を解決できません。シンボリック リンクが多すぎる可能性があります。\r\n"},
+    {1921,
+     "システムがファイル名を解決できません。シンボリック リンクが多すぎる可能性があります。\r\n"},
 };
 
 }  // namespace
 
-uint32_t lastError() { return threadLastError; }
+uint32_t lastError() {
+  return threadLastError;
+}
 
-void setLastError(uint32_t code) { threadLastError = code; }
+void setLastError(uint32_t code) {
+  threadLastError = code;
+}
 
 bool isLeadByte(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
 uint32_t fullPathName(const char* path, uint32_t bufferSize, char* buffer, char** filePart) {
-  if (filePart != nullptr) *filePart = nullptr;
+  if (filePart != nullptr)
+    *filePart = nullptr;
   if (path == nullptr || *path == '\0') {
     setLastError(123);
     return 0;
@@ -76,7 +82,8 @@ uint32_t fullPathName(const char* path, uint32_t bufferSize, char* buffer, char*
     absolute = posix::absolutePath(path, "/");
   } else {
     std::string cwd = posix::currentDirectory();
-    if (cwd.empty()) return 0;
+    if (cwd.empty())
+      return 0;
     absolute = posix::absolutePath(path, cwd);
   }
   if (absolute.size() + 1 > bufferSize || buffer == nullptr) {
@@ -119,19 +126,24 @@ uint32_t fileAttributes(const char* path) {
   } else {
     attributes |= ATTRIBUTE_SYSTEM;
   }
-  if ((st.st_mode & S_IWUSR) == 0) attributes |= ATTRIBUTE_READONLY;
+  if ((st.st_mode & S_IWUSR) == 0)
+    attributes |= ATTRIBUTE_READONLY;
   return attributes;
 }
 
-ModuleHandle currentModule() { return nullptr; }
+ModuleHandle currentModule() {
+  return nullptr;
+}
 
 int showMessageBox(WindowHandle, const char* text, const char* caption, unsigned style) {
   std::string line = posix::toLocale(caption);
   line += ": ";
   line += posix::toLocale(text);
-  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+    line.pop_back();
   line += '\n';
-  if (std::fwrite(line.data(), 1, line.size(), stderr) != line.size()) return 0;
+  if (std::fwrite(line.data(), 1, line.size(), stderr) != line.size())
+    return 0;
   std::fflush(stderr);
   // Nobody can answer on the command line: a question counts as No.
   bool question = (style & 0xF) == 0x4;
@@ -140,15 +152,18 @@ int showMessageBox(WindowHandle, const char* text, const char* caption, unsigned
 
 bool fileTimeToLocalTime(uint64_t fileTime, SystemTime& out) {
   // Beyond this the system's own conversion fails too.
-  if (fileTime >= 0x8000000000000000ULL) return false;
+  if (fileTime >= 0x8000000000000000ULL)
+    return false;
   const int64_t epochDifference = 11644473600LL;
   int64_t seconds = static_cast<int64_t>(fileTime / 10000000ULL) - epochDifference;
   time_t t = static_cast<time_t>(seconds);
   struct tm local;
   // The offset of the file's own date, as the C library knows it.
-  if (localtime_r(&t, &local) == nullptr) return false;
+  if (localtime_r(&t, &local) == nullptr)
+    return false;
   int64_t year = static_cast<int64_t>(local.tm_year) + 1900;
-  if (year < 1601 || year > 30827) return false;
+  if (year < 1601 || year > 30827)
+    return false;
   out.year = static_cast<uint16_t>(year);
   out.month = static_cast<uint16_t>(local.tm_mon + 1);
   out.dayOfWeek = static_cast<uint16_t>(local.tm_wday);
@@ -169,7 +184,9 @@ SystemMessage::SystemMessage(uint32_t code) : text_(nullptr) {
   }
 }
 
-SystemMessage::~SystemMessage() { std::free(text_); }
+SystemMessage::~SystemMessage() {
+  std::free(text_);
+}
 
 namespace posix {
 

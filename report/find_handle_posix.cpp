@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <memory>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,9 +21,13 @@ namespace {
 
 constexpr uint64_t EPOCH_DIFFERENCE = 11644473600ULL;
 
-bool isLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool isLead(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
-char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char upper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // The order of an NTFS directory listing: names compared with ASCII letters
 // as upper case, ties broken by the exact bytes.
@@ -32,9 +36,11 @@ bool listedBefore(std::string_view a, std::string_view b) {
   for (size_t i = 0; i < n; ++i) {
     unsigned char x = static_cast<unsigned char>(upper(a[i]));
     unsigned char y = static_cast<unsigned char>(upper(b[i]));
-    if (x != y) return x < y;
+    if (x != y)
+      return x < y;
   }
-  if (a.size() != b.size()) return a.size() < b.size();
+  if (a.size() != b.size())
+    return a.size() < b.size();
   return a < b;
 }
 
@@ -43,7 +49,8 @@ size_t charLength(std::string_view s, size_t i) {
 }
 
 bool sameChar(std::string_view name, size_t i, std::string_view pattern, size_t j, size_t length) {
-  if (length == 1) return upper(name[i]) == upper(pattern[j]);
+  if (length == 1)
+    return upper(name[i]) == upper(pattern[j]);
   return name.compare(i, 2, pattern.substr(j, 2)) == 0;
 }
 
@@ -70,12 +77,14 @@ bool wildcardMatch(std::string_view name, std::string_view pattern) {
         continue;
       }
     }
-    if (starPattern == std::string_view::npos) return false;
+    if (starPattern == std::string_view::npos)
+      return false;
     starName += charLength(name, starName);
     i = starName;
     j = starPattern;
   }
-  while (j < pattern.size() && pattern[j] == '*') ++j;
+  while (j < pattern.size() && pattern[j] == '*')
+    ++j;
   return j == pattern.size();
 }
 
@@ -83,7 +92,8 @@ bool wildcardMatch(std::string_view name, std::string_view pattern) {
 // matches a name without that dot, and one ending in "." matches only names
 // without a dot.
 bool patternMatch(std::string_view name, std::string_view pattern) {
-  if (pattern == "*" || pattern == "*.*") return true;
+  if (pattern == "*" || pattern == "*.*")
+    return true;
   if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*") {
     return wildcardMatch(name, pattern) ||
            wildcardMatch(name, pattern.substr(0, pattern.size() - 2));
@@ -98,14 +108,17 @@ bool patternMatch(std::string_view name, std::string_view pattern) {
 uint64_t fileTimeOf(const struct timespec& t) {
   int64_t seconds = static_cast<int64_t>(t.tv_sec) + static_cast<int64_t>(EPOCH_DIFFERENCE);
   // Times before 1601 have no file time; they read as the failure value.
-  if (seconds < 0) return ~0ULL;
+  if (seconds < 0)
+    return ~0ULL;
   return static_cast<uint64_t>(seconds) * 10000000ULL + static_cast<uint64_t>(t.tv_nsec) / 100;
 }
 
 uint32_t typeAttributes(mode_t mode) {
-  if (S_ISDIR(mode)) return ATTRIBUTE_DIRECTORY;
+  if (S_ISDIR(mode))
+    return ATTRIBUTE_DIRECTORY;
   // A link is never entered: it is listed among the files.
-  if (S_ISREG(mode) || S_ISLNK(mode)) return ATTRIBUTE_ARCHIVE;
+  if (S_ISREG(mode) || S_ISLNK(mode))
+    return ATTRIBUTE_ARCHIVE;
   return ATTRIBUTE_SYSTEM;
 }
 
@@ -155,16 +168,19 @@ bool readListing(Listing& listing) {
   int readError = 0;
   for (;;) {
     long count = syscall(SYS_getdents64, fd, buffer, sizeof buffer);
-    if (count < 0 && errno == EINTR) continue;
+    if (count < 0 && errno == EINTR)
+      continue;
     if (count <= 0) {
-      if (count < 0) readError = errno;
+      if (count < 0)
+        readError = errno;
       break;
     }
     for (long offset = 0; offset < count;) {
       const struct dirent64* d = reinterpret_cast<const struct dirent64*>(buffer + offset);
       offset += d->d_reclen;
       std::string_view native(d->d_name);
-      if (native == "." || native == "..") continue;
+      if (native == "." || native == "..")
+        continue;
       bool exact = posix::toCp932(native, name);
       uint32_t attributes;
       switch (d->d_type) {
@@ -186,13 +202,16 @@ bool readListing(Listing& listing) {
           attributes = ATTRIBUTE_SYSTEM;
           break;
       }
-      if (native[0] == '.') attributes |= ATTRIBUTE_HIDDEN;
-      if (!exact) posix::rememberName(listing.directory, name, native);
+      if (native[0] == '.')
+        attributes |= ATTRIBUTE_HIDDEN;
+      if (!exact)
+        posix::rememberName(listing.directory, name, native);
       listing.items.push_back({name, exact ? std::string() : std::string(native), attributes});
     }
   }
   ::close(fd);
-  if (readError != 0 && listing.items.empty()) return posix::failWithErrno(readError);
+  if (readError != 0 && listing.items.empty())
+    return posix::failWithErrno(readError);
   std::sort(listing.items.begin(), listing.items.end(),
             [](const Listing::Item& a, const Listing::Item& b) {
               return listedBefore(a.native.empty() ? a.name : a.native,
@@ -205,7 +224,9 @@ bool readListing(Listing& listing) {
 
 namespace posix {
 
-void forgetListings() { lastListing().reset(); }
+void forgetListings() {
+  lastListing().reset();
+}
 
 }  // namespace posix
 
@@ -229,9 +250,13 @@ FindHandle::FindHandle() = default;
 
 FindHandle::~FindHandle() = default;
 
-bool FindHandle::isOpen() const { return state_ != nullptr; }
+bool FindHandle::isOpen() const {
+  return state_ != nullptr;
+}
 
-void FindHandle::close() { state_.reset(); }
+void FindHandle::close() {
+  state_.reset();
+}
 
 bool FindHandle::first(const char* path, DirEntry& entry) {
   close();
@@ -240,7 +265,8 @@ bool FindHandle::first(const char* path, DirEntry& entry) {
   std::string_view pattern = slash == std::string_view::npos ? text : text.substr(slash + 1);
   std::string directory =
       posix::nativePath(slash == std::string_view::npos ? "." : text.substr(0, slash + 1));
-  if (directory.size() > 1 && directory.back() == '/') directory.pop_back();
+  if (directory.size() > 1 && directory.back() == '/')
+    directory.pop_back();
 
   auto state = std::make_unique<State>();
   std::shared_ptr<const Listing>& cached = lastListing();
@@ -250,19 +276,22 @@ bool FindHandle::first(const char* path, DirEntry& entry) {
   } else {
     auto listing = std::make_shared<Listing>();
     listing->directory = std::move(directory);
-    if (!readListing(*listing)) return false;
+    if (!readListing(*listing))
+      return false;
     state->listing = listing;
     cached = listing;
   }
 
   // The two directory entries come first, as a directory scan lists them.
   for (const Listing::Item* dots : {&DOT, &DOT_DOT}) {
-    if (patternMatch(dots->name, pattern)) state->selection.push_back(dots);
+    if (patternMatch(dots->name, pattern))
+      state->selection.push_back(dots);
   }
   bool all = pattern == "*" || pattern == "*.*";
   state->selection.reserve(state->listing->items.size() + 2);
   for (const Listing::Item& item : state->listing->items) {
-    if (all || patternMatch(item.name, pattern)) state->selection.push_back(&item);
+    if (all || patternMatch(item.name, pattern))
+      state->selection.push_back(&item);
   }
   if (state->selection.empty()) {
     setLastError(CODE_FILE_NOT_FOUND);
@@ -289,20 +318,24 @@ bool FindHandle::next(DirEntry& entry) {
 
 void FindHandle::loadDetails(DirEntry& entry) {
   entry.detailsPending = false;
-  if (!state_) return;
+  if (!state_)
+    return;
   const Listing::Item& item = *state_->selection[state_->index];
   std::string full = state_->listing->directory;
-  if (full.size() > 1) full += '/';
+  if (full.size() > 1)
+    full += '/';
   full += item.native.empty() ? item.name : item.native;
   struct stat st;
-  if (lstat(full.c_str(), &st) != 0) return;
+  if (lstat(full.c_str(), &st) != 0)
+    return;
   uint64_t size = static_cast<uint64_t>(st.st_size);
   entry.sizeHigh = static_cast<uint32_t>(size >> 32);
   entry.sizeLow = static_cast<uint32_t>(size);
   entry.lastWriteTime = fileTimeOf(st.st_mtim);
   entry.lastAccessTime = fileTimeOf(st.st_atim);
   entry.creationTime = fileTimeOf(st.st_ctim);
-  if ((st.st_mode & S_IWUSR) == 0) entry.attributes |= ATTRIBUTE_READONLY;
+  if ((st.st_mode & S_IWUSR) == 0)
+    entry.attributes |= ATTRIBUTE_READONLY;
 }
 
 }  // namespace qv

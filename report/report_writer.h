@@ -30,10 +30,10 @@ struct ReportOptions {
 };
 
 // The two-byte glyphs of the tree drawing, code page 932.
-constexpr const char* GLYPH_BRANCH = "\x84\xA5";     // U+251C, an entry with a successor
-constexpr const char* GLYPH_LAST = "\x84\xA4";       // U+2514, the last entry
-constexpr const char* GLYPH_CONTINUE = "\x81\x62";   // U+FF5C, below a non-last directory
-constexpr const char* GLYPH_BLANK = "\x81\x40";      // U+3000, below the last directory
+constexpr const char* GLYPH_BRANCH = "\x84\xA5";    // U+251C, an entry with a successor
+constexpr const char* GLYPH_LAST = "\x84\xA4";      // U+2514, the last entry
+constexpr const char* GLYPH_CONTINUE = "\x81\x62";  // U+FF5C, below a non-last directory
+constexpr const char* GLYPH_BLANK = "\x81\x40";     // U+3000, below the last directory
 
 class ReportWriter {
  public:

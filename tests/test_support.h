@@ -41,9 +41,9 @@ bool exists(const std::string& path);
 void setModifiedTime(const std::string& path, int64_t seconds);
 
 struct RunResult {
-  int status = -1;   // exit status, or -1 when the program did not exit normally
-  std::string out;   // standard output
-  std::string err;   // standard error
+  int status = -1;  // exit status, or -1 when the program did not exit normally
+  std::string out;  // standard output
+  std::string err;  // standard error
 };
 
 struct RunOptions {

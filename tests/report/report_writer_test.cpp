@@ -53,14 +53,8 @@ class ReportWriterTest : public ::testing::Test {
 
 TEST_F(ReportWriterTest, TreeOfNestedDirectoriesUsesGlyphsAndCrLf) {
   makeProjectTree();
-  EXPECT_EQ(generate(dir / "p/"), lines({"[" + dir / "p/]",
-                                           "├[bin]",
-                                           "｜├[x86]",
-                                           "｜｜└t.exe",
-                                           "｜└run.exe",
-                                           "└[lib]",
-                                           "　├m.c",
-                                           "　└n.c"}));
+  EXPECT_EQ(generate(dir / "p/"), lines({"[" + dir / "p/]", "├[bin]", "｜├[x86]", "｜｜└t.exe",
+                                         "｜└run.exe", "└[lib]", "　├m.c", "　└n.c"}));
   // The glyphs as bytes: the fourth and seventh lines.
   std::string report = generate(dir / "p/");
   EXPECT_NE(report.find("\x81\x62\x81\x62\x84\xA4t.exe\r\n"), std::string::npos);
@@ -85,13 +79,8 @@ TEST_F(ReportWriterTest, LeftOutEntriesDoNotCountForTheLastGlyph) {
   writeFile(dir / "w/readme.txt");
   writeFile(dir / "w/.tmp.bak");
   writeFile(dir / "w/x.bin");
-  EXPECT_EQ(generate(dir / "w/"), lines({"[" + dir / "w/]",
-                                           "├[doc]",
-                                           "├[src]",
-                                           "｜├a.c",
-                                           "｜└b.h",
-                                           "├readme.txt",
-                                           "└x.bin"}));
+  EXPECT_EQ(generate(dir / "w/"), lines({"[" + dir / "w/]", "├[doc]", "├[src]", "｜├a.c", "｜└b.h",
+                                         "├readme.txt", "└x.bin"}));
 }
 
 TEST_F(ReportWriterTest, HiddenAndSystemEntriesFollowTheMask) {
@@ -124,10 +113,9 @@ TEST_F(ReportWriterTest, ColumnsLineUpWithEveryOptionOn) {
   writer.options.showAttributes = 1;
   writer.options.fileUrl = 1;
   std::string w = dir / "w/";
-  EXPECT_EQ(generate(w),
-            lines({"[" + w + "]", "├[src]",
-                   "└          1,234  2002/10/14 09:05:03  A  readme.txt  file://" + w +
-                       "readme.txt"}));
+  EXPECT_EQ(generate(w), lines({"[" + w + "]", "├[src]",
+                                "└          1,234  2002/10/14 09:05:03  A  readme.txt  file://" +
+                                    w + "readme.txt"}));
   writer.options.pathList = 1;
   EXPECT_EQ(generate(w), lines({"[" + w + "]", "          1,234  2002/10/14 09:05:03  A  " + w +
                                                    "readme.txt  file://" + w + "readme.txt"}));
@@ -191,7 +179,8 @@ TEST_F(ReportWriterTest, SizesOf4GiBAndMoreAreShownInFull) {
 
 TEST_F(ReportWriterTest, TimeBefore1601ReadsAsAllZero) {
   // ext4 cannot keep a time that old; tmpfs can.
-  if (!test::exists("/dev/shm")) GTEST_SKIP() << "no tmpfs at /dev/shm";
+  if (!test::exists("/dev/shm"))
+    GTEST_SKIP() << "no tmpfs at /dev/shm";
   TempDir shm("/dev/shm");
   writeFile(shm / "old");
   test::setModifiedTime(shm / "old", -12000000000LL);  // the year 1589
@@ -213,8 +202,7 @@ TEST_F(ReportWriterTest, InputSpecIsSplitIntoDirectoryAndPattern) {
   ASSERT_NE(getcwd(saved, sizeof saved), nullptr);
   ASSERT_EQ(chdir((dir / "cur").c_str()), 0);
   std::string cur = dir / "cur/";
-  std::vector<std::string> everything = {"├[sub]", "｜├a.c", "｜├b.h", "｜└cur", "├cur",
-                                         "└x.txt"};
+  std::vector<std::string> everything = {"├[sub]", "｜├a.c", "｜├b.h", "｜└cur", "├cur", "└x.txt"};
   // Listing the parent with the pattern "cur" finds the two files of that name.
   std::vector<std::string> namedCur = {"└[cur]", "　├[sub]", "　｜└cur", "　└cur"};
   struct Case {
@@ -243,8 +231,7 @@ TEST_F(ReportWriterTest, DirectoryWithoutSeparatorSelectsFilesOfThatName) {
   writeFile(dir / "top/w/other");
   writeFile(dir / "top/other");
   std::string top = dir / "top/";
-  EXPECT_EQ(generate(dir / "top/w"),
-            lines({"[" + top + "]", "└[w]", "　└[inner]", "　　└w"}));
+  EXPECT_EQ(generate(dir / "top/w"), lines({"[" + top + "]", "└[w]", "　└[inner]", "　　└w"}));
 }
 
 TEST_F(ReportWriterTest, EmptyDirectoryGivesTheHeaderAlone) {
@@ -280,9 +267,10 @@ TEST_F(ReportWriterTest, NamesWithBackslashTrailBytesComeOutWhole) {
 TEST_F(ReportWriterTest, ListingOrderFoldsAsciiCaseAndPutsSubdirectoriesFirst) {
   makeDirs(dir / "o/Zeta");
   makeDirs(dir / "o/alpha");
-  for (const char* name : {"b", "B", "a_", "A1", "_x", "10", "9"}) writeFile(dir / "o/" + name);
+  for (const char* name : {"b", "B", "a_", "A1", "_x", "10", "9"})
+    writeFile(dir / "o/" + name);
   EXPECT_EQ(generate(dir / "o/"), lines({"[" + dir / "o/]", "├[alpha]", "├[Zeta]", "├10", "├9",
-                                           "├A1", "├a_", "├B", "├b", "└_x"}));
+                                         "├A1", "├a_", "├B", "├b", "└_x"}));
 }
 
 TEST_F(ReportWriterTest, LinksAreListedAsFilesAndNeverEntered) {
@@ -292,8 +280,8 @@ TEST_F(ReportWriterTest, LinksAreListedAsFilesAndNeverEntered) {
   ASSERT_EQ(symlink("..", (dir / "l/real/up").c_str()), 0);
   ASSERT_EQ(symlink("loop2", (dir / "l/loop1").c_str()), 0);
   ASSERT_EQ(symlink("loop1", (dir / "l/loop2").c_str()), 0);
-  EXPECT_EQ(generate(dir / "l/"), lines({"[" + dir / "l/]", "├[real]", "｜├f", "｜└up", "├loop1",
-                                           "├loop2", "└tolink"}));
+  EXPECT_EQ(generate(dir / "l/"),
+            lines({"[" + dir / "l/]", "├[real]", "｜├f", "｜└up", "├loop1", "├loop2", "└tolink"}));
 }
 
 TEST_F(ReportWriterTest, OutputInsideTheTreeIsListedAndReplacedNotAppended) {
@@ -317,7 +305,8 @@ TEST_F(ReportWriterTest, MissingInputLeavesTheOutputUntouched) {
 
 TEST_F(ReportWriterTest, DeepTreesKeepTheirDeepestLevel) {
   std::string path = dir / "deep";
-  for (int level = 0; level < 320; ++level) path += "/d";
+  for (int level = 0; level < 320; ++level)
+    path += "/d";
   makeDirs(path);
   writeFile(path + "/bottom.txt");
   writer.options.pathList = 1;
