@@ -95,8 +95,9 @@ TEST(File, ModesCreateOrRequireTheFile) {
     File file;
     EXPECT_EQ(file.open(path.c_str(), c.mode), c.opens) << "mode " << c.mode;
     EXPECT_EQ(test::exists(path), c.opens);
-    if (!c.opens)
+    if (!c.opens) {
       EXPECT_EQ(lastError(), CODE_FILE_NOT_FOUND);
+    }
   }
 }
 
