@@ -1,0 +1,669 @@
+// The command line of the real quorvel program: which arguments it takes, what
+// it writes where, the exit status and the one-line messages on standard
+// error, and how it copes with hostile input and failing output.
+#include <dirent.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "report/report_writer.h"
+#include "test_support.h"
+
+namespace qv::test {
+namespace {
+
+// Standard error in a UTF-8 locale: the caption, ": " and the text, one line.
+const std::string PARAMETER_ERROR = u8"Quorvel: パラメーターが間違っています。\n";
+const std::string PATH_NOT_FOUND = u8"Quorvel: 指定されたパスが見つかりません。\n";
+const std::string ACCESS_DENIED = u8"Quorvel: アクセスが拒否されました。\n";
+const std::string DISK_FULL = u8"Quorvel: ディスクに十分な空き領域がありません。\n";
+const std::string NAME_TOO_LONG = u8"Quorvel: ファイル名または拡張子が長すぎます。\n";
+const std::string LAUNCH_FAILURE = u8"Quorvel: 起動に失敗しました。\n";
+
+// 2001-09-09 01:46:40 UTC, 10:46:40 in JST.
+constexpr int64_t A_TXT_TIME = 1000000000;
+
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+bool endsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::set<std::string> entriesOf(const std::string& directory) {
+  std::set<std::string> names;
+  if (DIR* dir = opendir(directory.c_str())) {
+    while (dirent* entry = readdir(dir)) {
+      if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
+        names.insert(entry->d_name);
+      }
+    }
+    closedir(dir);
+  }
+  return names;
+}
+
+void makeSocket(const std::string& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(path.size(), sizeof address.sun_path);
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  close(fd);
+}
+
+void makeExecutable(const std::string& path, const std::string& script) {
+  writeFile(path, script);
+  ASSERT_EQ(chmod(path.c_str(), 0755), 0);
+}
+
+// Keeps looking for a file that another process writes, for up to 20 s.
+bool waitForFile(const std::string& path) {
+  for (int i = 0; i < 200 && !exists(path); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return exists(path);
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+  std::vector<std::string> result;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos)
+      end = text.size();
+    result.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return result;
+}
+
+// A temporary directory holding in/ with
+//   a.txt (5 bytes, fixed time), sub/b.txt,
+//   .dot, .dotdir/ (hidden), pipe (a FIFO) and sock (a socket), both system.
+// Runs happen in the temporary directory unless a test says otherwise.
+class CommandLineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    makeDirs(dir_ / "in/sub");
+    makeDirs(dir_ / "in/.dotdir");
+    writeFile(dir_ / "in/a.txt", "hello");
+    setModifiedTime(dir_ / "in/a.txt", A_TXT_TIME);
+    writeFile(dir_ / "in/sub/b.txt");
+    writeFile(dir_ / "in/.dot");
+    ASSERT_EQ(mkfifo((dir_ / "in/pipe").c_str(), 0644), 0);
+    makeSocket(dir_ / "in/sock");
+  }
+
+  // "$T" in an argument stands for the temporary directory.
+  std::vector<std::string> expand(std::vector<std::string> arguments) const {
+    for (std::string& argument : arguments) {
+      for (size_t at = argument.find("$T"); at != std::string::npos; at = argument.find("$T", at)) {
+        argument.replace(at, 2, dir_.path());
+        at += dir_.path().size();
+      }
+    }
+    return arguments;
+  }
+
+  RunResult run(const std::vector<std::string>& arguments, RunOptions options = RunOptions()) {
+    if (options.workingDirectory.empty())
+      options.workingDirectory = dir_.path();
+    std::vector<std::string> environment = {"LANG=C.UTF-8", "LC_ALL=C.UTF-8", "TZ=JST-9"};
+    environment.insert(environment.end(), options.environment.begin(), options.environment.end());
+    options.environment = environment;
+    return runQuorvel(expand(arguments), options);
+  }
+
+  // The first line of a report on directory (given without the final "/").
+  static std::string header(const std::string& directory) { return "[" + directory + "/]\r\n"; }
+
+  // The file associations of the desktop, all in the temporary directory, so
+  // that nothing of this machine's own set-up is seen. With execLine, the
+  // default application for text/plain runs it.
+  std::vector<std::string> associations(const std::string& execLine = std::string()) {
+    std::string root = dir_ / "xdg";
+    for (const char* sub : {"config", "config-dirs", "data/applications", "data-dirs", "home"}) {
+      makeDirs(root + "/" + sub);
+    }
+    std::remove((root + "/config/mimeapps.list").c_str());
+    std::remove((root + "/data/applications/rec.desktop").c_str());
+    if (!execLine.empty()) {
+      writeFile(root + "/config/mimeapps.list", "[Default Applications]\ntext/plain=rec.desktop\n");
+      writeFile(root + "/data/applications/rec.desktop",
+                "[Desktop Entry]\nType=Application\nName=Rec\nExec=" + execLine + "\n");
+    }
+    return {"XDG_CONFIG_HOME=" + root + "/config",
+            "XDG_CONFIG_DIRS=" + root + "/config-dirs",
+            "XDG_DATA_HOME=" + root + "/data",
+            "XDG_DATA_DIRS=" + root + "/data-dirs",
+            "HOME=" + root + "/home",
+            "XDG_CURRENT_DESKTOP="};
+  }
+
+  // A viewer that copies the file it is given to viewed.txt at once, then
+  // waits (at most 10 s) for the file "go" and writes to opened.txt whether
+  // it came, followed by its arguments, one per line. A program that waits
+  // for its viewer never sees "go": the test creates it only afterwards.
+  std::string recorder() {
+    makeDirs(dir_ / "xdg");
+    std::string path = dir_ / "xdg/recorder.sh";
+    std::string d = dir_.path();
+    makeExecutable(path,
+                   "#!/bin/sh\n"
+                   "exec </dev/null >/dev/null 2>&1\n"
+                   "for last; do :; done\n"
+                   "cp -- \"$last\" '" +
+                       d +
+                       "/viewed.txt'\n"
+                       "n=0\n"
+                       "while [ ! -e '" +
+                       d +
+                       "/go' ] && [ $n -lt 100 ]; do sleep 0.1; n=$((n+1)); done\n"
+                       "if [ -e '" +
+                       d +
+                       "/go' ]; then echo released; else echo kept-waiting; fi"
+                       " > '" +
+                       d +
+                       "/opened.tmp'\n"
+                       "printf '%s\\n' \"$@\" >> '" +
+                       d +
+                       "/opened.tmp'\n"
+                       "mv '" +
+                       d + "/opened.tmp' '" + d + "/opened.txt'\n");
+    return path;
+  }
+
+  TempDir dir_;
+};
+
+// ---------------------------------------------------------------------------
+// Accepted options
+
+struct ColumnCase {
+  const char* option;
+  std::string marker;  // in the report with the option, never without it
+};
+
+TEST_F(CommandLineTest, EachSpellingOfAnOptionTurnsItOn) {
+  const std::string in = dir_ / "in/";
+  const std::vector<ColumnCase> cases = {
+      {"s", std::string(13, ' ') + "5  a.txt\r\n"},
+      {"t", "2001/09/09 10:46:40  a.txt\r\n"},
+      {"a", "A  a.txt\r\n"},
+      {"f", "a.txt  file://" + in + "a.txt\r\n"},
+      {"p", "\n" + in + "a.txt\r\n"},
+      {"hidden", ".dot\r\n"},
+      {"all", "pipe\r\n"},
+  };
+  RunResult plain = run({"in", in, "out", "plain.txt"});
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  const std::string plainReport = readFile(dir_ / "plain.txt");
+  ASSERT_TRUE(contains(plainReport, "a.txt\r\n"));
+
+  for (const ColumnCase& c : cases) {
+    EXPECT_FALSE(contains(plainReport, c.marker)) << c.option;
+    for (const char* prefix : {"", "-", "/"}) {
+      std::string option = std::string(prefix) + c.option;
+      SCOPED_TRACE(option);
+      RunResult result = run({"in", in, option, "out", "r.txt"});
+      EXPECT_EQ(result.status, 0);
+      EXPECT_EQ(result.out, "");
+      EXPECT_EQ(result.err, "");
+      std::string report = readFile(dir_ / "r.txt");
+      EXPECT_EQ(report.rfind(header(dir_ / "in"), 0), 0u);
+      EXPECT_TRUE(contains(report, c.marker));
+    }
+  }
+}
+
+TEST_F(CommandLineTest, EachSpellingOfNeSilencesAFailedRun) {
+  for (const char* option : {"ne", "-ne", "/ne"}) {
+    SCOPED_TRACE(option);
+    RunResult result = run({option, "in", "$T/missing/", "out", "r.txt"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "");
+    EXPECT_FALSE(exists(dir_ / "r.txt"));
+  }
+}
+
+TEST_F(CommandLineTest, EachSpellingOfExecTriesToOpenTheReport) {
+  std::vector<std::string> noViewer = associations();
+  for (const char* option : {"exec", "-exec", "/exec"}) {
+    SCOPED_TRACE(option);
+    RunResult result = run({"in", "$T/in/", option, "out", "r.txt"}, {"", noViewer, false});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, LAUNCH_FAILURE);
+  }
+}
+
+TEST_F(CommandLineTest, HiddenAndAllChooseWhichEntriesAreListed) {
+  struct Case {
+    std::vector<std::string> options;
+    bool hidden;  // .dot and .dotdir
+    bool system;  // the FIFO and the socket
+  };
+  const std::vector<Case> cases = {
+      {{}, false, false},
+      {{"hidden"}, true, false},
+      {{"all"}, true, true},
+      {{"all", "hidden"}, true, true},
+      {{"hidden", "all"}, true, true},
+      {{"hidden", "hidden"}, true, false},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> arguments = {"in", "$T/in/", "out", "r.txt"};
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    SCOPED_TRACE(::testing::PrintToString(c.options));
+    RunResult result = run(arguments);
+    ASSERT_EQ(result.status, 0) << result.err;
+    std::string report = readFile(dir_ / "r.txt");
+    EXPECT_TRUE(contains(report, "a.txt\r\n"));
+    EXPECT_EQ(contains(report, ".dot\r\n"), c.hidden);
+    EXPECT_EQ(contains(report, "[.dotdir]\r\n"), c.hidden);
+    EXPECT_EQ(contains(report, "pipe\r\n"), c.system);
+    EXPECT_EQ(contains(report, "sock\r\n"), c.system);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Input and output paths
+
+TEST_F(CommandLineTest, DefaultsAndRelativePathsFollowTheWorkingDirectory) {
+  struct Case {
+    std::string workingDirectory;  // below the temporary directory
+    std::vector<std::string> arguments;
+    std::string output;  // below the temporary directory
+    std::string listed;  // below the temporary directory
+  };
+  const std::vector<Case> cases = {
+      {"in", {"s"}, "in/tree.txt", "in"},
+      {"in/sub", {"in", "$T/in/"}, "in/sub/tree.txt", "in"},
+      {"in", {"in", "sub/", "out", "r.txt"}, "in/r.txt", "in/sub"},
+      {"in/sub", {"in", "../", "out", "../../r.txt"}, "r.txt", "in"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.arguments));
+    RunResult result = run(c.arguments, {dir_ / c.workingDirectory, {}, false});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "");
+    std::string report = readFile(dir_ / c.output);
+    EXPECT_EQ(report.rfind(header(dir_ / c.listed), 0), 0u) << report;
+    std::remove((dir_ / c.output).c_str());
+  }
+}
+
+TEST_F(CommandLineTest, LaterInAndOutReplaceEarlierOnes) {
+  RunResult result = run(
+      {"in", "$T/missing/", "out", "$T/nodir/first.txt", "in", "$T/in/sub/", "out", "second.txt"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(readFile(dir_ / "second.txt"),
+            lines({"[" + dir_ / "in/sub/]", std::string(GLYPH_LAST) + "b.txt"}));
+  EXPECT_FALSE(exists(dir_ / "nodir"));
+}
+
+TEST_F(CommandLineTest, TheValueAfterInOrOutIsTakenWhateverItLooksLike) {
+  struct Case {
+    std::vector<std::string> arguments;
+    int status;
+    std::string err;
+    std::string output;  // the file made, "" for none
+  };
+  const std::vector<Case> cases = {
+      {{"in", "$T/in/", "out", "-s"}, 0, "", "-s"},
+      {{"in", "$T/in/", "out", "out"}, 0, "", "out"},
+      {{"out", "/hidden", "in", "$T/in/", "out", "r.txt"}, 0, "", "r.txt"},
+      // "ne" is the output file's name here, so the failure is not silenced.
+      {{"out", "ne", "in", "$T/missing/"}, 2, PATH_NOT_FOUND, ""},
+      {{"in", "-hidden/", "out", "r.txt"}, 2, PATH_NOT_FOUND, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.arguments));
+    std::set<std::string> before = entriesOf(dir_.path());
+    RunResult result = run(c.arguments);
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.err, c.err);
+    std::set<std::string> made;
+    for (const std::string& name : entriesOf(dir_.path())) {
+      if (before.count(name) == 0)
+        made.insert(name);
+    }
+    std::set<std::string> expected;
+    if (!c.output.empty())
+      expected.insert(c.output);
+    EXPECT_EQ(made, expected);
+    if (!c.output.empty()) {
+      std::string report = readFile(dir_ / c.output);
+      EXPECT_EQ(report.rfind(header(dir_ / "in"), 0), 0u);
+      // Neither the size column nor hidden entries were turned on.
+      EXPECT_TRUE(contains(report, std::string(GLYPH_LAST) + "a.txt\r\n"));
+      EXPECT_FALSE(contains(report, ".dot"));
+      std::remove((dir_ / c.output).c_str());
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Arguments that are not options, and missing values
+
+TEST_F(CommandLineTest, AnUnknownArgumentStopsEverythingWithStatus1) {
+  const std::vector<std::string> notOptions = {
+      "--s",      "S",        "-",        "/",     "IN",
+      "ins",      "--in",     "//s",      "-/s",   "/-s",
+      "s ",       " s",       "sa",       "x",     "",
+      "tree.txt", "hidden=1", "\xff\xfe", "-\xff", std::string(10000, 's'),
+  };
+  for (const std::string& bad : notOptions) {
+    SCOPED_TRACE(::testing::PrintToString(bad.size() > 40 ? bad.substr(0, 40) + "..." : bad));
+    // Alone; after valid options with a valid option after it, which is never
+    // read; and after "ne", which does not hide it.
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{bad}, {"in", "$T/in/", "s", bad, "out", "r.txt"}, {"ne", bad}}) {
+      std::set<std::string> before = entriesOf(dir_.path());
+      RunResult result = run(arguments);
+      EXPECT_EQ(result.status, 1);
+      EXPECT_EQ(result.out, "");
+      EXPECT_EQ(result.err, PARAMETER_ERROR);
+      EXPECT_EQ(entriesOf(dir_.path()), before);
+    }
+  }
+}
+
+TEST_F(CommandLineTest, InOrOutWithoutAValueEndsWithStatus2) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"in"},
+      {"out"},
+      {"-in"},
+      {"/out"},
+      {"s", "in", "$T/in/", "out"},
+      {"out", "r.txt", "in"},
+      {"ne", "in"},
+      {"ne", "out", "r.txt", "out"},
+  };
+  for (const std::vector<std::string>& arguments : cases) {
+    SCOPED_TRACE(::testing::PrintToString(arguments));
+    std::set<std::string> before = entriesOf(dir_.path());
+    RunResult result = run(arguments);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, PARAMETER_ERROR);
+    EXPECT_EQ(entriesOf(dir_.path()), before);
+  }
+}
+
+TEST_F(CommandLineTest, NoArgumentsAsksForOptionsWithStatus15) {
+  RunResult result = run({});
+  EXPECT_EQ(result.status, 15);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err.rfind("Quorvel: ", 0), 0u) << result.err;
+  EXPECT_TRUE(endsWith(result.err, "\n"));
+  EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
+  EXPECT_EQ(entriesOf(dir_.path()), std::set<std::string>{"in"});
+}
+
+TEST_F(CommandLineTest, HelpAndVersionOnlyWhenAlone) {
+  RunResult help = run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.err, "");
+  for (const char* option : {"in", "out", "s", "t", "a", "f", "p", "hidden", "all", "exec", "ne"}) {
+    EXPECT_TRUE(contains(help.out, std::string("\n  ") + option + " ")) << option << "\n"
+                                                                        << help.out;
+  }
+
+  RunResult version = run({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "Quorvel 1.10\n");
+  EXPECT_EQ(version.err, "");
+
+  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+           {"--help", "s"}, {"s", "--help"}, {"--version", "--help"}, {"-help"}, {"/version"}}) {
+    SCOPED_TRACE(::testing::PrintToString(arguments));
+    RunResult result = run(arguments);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, PARAMETER_ERROR);
+  }
+  EXPECT_EQ(entriesOf(dir_.path()), std::set<std::string>{"in"});
+}
+
+// ---------------------------------------------------------------------------
+// Failures
+
+TEST_F(CommandLineTest, AFailedRunSaysWhyAndEndsWithStatus2) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::string err;
+  };
+  const std::vector<Case> cases = {
+      {"missing input", {"in", "$T/missing/", "out", "r.txt"}, PATH_NOT_FOUND},
+      {"missing input parent", {"in", "$T/missing/deeper/*.txt", "out", "r.txt"}, PATH_NOT_FOUND},
+      {"input is a file", {"in", "$T/in/a.txt/", "out", "r.txt"}, PATH_NOT_FOUND},
+      {"output in a missing directory", {"in", "$T/in/", "out", "$T/nodir/r.txt"}, PATH_NOT_FOUND},
+      {"output is a directory", {"in", "$T/in/", "out", "$T/in"}, ACCESS_DENIED},
+      {"output on a full disk", {"in", "$T/in/", "out", "/dev/full"}, DISK_FULL},
+      {"10,000-byte input", {"in", std::string(10000, 'a'), "out", "r.txt"}, NAME_TOO_LONG},
+  };
+  for (const Case& c : cases) {
+    for (bool silent : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (silent ? " with ne" : ""));
+      std::vector<std::string> arguments = c.arguments;
+      if (silent)
+        arguments.push_back("ne");
+      std::set<std::string> before = entriesOf(dir_.path());
+      RunResult result = run(arguments);
+      EXPECT_EQ(result.status, 2);
+      EXPECT_EQ(result.out, "");
+      EXPECT_EQ(result.err, silent ? "" : c.err);
+      EXPECT_EQ(entriesOf(dir_.path()), before);
+    }
+  }
+}
+
+TEST_F(CommandLineTest, AFailedRunLeavesAnExistingReportAsItWas) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> arguments;
+    bool readOnly;  // the old report is read-only and the run unprivileged
+    int status;
+    std::string err;
+  };
+  const std::vector<Case> cases = {
+      {"missing input", {"in", "$T/missing/", "out", "old.txt"}, false, 2, PATH_NOT_FOUND},
+      {"missing input, ne", {"ne", "in", "$T/missing/", "out", "old.txt"}, false, 2, ""},
+      {"in without a value", {"out", "old.txt", "in"}, false, 2, PARAMETER_ERROR},
+      {"unknown argument", {"out", "old.txt", "x"}, false, 1, PARAMETER_ERROR},
+      {"read-only report", {"in", "$T/in/", "out", "old.txt"}, true, 2, ACCESS_DENIED},
+      {"read-only report, ne", {"in", "$T/in/", "out", "old.txt", "ne"}, true, 2, ""},
+  };
+  const std::string old = "old report\r\n";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string path = dir_ / "old.txt";
+    chmod(path.c_str(), 0644);
+    writeFile(path, old);
+    if (c.readOnly) {
+      ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    }
+    RunResult result = run(c.arguments, {"", {}, c.readOnly});
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(readFile(path), old);
+  }
+}
+
+TEST_F(CommandLineTest, AnUnreadableDirectoryIsListedWithoutItsContents) {
+  makeDirs(dir_ / "in/locked");
+  writeFile(dir_ / "in/locked/secret.txt");
+  writeFile(dir_ / "in/z.txt");
+  ASSERT_EQ(chmod((dir_ / "in/locked").c_str(), 0), 0);
+  RunResult result = run({"in", "$T/in/", "out", "r.txt"}, {"", {}, true});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  std::string report = readFile(dir_ / "r.txt");
+  EXPECT_EQ(report.rfind(header(dir_ / "in"), 0), 0u);
+  EXPECT_TRUE(contains(report, "[locked]\r\n"));
+  EXPECT_FALSE(contains(report, "secret.txt"));
+  EXPECT_TRUE(contains(report, "[sub]\r\n"));
+  EXPECT_TRUE(contains(report, "b.txt\r\n"));
+  EXPECT_TRUE(contains(report, "z.txt\r\n"));
+  EXPECT_TRUE(contains(report, "a.txt\r\n"));
+}
+
+TEST_F(CommandLineTest, AnInputDirectoryWhoseNameIsNotUtf8IsListed) {
+  const std::string name = "\xff\xfe";
+  makeDirs(dir_ / ("odd/" + name + "/deeper"));
+  writeFile(dir_ / ("odd/" + name + "/inner.txt"));
+  writeFile(dir_ / ("odd/" + name + "/deeper/last.txt"));
+  for (const std::string& input : {dir_ / ("odd/" + name + "/"), "odd/" + name + "/"}) {
+    SCOPED_TRACE(::testing::PrintToString(input));
+    RunResult result = run({"in", input, "out", "r.txt"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    std::string report = readFile(dir_ / "r.txt");
+    EXPECT_EQ(report.rfind("[" + dir_ / "odd/", 0), 0u) << report;
+    EXPECT_TRUE(contains(report, "[deeper]\r\n"));
+    EXPECT_TRUE(contains(report, "last.txt\r\n"));
+    EXPECT_TRUE(contains(report, "inner.txt\r\n"));
+  }
+}
+
+TEST_F(CommandLineTest, APatternOfManyStarsStillMatches) {
+  makeDirs(dir_ / "stars");
+  writeFile(dir_ / "stars/abcx");
+  writeFile(dir_ / "stars/abcy");
+  writeFile(dir_ / ("stars/" + std::string(60, 'x') + "y"));
+  RunResult result = run({"in", dir_ / "stars/" + std::string(40, '*') + "x", "out", "r.txt"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  std::string report = readFile(dir_ / "r.txt");
+  EXPECT_EQ(report.rfind(header(dir_ / "stars"), 0), 0u);
+  EXPECT_TRUE(contains(report, "abcx\r\n"));
+  EXPECT_FALSE(contains(report, "abcy"));
+  EXPECT_FALSE(contains(report, "xy\r\n"));
+}
+
+TEST_F(CommandLineTest, SymbolicLinksAreListedAsFilesAndNotFollowed) {
+  makeDirs(dir_ / "links/dir");
+  ASSERT_EQ(symlink("b", (dir_ / "links/a").c_str()), 0);
+  ASSERT_EQ(symlink("a", (dir_ / "links/b").c_str()), 0);
+  ASSERT_EQ(symlink("..", (dir_ / "links/dir/parent").c_str()), 0);
+  ASSERT_EQ(symlink(".", (dir_ / "links/dir/self").c_str()), 0);
+  RunResult result = run({"in", "$T/links/", "out", "r.txt"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  std::string report = readFile(dir_ / "r.txt");
+  EXPECT_EQ(report.rfind(header(dir_ / "links"), 0), 0u);
+  for (const char* link : {"a", "b", "parent", "self"}) {
+    EXPECT_TRUE(contains(report, std::string(link) + "\r\n")) << link;
+    EXPECT_FALSE(contains(report, std::string("[") + link + "]")) << link;
+  }
+  // Entered once only.
+  EXPECT_EQ(report.find("[dir]"), report.rfind("[dir]"));
+}
+
+TEST_F(CommandLineTest, AVeryDeepTreeIsListedToTheBottom) {
+  constexpr int DEPTH = 320;
+  std::string path = dir_ / "deep";
+  for (int level = 0; level < DEPTH; ++level)
+    path += "/n";
+  makeDirs(path);
+  writeFile(path + "/bottom.txt");
+  RunResult result = run({"in", "$T/deep/", "out", "r.txt"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  std::string report = readFile(dir_ / "r.txt");
+  std::string lastLine;
+  for (int level = 0; level < DEPTH; ++level)
+    lastLine += GLYPH_BLANK;
+  lastLine += std::string(GLYPH_LAST) + "bottom.txt\r\n";
+  EXPECT_TRUE(endsWith(report, "\n" + lastLine));
+}
+
+// ---------------------------------------------------------------------------
+// Opening the report afterwards
+
+TEST_F(CommandLineTest, ExecOpensTheFinishedReportWithTheTextViewer) {
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string given;   // the output path as the viewer must get it
+    std::string report;  // below the temporary directory
+  };
+  makeDirs(dir_ / "out dir");
+  const std::vector<Case> cases = {
+      {{"in", "$T/in/", "exec"}, "./tree.txt", "tree.txt"},
+      {{"exec", "in", "$T/in/", "out", "my report.txt"}, "my report.txt", "my report.txt"},
+      {{"in", "$T/in/", "out", "$T/out dir/r.txt", "/exec", "ne"},
+       dir_ / "out dir/r.txt",
+       "out dir/r.txt"},
+      {{"-exec", "in", "$T/in/", "out", "-s"}, "-s", "-s"},
+  };
+  std::vector<std::string> environment = associations(recorder() + " %U");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.arguments));
+    for (const char* stale : {"go", "opened.txt", "viewed.txt"})
+      std::remove((dir_ / stale).c_str());
+    RunResult result = run(c.arguments, {"", environment, false});
+    writeFile(dir_ / "go");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "");
+    ASSERT_TRUE(waitForFile(dir_ / "opened.txt")) << "the viewer was not started";
+    std::vector<std::string> opened = splitLines(readFile(dir_ / "opened.txt"));
+    ASSERT_GE(opened.size(), 2u);
+    EXPECT_EQ(opened.front(), "released") << "the program waited for its viewer";
+    EXPECT_EQ(opened.back(), c.given);
+    std::string report = readFile(dir_ / c.report);
+    EXPECT_EQ(report.rfind(header(dir_ / "in"), 0), 0u);
+    EXPECT_EQ(readFile(dir_ / "viewed.txt"), report) << "the viewer saw an unfinished report";
+  }
+}
+
+TEST_F(CommandLineTest, ExecWithoutAUsableViewerStillWritesTheReport) {
+  struct Case {
+    const char* name;
+    std::string execLine;  // "" for no text/plain association at all
+  };
+  const std::vector<Case> cases = {
+      {"no association", ""},
+      {"viewer program missing", dir_ / "xdg/no-such-viewer %U"},
+  };
+  RunResult reference = run({"in", "$T/in/", "out", "reference.txt"});
+  ASSERT_EQ(reference.status, 0);
+  const std::string expected = readFile(dir_ / "reference.txt");
+  for (const Case& c : cases) {
+    std::vector<std::string> environment = associations(c.execLine);
+    for (bool silent : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (silent ? " with ne" : ""));
+      std::remove((dir_ / "r.txt").c_str());
+      std::vector<std::string> arguments = {"in", "$T/in/", "exec", "out", "r.txt"};
+      if (silent)
+        arguments.push_back("ne");
+      RunResult result = run(arguments, {"", environment, false});
+      EXPECT_EQ(result.status, 2);
+      EXPECT_EQ(result.out, "");
+      EXPECT_EQ(result.err, silent ? "" : LAUNCH_FAILURE);
+      EXPECT_EQ(readFile(dir_ / "r.txt"), expected);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace qv::test
