@@ -129,7 +129,7 @@ uint32_t typeAttributes(mode_t mode) {
 struct Listing {
   struct Item {
     std::string name;    // code page 932
-    std::string native;  // empty when the same as name
+    std::string native;  // empty when its bytes are those of name
     uint32_t attributes;
   };
   std::string directory;  // native, without a trailing separator but for "/"
@@ -206,7 +206,8 @@ bool readListing(Listing& listing) {
         attributes |= ATTRIBUTE_HIDDEN;
       if (!exact)
         posix::rememberName(listing.directory, name, native);
-      listing.items.push_back({name, exact ? std::string() : std::string(native), attributes});
+      bool sameBytes = native == name;
+      listing.items.push_back({name, sameBytes ? std::string() : std::string(native), attributes});
     }
   }
   ::close(fd);

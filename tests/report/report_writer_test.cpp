@@ -256,12 +256,30 @@ TEST_F(ReportWriterTest, PatternSelectsFilesButEveryDirectoryIsEntered) {
 TEST_F(ReportWriterTest, NamesWithBackslashTrailBytesComeOutWhole) {
   // 表, ソ and 能 end in the byte 0x5C in code page 932.
   makeDirs(dir / u8"j/表計算");
-  writeFile(dir / u8"j/表計算/ソース.txt");
-  writeFile(dir / u8"j/能力");
+  writeFile(dir / u8"j/表計算/ソース.txt", "12345");
+  writeFile(dir / u8"j/能力", "1");
+  test::setModifiedTime(dir / u8"j/能力", SAMPLE_TIME);
   std::string j = dir / "j/";
   EXPECT_EQ(generate(j), lines({"[" + j + "]", "├[表計算]", "｜└ソース.txt", "└能力"}));
   writer.options.pathList = 1;
   EXPECT_EQ(generate(j), lines({"[" + j + "]", j + "表計算/ソース.txt", j + "能力"}));
+  // Their details are read through the native name.
+  writer.options.showSize = 1;
+  writer.options.showTime = 1;
+  writer.options.fileUrl = 1;
+  std::string report = generate(j);
+  EXPECT_NE(report.find("              5  "), std::string::npos) << report;
+  EXPECT_NE(report.find("              1  2002/10/14 09:05:03  " + j + "能力  file://" + j +
+                        "能力\r\n"),
+            std::string::npos);
+}
+
+TEST_F(ReportWriterTest, JapaneseNamesAreListedInTheOrderOfTheirNativeBytes) {
+  // α is CE B1 in UTF-8 and 83 BF in code page 932; あ is E3 81 82 and 82 A0:
+  // the two encodings order them differently.
+  makeDirs(dir / "k");
+  for (const char* name : {u8"あ", u8"α", u8"z"}) writeFile(dir / (std::string("k/") + name));
+  EXPECT_EQ(generate(dir / "k/"), lines({"[" + dir / "k/]", "├z", "├α", "└あ"}));
 }
 
 TEST_F(ReportWriterTest, ListingOrderFoldsAsciiCaseAndPutsSubdirectoriesFirst) {
