@@ -14,14 +14,12 @@ int Application::showWarning(WindowHandle owner, const char* text) {
 
 int Application::messageBox(WindowHandle owner, const String& text, unsigned style) {
   int result = box_(owner, text.cStr(), name_.cStr(), style);
-  if (result == 0)
-    throwLastError();
+  if (result == 0) throwLastError();
   return result;
 }
 
 void Application::reportError(WindowHandle owner, const Exception* exception) {
-  if (exception == nullptr)
-    return;
+  if (exception == nullptr) return;
   try {
     exception->show(owner, name_.cStr(), box_);
   } catch (...) {

@@ -10,8 +10,7 @@ int ReportWriter::runCommandLine(const StringList& arguments) {
   for (int index = 0; index < arguments.count(); ++index) {
     String option = arguments.get(index);
     // One leading "-" or "/" only: --in becomes -in, which is no option.
-    if (option.left(1) == "-" || option.left(1) == "/")
-      option = option.right(option.length() - 1);
+    if (option.left(1) == "-" || option.left(1) == "/") option = option.right(option.length() - 1);
     if (option == "in") {
       inputSpec = arguments.get(++index);
     } else if (option == "out") {

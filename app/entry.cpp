@@ -20,8 +20,7 @@ int runEntry(const std::vector<std::string>& arguments) {
     application = std::make_unique<ReportApp>();
     theApplication = application.get();
     StringList list;
-    for (const std::string& argument : arguments)
-      list.add(String(argument.c_str()));
+    for (const std::string& argument : arguments) list.add(String(argument.c_str()));
     status = application->run(list);
   } catch (...) {
     // Neither an Exception nor anything else escaping the run is shown here.

@@ -54,7 +54,6 @@ int main(int argc, char** argv) {
     return 0;
   }
   std::vector<std::string> arguments;
-  for (int i = 1; i < argc; ++i)
-    arguments.push_back(qv::posix::argumentToCp932(argv[i]));
+  for (int i = 1; i < argc; ++i) arguments.push_back(qv::posix::argumentToCp932(argv[i]));
   return qv::runEntry(arguments);
 }

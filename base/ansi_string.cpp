@@ -11,29 +11,24 @@ namespace qv {
 namespace {
 
 const char* nextChar(const char* p) {
-  if (*p == '\0')
-    return p;
-  if (isLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0')
-    return p + 2;
+  if (*p == '\0') return p;
+  if (isLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0') return p + 2;
   return p + 1;
 }
 
 // CharPrevA: the start of the character before p, found by walking from start.
 const char* previousChar(const char* start, const char* p) {
-  if (p <= start)
-    return start;
+  if (p <= start) return start;
   const char* q = start;
   for (;;) {
     const char* n = nextChar(q);
-    if (n >= p || n == q)
-      return q;
+    if (n >= p || n == q) return q;
     q = n;
   }
 }
 
 void requireText(const char* text) {
-  if (text == nullptr)
-    throwError(CODE_INVALID_PARAMETER);
+  if (text == nullptr) throwError(CODE_INVALID_PARAMETER);
 }
 
 }  // namespace
@@ -88,8 +83,7 @@ void String::resize(uint32_t bytes) {
   }
   if (text_ == nullptr) {
     text_ = static_cast<char*>(std::calloc(bytes, 1));
-    if (text_ == nullptr)
-      throwError(CODE_NOT_ENOUGH_MEMORY);
+    if (text_ == nullptr) throwError(CODE_NOT_ENOUGH_MEMORY);
   } else {
     char* grown = static_cast<char*>(std::realloc(text_, bytes));
     if (grown == nullptr) {
@@ -97,16 +91,14 @@ void String::resize(uint32_t bytes) {
       throwError(CODE_NOT_ENOUGH_MEMORY);
     }
     text_ = grown;
-    if (bytes > capacity_)
-      std::memset(text_ + capacity_, 0, bytes - capacity_);
+    if (bytes > capacity_) std::memset(text_ + capacity_, 0, bytes - capacity_);
   }
   capacity_ = bytes;
 }
 
 String& String::assign(const char* text) {
   requireText(text);
-  if (text == text_)
-    return *this;
+  if (text == text_) return *this;
   uint32_t bytes = static_cast<uint32_t>(std::strlen(text)) + 1;
   resize(bytes);
   std::memcpy(text_, text, bytes);
@@ -135,8 +127,7 @@ String& String::appendBytes(const char* data, int count) {
 }
 
 void String::fill(char ch, int count) {
-  if (count < 0)
-    throwError(CODE_INVALID_PARAMETER);
+  if (count < 0) throwError(CODE_INVALID_PARAMETER);
   resize(static_cast<uint32_t>(count) + 1);
   std::memset(text_, ch, static_cast<size_t>(count));
   text_[count] = '\0';
@@ -147,14 +138,12 @@ int String::length() const {
 }
 
 const char* String::cStr() const {
-  if (text_ == nullptr)
-    throwError(CODE_NOT_ENOUGH_MEMORY);
+  if (text_ == nullptr) throwError(CODE_NOT_ENOUGH_MEMORY);
   return text_;
 }
 
 char* String::cStr() {
-  if (text_ == nullptr)
-    throwError(CODE_NOT_ENOUGH_MEMORY);
+  if (text_ == nullptr) throwError(CODE_NOT_ENOUGH_MEMORY);
   return text_;
 }
 
@@ -165,31 +154,25 @@ int String::compare(const char* text) const {
 
 String String::mid(int start, int count) const {
   int len = length();
-  if (start < 0)
-    start = 0;
+  if (start < 0) start = 0;
   String result;
-  if (start >= len)
-    return result;
-  if (count > len - start)
-    count = len - start;
-  if (count <= 0)
-    return result;
+  if (start >= len) return result;
+  if (count > len - start) count = len - start;
+  if (count <= 0) return result;
   result.fill('\0', count);
   std::memcpy(result.text_, text_ + start, static_cast<size_t>(count));
   return result;
 }
 
 String String::mid(int start) const {
-  if (start < 0)
-    start = 0;
+  if (start < 0) start = 0;
   return mid(start, length() - start);
 }
 
 String String::trimLeft() const {
   const char* p = cStr();
   int k = 0;
-  while (p[k] != '\0' && static_cast<unsigned char>(p[k]) <= 0x20)
-    ++k;
+  while (p[k] != '\0' && static_cast<unsigned char>(p[k]) <= 0x20) ++k;
   return right(length() - k);
 }
 
@@ -197,8 +180,7 @@ String String::trimRight() const {
   const char* p = cStr();
   int len = length();
   int k = 0;
-  while (k < len && static_cast<unsigned char>(p[len - 1 - k]) <= 0x20)
-    ++k;
+  while (k < len && static_cast<unsigned char>(p[len - 1 - k]) <= 0x20) ++k;
   return left(len - k);
 }
 
@@ -206,8 +188,7 @@ bool String::matchesAt(int pos, const char* sub, int subLength) const {
   const char* p = text_ + pos;
   // Fewer bytes left than sub has never matches.
   for (int i = 0; i < subLength; ++i) {
-    if (p[i] == '\0' || p[i] != sub[i])
-      return false;
+    if (p[i] == '\0' || p[i] != sub[i]) return false;
   }
   return true;
 }
@@ -215,15 +196,12 @@ bool String::matchesAt(int pos, const char* sub, int subLength) const {
 int String::find(const char* sub, int start) const {
   requireText(sub);
   int len = length();
-  if (start < 0)
-    start = 0;
+  if (start < 0) start = 0;
   int subLength = static_cast<int>(std::strlen(sub));
-  if (len == 0 || subLength == 0 || start >= len)
-    return -1;
+  if (len == 0 || subLength == 0 || start >= len) return -1;
   for (const char* p = text_ + start; *p != '\0'; p = nextChar(p)) {
     int pos = static_cast<int>(p - text_);
-    if (matchesAt(pos, sub, subLength))
-      return pos;
+    if (matchesAt(pos, sub, subLength)) return pos;
   }
   return -1;
 }
@@ -231,16 +209,12 @@ int String::find(const char* sub, int start) const {
 int String::reverseFind(const char* sub, int pos) const {
   requireText(sub);
   int len = length();
-  if (pos >= len)
-    pos = len;
+  if (pos >= len) pos = len;
   int subLength = static_cast<int>(std::strlen(sub));
-  if (len == 0 || subLength == 0 || pos < 0)
-    return -1;
+  if (len == 0 || subLength == 0 || pos < 0) return -1;
   for (;;) {
-    if (matchesAt(pos, sub, subLength))
-      return pos;
-    if (pos == 0)
-      return -1;
+    if (matchesAt(pos, sub, subLength)) return pos;
+    if (pos == 0) return -1;
     pos = static_cast<int>(previousChar(text_, text_ + pos) - text_);
   }
 }

@@ -75,8 +75,7 @@ bool File::write(const void* data, uint32_t length, uint32_t* written) {
   do {
     n = ::write(static_cast<int>(handle_), data, length);
   } while (n < 0 && errno == EINTR);
-  if (n < 0)
-    return posix::failWithErrno(errno);
+  if (n < 0) return posix::failWithErrno(errno);
   if (n == 0 && length > 0) {
     setLastError(112);
     return false;

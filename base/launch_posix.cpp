@@ -23,10 +23,8 @@ enum class Lookup { FOUND, NOT_EXECUTABLE, MISSING };
 
 Lookup checkProgramFile(const std::string& path) {
   struct stat st;
-  if (stat(path.c_str(), &st) != 0)
-    return Lookup::MISSING;
-  if (S_ISDIR(st.st_mode) || access(path.c_str(), X_OK) != 0)
-    return Lookup::NOT_EXECUTABLE;
+  if (stat(path.c_str(), &st) != 0) return Lookup::MISSING;
+  if (S_ISDIR(st.st_mode) || access(path.c_str(), X_OK) != 0) return Lookup::NOT_EXECUTABLE;
   return Lookup::FOUND;
 }
 
@@ -35,8 +33,7 @@ Lookup checkProgramFile(const std::string& path) {
 // current directory. The search is done here rather than by exec so that the
 // caller can tell a missing program from one that failed to start.
 Lookup findProgram(const std::string& name, std::string& path) {
-  if (name.empty())
-    return Lookup::MISSING;
+  if (name.empty()) return Lookup::MISSING;
   if (name.find('/') != std::string::npos) {
     path = name;
     return checkProgramFile(name);
@@ -55,10 +52,8 @@ Lookup findProgram(const std::string& name, std::string& path) {
       path = candidate;
       return found;
     }
-    if (found == Lookup::NOT_EXECUTABLE)
-      best = found;
-    if (end == std::string::npos)
-      return best;
+    if (found == Lookup::NOT_EXECUTABLE) best = found;
+    if (end == std::string::npos) return best;
     start = end + 1;
   }
 }
@@ -128,34 +123,28 @@ bool startProgram(const char* program, const char* parameters) {
     setLastError(found == Lookup::MISSING ? CODE_FILE_NOT_FOUND : CODE_ACCESS_DENIED);
     return false;
   }
-  if (parameters != nullptr && parameters[0] != '\0')
-    args.push_back(parameters);
+  if (parameters != nullptr && parameters[0] != '\0') args.push_back(parameters);
   std::vector<char*> argv;
-  for (std::string& arg : args)
-    argv.push_back(&arg[0]);
+  for (std::string& arg : args) argv.push_back(&arg[0]);
   argv.push_back(nullptr);
 
   // The program is started from a short-lived child and so becomes the child
   // of init, which reaps it: this process neither waits for it nor leaves a
   // zombie. The pipe closes on a successful exec and otherwise carries errno.
   int errorPipe[2];
-  if (pipe2(errorPipe, O_CLOEXEC) != 0)
-    return posix::failWithErrno(errno);
+  if (pipe2(errorPipe, O_CLOEXEC) != 0) return posix::failWithErrno(errno);
   int input = open("/dev/null", O_RDONLY | O_CLOEXEC);
   pid_t child = fork();
   if (child == 0) {
     close(errorPipe[0]);
     pid_t grandchild = fork();
-    if (grandchild == 0)
-      execProgram(path.c_str(), argv.data(), input, errorPipe[1]);
-    if (grandchild < 0)
-      reportError(errorPipe[1], errno);
+    if (grandchild == 0) execProgram(path.c_str(), argv.data(), input, errorPipe[1]);
+    if (grandchild < 0) reportError(errorPipe[1], errno);
     _exit(0);
   }
   int forkError = errno;
   close(errorPipe[1]);
-  if (input >= 0)
-    close(input);
+  if (input >= 0) close(input);
   if (child < 0) {
     close(errorPipe[0]);
     return posix::failWithErrno(forkError);
@@ -169,8 +158,7 @@ bool startProgram(const char* program, const char* parameters) {
     got = read(errorPipe[0], &execError, sizeof execError);
   } while (got < 0 && errno == EINTR);
   close(errorPipe[0]);
-  if (got == static_cast<ssize_t>(sizeof execError))
-    return posix::failWithErrno(execError);
+  if (got == static_cast<ssize_t>(sizeof execError)) return posix::failWithErrno(execError);
   return true;
 }
 
@@ -195,8 +183,7 @@ uint32_t expandEnvironmentStrings(const char* source, char* buffer, uint32_t siz
     }
     std::string name(p + 1, end);
     const char* value = nullptr;
-    if (!name.empty() && name.find('=') == std::string::npos)
-      value = std::getenv(name.c_str());
+    if (!name.empty() && name.find('=') == std::string::npos) value = std::getenv(name.c_str());
     if (value != nullptr) {
       result += value;
     } else {
@@ -205,8 +192,7 @@ uint32_t expandEnvironmentStrings(const char* source, char* buffer, uint32_t siz
     p = end + 1;
   }
   uint32_t needed = static_cast<uint32_t>(result.size()) + 1;
-  if (buffer != nullptr && needed <= size)
-    std::memcpy(buffer, result.c_str(), needed);
+  if (buffer != nullptr && needed <= size) std::memcpy(buffer, result.c_str(), needed);
   return needed;
 }
 

@@ -23,8 +23,7 @@ bool isCp932Lead(unsigned char b) {
 
 bool isAscii(std::string_view text) {
   for (char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80)
-      return false;
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
   }
   return true;
 }
@@ -56,27 +55,22 @@ class Cp932Tables {
       return;  // Only ASCII converts; every other character becomes "?".
     }
     for (uint32_t b = 0x80; b < 0x100; ++b) {
-      if (!isCp932Lead(static_cast<unsigned char>(b)))
-        learn(decode, static_cast<uint16_t>(b));
+      if (!isCp932Lead(static_cast<unsigned char>(b))) learn(decode, static_cast<uint16_t>(b));
     }
     for (uint32_t lead = 0x81; lead <= 0xFC; ++lead) {
-      if (!isCp932Lead(static_cast<unsigned char>(lead)))
-        continue;
+      if (!isCp932Lead(static_cast<unsigned char>(lead))) continue;
       for (uint32_t trail = 0x40; trail <= 0xFC; ++trail) {
-        if (trail != 0x7F)
-          learn(decode, static_cast<uint16_t>(lead << 8 | trail));
+        if (trail != 0x7F) learn(decode, static_cast<uint16_t>(lead << 8 | trail));
       }
     }
     // Several codes can stand for one character; the converter's own choice
     // of code for the character is the one that names are written with.
     for (uint32_t ch = 0x80; ch < 0x10000; ++ch) {
-      if (fromUnicode_[ch] == 0)
-        continue;
+      if (fromUnicode_[ch] == 0) continue;
       char in[2] = {static_cast<char>(ch & 0xFF), static_cast<char>(ch >> 8)};
       unsigned char out[4];
       uint16_t code = convert(encode, in, 2, out, sizeof out);
-      if (code != NONE && toUnicode_[code] == ch)
-        fromUnicode_[ch] = code;
+      if (code != NONE && toUnicode_[code] == ch) fromUnicode_[ch] = code;
     }
     iconv_close(decode);
     iconv_close(encode);
@@ -94,30 +88,24 @@ class Cp932Tables {
       return NONE;
     }
     size_t produced = outSize - outLeft;
-    if (produced == 1)
-      return out[0];
-    if (produced == 2)
-      return static_cast<uint16_t>(out[0] << 8 | out[1]);
+    if (produced == 1) return out[0];
+    if (produced == 2) return static_cast<uint16_t>(out[0] << 8 | out[1]);
     return NONE;
   }
 
   void learn(iconv_t decode, uint16_t code) {
     char in[2];
     size_t length = 0;
-    if (code > 0xFF)
-      in[length++] = static_cast<char>(code >> 8);
+    if (code > 0xFF) in[length++] = static_cast<char>(code >> 8);
     in[length++] = static_cast<char>(code & 0xFF);
     unsigned char out[8];
     uint16_t utf16 = convert(decode, in, length, out, sizeof out);
     // The decoder hands back UTF-16LE, which convert() read big-endian.
-    if (utf16 == NONE)
-      return;
+    if (utf16 == NONE) return;
     uint16_t ch = static_cast<uint16_t>((utf16 >> 8) | (utf16 << 8));
-    if (ch >= 0xD800 && ch < 0xE000)
-      return;
+    if (ch >= 0xD800 && ch < 0xE000) return;
     toUnicode_[code] = ch;
-    if (fromUnicode_[ch] == 0)
-      fromUnicode_[ch] = code;
+    if (fromUnicode_[ch] == 0) fromUnicode_[ch] = code;
   }
 
   std::vector<uint16_t> toUnicode_;
@@ -142,16 +130,13 @@ size_t decodeUtf8(std::string_view text, size_t i, uint32_t& ch) {
   } else {
     return 0;
   }
-  if (i + length > text.size())
-    return 0;
+  if (i + length > text.size()) return 0;
   for (size_t k = 1; k < length; ++k) {
     unsigned char c = static_cast<unsigned char>(text[i + k]);
-    if ((c & 0xC0) != 0x80)
-      return 0;
+    if ((c & 0xC0) != 0x80) return 0;
     ch = ch << 6 | (c & 0x3F);
   }
-  if (ch < min || ch > 0x10FFFF || (ch >= 0xD800 && ch < 0xE000))
-    return 0;
+  if (ch < min || ch > 0x10FFFF || (ch >= 0xD800 && ch < 0xE000)) return 0;
   return length;
 }
 
@@ -204,8 +189,7 @@ void forEachComponent(std::string_view path, Visit visit) {
   size_t start = 1;
   while (start < path.size()) {
     size_t end = path.find('/', start);
-    if (end == std::string_view::npos)
-      end = path.size();
+    if (end == std::string_view::npos) end = path.size();
     std::string_view parent = start == 1 ? std::string_view("/") : path.substr(0, start - 1);
     visit(parent, path.substr(start, end - start));
     start = end + 1;
@@ -220,8 +204,7 @@ std::string rememberPath(std::string_view native) {
   bool exact = toCp932(native, result);
   if (!exact) {
     forEachComponent(native, [&](std::string_view parent, std::string_view component) {
-      if (!toCp932(component, name))
-        rememberName(parent, name, component);
+      if (!toCp932(component, name)) rememberName(parent, name, component);
     });
   }
   return result;
@@ -235,18 +218,15 @@ bool localeIsUtf8() {
 // Converts between the locale's encoding and UTF-8 with the C library.
 std::string convertLocale(std::string_view text, const char* to, const char* from) {
   iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1))
-    return std::string(text);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(text);
   std::string out(text.size() * 4 + 4, '\0');
   char* in = const_cast<char*>(text.data());
   size_t inLeft = text.size();
   char* outPtr = out.data();
   size_t outLeft = out.size();
   while (inLeft > 0) {
-    if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1))
-      break;
-    if (errno == E2BIG || outLeft == 0)
-      break;
+    if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1)) break;
+    if (errno == E2BIG || outLeft == 0) break;
     // Skip a byte that does not convert and mark it.
     ++in, --inLeft;
     *outPtr++ = '?', --outLeft;
@@ -282,11 +262,9 @@ bool toCp932(std::string_view native, std::string& out) {
       exact = false;
       continue;
     }
-    if (code > 0xFF)
-      out += static_cast<char>(code >> 8);
+    if (code > 0xFF) out += static_cast<char>(code >> 8);
     out += static_cast<char>(code & 0xFF);
-    if (tables.toUnicode(code) != ch)
-      exact = false;
+    if (tables.toUnicode(code) != ch) exact = false;
   }
   return exact;
 }
@@ -326,8 +304,7 @@ std::string absolutePath(std::string_view path, std::string_view currentDirector
   size_t start = 0;
   while (start < joined.size()) {
     size_t end = joined.find('/', start);
-    if (end == std::string::npos)
-      end = joined.size();
+    if (end == std::string::npos) end = joined.size();
     std::string_view component(joined.data() + start, end - start);
     if (component.empty() || component == ".") {
       // Folded.
@@ -343,8 +320,7 @@ std::string absolutePath(std::string_view path, std::string_view currentDirector
     start = end + 1;
   }
   bool trailing = !path.empty() && path.back() == '/';
-  if (!trailing && result.size() > 1)
-    result.pop_back();
+  if (!trailing && result.size() > 1) result.pop_back();
   return result;
 }
 
@@ -391,8 +367,7 @@ std::string nativePath(std::string_view cp932Path) {
     }
     native += '/';
   });
-  if (absolute.back() != '/' && native.size() > 1)
-    native.pop_back();
+  if (absolute.back() != '/' && native.size() > 1) native.pop_back();
   return native;
 }
 
@@ -405,12 +380,10 @@ std::string argumentToCp932(const char* argument) {
   std::string native = localeIsUtf8() ? std::string(argument)
                                       : convertLocale(argument, "UTF-8", nl_langinfo(CODESET));
   std::string result;
-  if (toCp932(native, result))
-    return result;
+  if (toCp932(native, result)) return result;
   std::string cwd(256, '\0');
   while (getcwd(cwd.data(), cwd.size()) == nullptr) {
-    if (errno != ERANGE)
-      return result;
+    if (errno != ERANGE) return result;
     cwd.resize(cwd.size() * 2);
   }
   cwd.resize(std::strlen(cwd.c_str()));
@@ -421,8 +394,7 @@ std::string argumentToCp932(const char* argument) {
 std::string toLocale(std::string_view cp932) {
   std::string utf8;
   toUtf8(cp932, utf8);
-  if (localeIsUtf8())
-    return utf8;
+  if (localeIsUtf8()) return utf8;
   return convertLocale(utf8, nl_langinfo(CODESET), "UTF-8");
 }
 

@@ -13,16 +13,13 @@ namespace {
 void makeAbsolute(const String& path, String& directory, String& name) {
   directory = "";
   name = "";
-  if (path.length() == 0)
-    return;
+  if (path.length() == 0) return;
   std::vector<char> buffer(static_cast<size_t>(MAX_PATH_BYTES));
   char* filePart = nullptr;
   uint32_t length = fullPathName(path.cStr(), MAX_PATH_BYTES, buffer.data(), &filePart);
-  if (length == 0)
-    throwLastError();
+  if (length == 0) throwLastError();
   // A result that does not fit leaves the buffer empty and sets no error code.
-  if (buffer[0] == '\0')
-    throwError(CODE_FILENAME_TOO_LONG);
+  if (buffer[0] == '\0') throwError(CODE_FILENAME_TOO_LONG);
   if (filePart != nullptr) {
     name = filePart;
     *filePart = '\0';
@@ -45,8 +42,7 @@ String fullPathOf(const String& path, bool mustExist) {
   String absolute = directory + name;
   if (mustExist) {
     bool exists = name.length() > 0 ? pathExists(absolute, false) : directoryExists(directory);
-    if (!exists)
-      throwError(CODE_PATH_NOT_FOUND);
+    if (!exists) throwError(CODE_PATH_NOT_FOUND);
   }
   return absolute;
 }
@@ -56,8 +52,7 @@ String splitPath(const String& path, String& name, bool mustExist) {
   String directory, fileName;
   makeAbsolute(path, directory, fileName);
   name = fileName;
-  if (mustExist && !directoryExists(directory))
-    throwError(CODE_PATH_NOT_FOUND);
+  if (mustExist && !directoryExists(directory)) throwError(CODE_PATH_NOT_FOUND);
   return directory;
 }
 
@@ -67,11 +62,9 @@ String directoryOf(const String& path, bool mustExist) {
 }
 
 bool pathExists(const String& path, bool directoryOnly) {
-  if (path.length() == 0)
-    return false;
+  if (path.length() == 0) return false;
   uint32_t attributes = fileAttributes(path.cStr());
-  if (attributes == INVALID_ATTRIBUTES)
-    return false;
+  if (attributes == INVALID_ATTRIBUTES) return false;
   return !directoryOnly || (attributes & ATTRIBUTE_DIRECTORY) != 0;
 }
 

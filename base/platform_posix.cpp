@@ -71,8 +71,7 @@ bool isLeadByte(unsigned char byte) {
 }
 
 uint32_t fullPathName(const char* path, uint32_t bufferSize, char* buffer, char** filePart) {
-  if (filePart != nullptr)
-    *filePart = nullptr;
+  if (filePart != nullptr) *filePart = nullptr;
   if (path == nullptr || *path == '\0') {
     setLastError(123);
     return 0;
@@ -82,8 +81,7 @@ uint32_t fullPathName(const char* path, uint32_t bufferSize, char* buffer, char*
     absolute = posix::absolutePath(path, "/");
   } else {
     std::string cwd = posix::currentDirectory();
-    if (cwd.empty())
-      return 0;
+    if (cwd.empty()) return 0;
     absolute = posix::absolutePath(path, cwd);
   }
   if (absolute.size() + 1 > bufferSize || buffer == nullptr) {
@@ -126,8 +124,7 @@ uint32_t fileAttributes(const char* path) {
   } else {
     attributes |= ATTRIBUTE_SYSTEM;
   }
-  if ((st.st_mode & S_IWUSR) == 0)
-    attributes |= ATTRIBUTE_READONLY;
+  if ((st.st_mode & S_IWUSR) == 0) attributes |= ATTRIBUTE_READONLY;
   return attributes;
 }
 
@@ -139,11 +136,9 @@ int showMessageBox(WindowHandle, const char* text, const char* caption, unsigned
   std::string line = posix::toLocale(caption);
   line += ": ";
   line += posix::toLocale(text);
-  while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-    line.pop_back();
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
   line += '\n';
-  if (std::fwrite(line.data(), 1, line.size(), stderr) != line.size())
-    return 0;
+  if (std::fwrite(line.data(), 1, line.size(), stderr) != line.size()) return 0;
   std::fflush(stderr);
   // Nobody can answer on the command line: a question counts as No.
   bool question = (style & 0xF) == 0x4;
@@ -152,18 +147,15 @@ int showMessageBox(WindowHandle, const char* text, const char* caption, unsigned
 
 bool fileTimeToLocalTime(uint64_t fileTime, SystemTime& out) {
   // Beyond this the system's own conversion fails too.
-  if (fileTime >= 0x8000000000000000ULL)
-    return false;
+  if (fileTime >= 0x8000000000000000ULL) return false;
   const int64_t epochDifference = 11644473600LL;
   int64_t seconds = static_cast<int64_t>(fileTime / 10000000ULL) - epochDifference;
   time_t t = static_cast<time_t>(seconds);
   struct tm local;
   // The offset of the file's own date, as the C library knows it.
-  if (localtime_r(&t, &local) == nullptr)
-    return false;
+  if (localtime_r(&t, &local) == nullptr) return false;
   int64_t year = static_cast<int64_t>(local.tm_year) + 1900;
-  if (year < 1601 || year > 30827)
-    return false;
+  if (year < 1601 || year > 30827) return false;
   out.year = static_cast<uint16_t>(year);
   out.month = static_cast<uint16_t>(local.tm_mon + 1);
   out.dayOfWeek = static_cast<uint16_t>(local.tm_wday);

@@ -31,8 +31,7 @@ constexpr size_t VERB_KEY_COUNT = sizeof(VERB_KEYS) / sizeof(VERB_KEYS[0]);
 
 std::string trim(const std::string& text) {
   size_t begin = text.find_first_not_of(" \t\r\n");
-  if (begin == std::string::npos)
-    return "";
+  if (begin == std::string::npos) return "";
   size_t end = text.find_last_not_of(" \t\r\n");
   return text.substr(begin, end - begin + 1);
 }
@@ -40,16 +39,12 @@ std::string trim(const std::string& text) {
 // Registry key names compare without regard to ASCII case.
 bool sameKeyName(const std::string& a, const char* b) {
   size_t n = std::strlen(b);
-  if (a.size() != n)
-    return false;
+  if (a.size() != n) return false;
   for (size_t i = 0; i < n; ++i) {
     char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z')
-      x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z')
-      y = static_cast<char>(y - 'A' + 'a');
-    if (x != y)
-      return false;
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
   }
   return true;
 }
@@ -61,10 +56,8 @@ std::vector<std::string> split(const std::string& text, char separator, bool kee
     size_t end = text.find(separator, start);
     std::string part =
         text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (keepEmpty || !part.empty())
-      parts.push_back(part);
-    if (end == std::string::npos)
-      return parts;
+    if (keepEmpty || !part.empty()) parts.push_back(part);
+    if (end == std::string::npos) return parts;
     start = end + 1;
   }
 }
@@ -78,20 +71,17 @@ std::string environment(const char* name) {
 // an unset or empty variable means the fallback.
 std::string baseDirectory(const char* variable, const char* belowHome) {
   std::string value = environment(variable);
-  if (!value.empty() && value[0] == '/')
-    return value;
+  if (!value.empty() && value[0] == '/') return value;
   std::string home = environment("HOME");
   return home.empty() ? "" : home + belowHome;
 }
 
 std::vector<std::string> baseDirectoryList(const char* variable, const char* fallback) {
   std::string value = environment(variable);
-  if (value.empty())
-    value = fallback;
+  if (value.empty()) value = fallback;
   std::vector<std::string> dirs;
   for (const std::string& dir : split(value, ':', false)) {
-    if (dir[0] == '/')
-      dirs.push_back(dir);
+    if (dir[0] == '/') dirs.push_back(dir);
   }
   return dirs;
 }
@@ -111,22 +101,19 @@ bool isDirectory(const std::string& path) {
 template <typename Visit>
 bool readKeyFile(const std::string& path, Visit visit) {
   std::ifstream in(path, std::ios::binary);
-  if (!in)
-    return false;
+  if (!in) return false;
   std::string group;
   std::string line;
   while (std::getline(in, line)) {
     std::string text = trim(line);
-    if (text.empty() || text[0] == '#')
-      continue;
+    if (text.empty() || text[0] == '#') continue;
     if (text[0] == '[') {
       size_t close = text.find(']');
       group = close == std::string::npos ? "" : text.substr(1, close - 1);
       continue;
     }
     size_t equals = text.find('=');
-    if (equals == std::string::npos)
-      continue;
+    if (equals == std::string::npos) continue;
     visit(group, trim(text.substr(0, equals)), trim(text.substr(equals + 1)));
   }
   return true;
@@ -136,8 +123,7 @@ bool readKeyFile(const std::string& path, Visit visit) {
 std::vector<std::string> applicationDirectories() {
   std::vector<std::string> dirs;
   std::string dataHome = baseDirectory("XDG_DATA_HOME", "/.local/share");
-  if (!dataHome.empty())
-    dirs.push_back(dataHome + "/applications");
+  if (!dataHome.empty()) dirs.push_back(dataHome + "/applications");
   for (const std::string& dir : baseDirectoryList("XDG_DATA_DIRS", "/usr/local/share:/usr/share")) {
     dirs.push_back(dir + "/applications");
   }
@@ -181,15 +167,12 @@ bool findApplication(const std::string& id, DesktopEntry& entry) {
   }
   for (const std::string& dir : applicationDirectories()) {
     std::string path;
-    if (!findBelow(dir, id, path))
-      continue;
+    if (!findBelow(dir, id, path)) continue;
     bool seenExec = false;
     bool readable = readKeyFile(
         path, [&](const std::string& group, const std::string& key, const std::string& value) {
-          if (group != "Desktop Entry")
-            return;
-          if (key == "Hidden")
-            entry.hidden = value == "true";
+          if (group != "Desktop Entry") return;
+          if (key == "Hidden") entry.hidden = value == "true";
           if (key == "Exec" && !seenExec) {
             seenExec = true;
             entry.hasExec = true;
@@ -219,8 +202,7 @@ struct Associations {
 void addIds(const std::string& value, std::vector<std::string>& ids) {
   for (const std::string& id : split(value, ';', false)) {
     std::string trimmed = trim(id);
-    if (!trimmed.empty())
-      ids.push_back(trimmed);
+    if (!trimmed.empty()) ids.push_back(trimmed);
   }
 }
 
@@ -229,19 +211,13 @@ void readAssociations(const std::string& path, int level, std::vector<Associatio
   entries.level = level;
   bool readable = readKeyFile(
       path, [&](const std::string& group, const std::string& key, const std::string& value) {
-        if (key != "text/plain")
-          return;
-        if (group == "Default Applications")
-          addIds(value, entries.defaults);
-        if (group == "Added Associations")
-          addIds(value, entries.added);
-        if (group == "Removed Associations")
-          addIds(value, entries.removed);
-        if (group == "MIME Cache")
-          addIds(value, entries.cached);
+        if (key != "text/plain") return;
+        if (group == "Default Applications") addIds(value, entries.defaults);
+        if (group == "Added Associations") addIds(value, entries.added);
+        if (group == "Removed Associations") addIds(value, entries.removed);
+        if (group == "MIME Cache") addIds(value, entries.cached);
       });
-  if (readable)
-    out.push_back(entries);
+  if (readable) out.push_back(entries);
 }
 
 // Every mimeapps.list and mimeinfo.cache in precedence order: the user's and
@@ -251,15 +227,13 @@ std::vector<Associations> readAllAssociations() {
   std::vector<std::string> desktops;
   for (std::string name : split(environment("XDG_CURRENT_DESKTOP"), ':', false)) {
     for (char& c : name) {
-      if (c >= 'A' && c <= 'Z')
-        c = static_cast<char>(c - 'A' + 'a');
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
     desktops.push_back(name);
   }
   std::vector<std::string> configDirs;
   std::string configHome = baseDirectory("XDG_CONFIG_HOME", "/.config");
-  if (!configHome.empty())
-    configDirs.push_back(configHome);
+  if (!configHome.empty()) configDirs.push_back(configHome);
   for (const std::string& dir : baseDirectoryList("XDG_CONFIG_DIRS", "/etc/xdg")) {
     configDirs.push_back(dir);
   }
@@ -290,11 +264,9 @@ std::string defaultTextApplication() {
   std::vector<Associations> all = readAllAssociations();
   auto usable = [&](const std::string& id, int level) {
     for (const Associations& entries : all) {
-      if (entries.level > level)
-        break;
+      if (entries.level > level) break;
       for (const std::string& removed : entries.removed) {
-        if (removed == id)
-          return false;
+        if (removed == id) return false;
       }
     }
     return isInstalled(id);
@@ -303,8 +275,7 @@ std::string defaultTextApplication() {
   for (Member member : {&Associations::defaults, &Associations::added, &Associations::cached}) {
     for (const Associations& entries : all) {
       for (const std::string& id : entries.*member) {
-        if (usable(id, entries.level))
-          return id;
+        if (usable(id, entries.level)) return id;
       }
     }
   }
@@ -315,20 +286,16 @@ std::string defaultTextApplication() {
 // "<id>", "<id>\shell", "<id>\shell\open", "<id>\shell\open\command"; -1 for
 // anything else. The id itself is not checked.
 int keyDepth(const std::vector<std::string>& parts) {
-  if (parts.size() == 1 && sameKeyName(parts[0], ".txt"))
-    return 0;
-  if (parts.empty() || parts.size() > VERB_KEY_COUNT + 1 || parts[0].empty())
-    return -1;
+  if (parts.size() == 1 && sameKeyName(parts[0], ".txt")) return 0;
+  if (parts.empty() || parts.size() > VERB_KEY_COUNT + 1 || parts[0].empty()) return -1;
   for (size_t i = 1; i < parts.size(); ++i) {
-    if (!sameKeyName(parts[i], VERB_KEYS[i - 1]))
-      return -1;
+    if (!sameKeyName(parts[i], VERB_KEYS[i - 1])) return -1;
   }
   return static_cast<int>(parts.size());
 }
 
 bool keyExists(const std::string& path) {
-  if (path.empty())
-    return true;
+  if (path.empty()) return true;
   std::vector<std::string> parts = split(path, '\\', true);
   int depth = keyDepth(parts);
   return depth == 0 || (depth > 0 && isInstalled(parts[0]));
@@ -336,19 +303,16 @@ bool keyExists(const std::string& path) {
 
 // Reads the default value of the key at path; every value is a REG_SZ.
 bool readValue(const std::string& path, const char* valueName, std::string& value) {
-  if (valueName != nullptr && valueName[0] != '\0')
-    return false;
+  if (valueName != nullptr && valueName[0] != '\0') return false;
   std::vector<std::string> parts = split(path, '\\', true);
   int depth = keyDepth(parts);
   if (depth == 0) {
     value = defaultTextApplication();
     return !value.empty();
   }
-  if (depth != static_cast<int>(VERB_KEY_COUNT + 1))
-    return false;
+  if (depth != static_cast<int>(VERB_KEY_COUNT + 1)) return false;
   DesktopEntry entry;
-  if (!findApplication(parts[0], entry) || !entry.hasExec)
-    return false;
+  if (!findApplication(parts[0], entry) || !entry.hasExec) return false;
   value = entry.exec;
   return true;
 }
@@ -413,8 +377,7 @@ uint32_t RegistryKey::queryExpandString(const char* subkey, const char* valueNam
 uint32_t RegistryKey::queryValue(const char* subkey, const char* valueName, const char* defaultText,
                                  char* buffer, uint32_t bufferSize, uint32_t wantedType) {
   uint32_t result = 0;
-  if (buffer != nullptr && bufferSize > 0)
-    buffer[0] = '\0';
+  if (buffer != nullptr && bufferSize > 0) buffer[0] = '\0';
   RegistryHandle key = nullptr;
   if (handle_ != nullptr && openSubKey(subkey, handle_, key)) {
     bool found = false;
@@ -432,8 +395,7 @@ uint32_t RegistryKey::queryValue(const char* subkey, const char* valueName, cons
       }
     }
     closeHandle(key);
-    if (found)
-      return result;
+    if (found) return result;
   }
   if (buffer != nullptr && defaultText != nullptr && bufferSize > 0) {
     size_t count = std::min<size_t>(std::strlen(defaultText), bufferSize - 1);

@@ -52,8 +52,7 @@ namespace {
 // A value that is either kind of string, the plain kind first.
 String readAnyString(RegistryReader& reader, const String& subkey) {
   String value = reader.getString(subkey, "", "");
-  if (value.length() == 0)
-    value = reader.getExpandedString(subkey, "", "");
+  if (value.length() == 0) value = reader.getExpandedString(subkey, "", "");
   return value;
 }
 
@@ -62,8 +61,7 @@ String readAnyString(RegistryReader& reader, const String& subkey) {
 String findTextFileOpener() {
   try {
     RegistryReader reader;
-    if (!reader.open("", CLASSES_ROOT))
-      return String();
+    if (!reader.open("", CLASSES_ROOT)) return String();
     String result;
     String type = readAnyString(reader, ".txt");
     if (type.length() > 0) {
@@ -72,13 +70,10 @@ String findTextFileOpener() {
         // Everything from the first placeholder (%1, %U, %F ...) on is the
         // argument part; a quoted program path loses its quotes.
         int placeholder = command.find("%");
-        if (placeholder >= 0)
-          command = command.left(placeholder);
-        while (command.left(1) == "\"")
-          command = command.mid(1).trimLeft();
+        if (placeholder >= 0) command = command.left(placeholder);
+        while (command.left(1) == "\"") command = command.mid(1).trimLeft();
         int quote = command.find("\"");
-        if (quote >= 0)
-          command = command.left(quote);
+        if (quote >= 0) command = command.left(quote);
         result = command.trimRight();
       }
     }

@@ -14,8 +14,7 @@ void StringList::add(const String& text) {
     throwError(CODE_NOT_ENOUGH_MEMORY);
   }
   std::unique_ptr<Node>* tail = &head_;
-  while (*tail)
-    tail = &(*tail)->next;
+  while (*tail) tail = &(*tail)->next;
   *tail = std::move(node);
   ++count_;
 }
@@ -26,8 +25,7 @@ const String& StringList::get(int index) const {
     throwError(CODE_INVALID_PARAMETER);
   }
   const Node* node = head_.get();
-  for (int i = 0; i < index; ++i)
-    node = node->next.get();
+  for (int i = 0; i < index; ++i) node = node->next.get();
   return node->item;
 }
 
@@ -37,8 +35,7 @@ String& StringList::get(int index) {
 
 void StringList::clear() {
   // Unlinked one node at a time so that a long list does not recurse.
-  while (head_)
-    head_ = std::move(head_->next);
+  while (head_) head_ = std::move(head_->next);
   count_ = 0;
 }
 

@@ -14,8 +14,7 @@ TextOutputFile::~TextOutputFile() {
 void TextOutputFile::open(const String& path, bool append, bool shareRead) {
   close();
   int mode = append ? (shareRead ? 6 : 5) : (shareRead ? 4 : 3);
-  if (!file_.open(path.cStr(), mode))
-    throwLastError();
+  if (!file_.open(path.cStr(), mode)) throwLastError();
 }
 
 void TextOutputFile::writeLine(const String& line) {
@@ -27,24 +26,20 @@ void TextOutputFile::writeLine(std::initializer_list<std::string_view> pieces) {
     setLastError(CODE_INVALID_HANDLE);
     throwLastError();
   }
-  for (std::string_view piece : pieces)
-    buffer_.append(piece);
+  for (std::string_view piece : pieces) buffer_.append(piece);
   buffer_.append("\r\n", 2);
   flushIfFull();
 }
 
 void TextOutputFile::flushIfFull() {
-  if (buffer_.size() >= BUFFER_LIMIT)
-    flush();
+  if (buffer_.size() >= BUFFER_LIMIT) flush();
 }
 
 void TextOutputFile::flush() {
-  if (buffer_.empty())
-    return;
+  if (buffer_.empty()) return;
   bool written = file_.writeAll(buffer_.data(), static_cast<uint32_t>(buffer_.size()));
   buffer_.clear();
-  if (!written)
-    throwLastError();
+  if (!written) throwLastError();
 }
 
 void TextOutputFile::close() {

@@ -24,8 +24,7 @@ bool DirScanner::open(const char* path, uint32_t requiredAttributes) {
 }
 
 bool DirScanner::next() {
-  if (!isValid())
-    return false;
+  if (!isValid()) return false;
   if (!handle_.next(current_)) {
     uint32_t error = lastError();
     close();
@@ -57,32 +56,27 @@ void DirScanner::close() {
 }
 
 bool DirScanner::isValid() const {
-  if (handle_.isOpen())
-    return true;
+  if (handle_.isOpen()) return true;
   setLastError(CODE_INVALID_HANDLE);
   return false;
 }
 
 void DirScanner::loadDetails() {
-  if (current_.detailsPending)
-    handle_.loadDetails(current_);
+  if (current_.detailsPending) handle_.loadDetails(current_);
 }
 
 uint64_t DirScanner::size() {
-  if (isValid())
-    loadDetails();
+  if (isValid()) loadDetails();
   return static_cast<uint64_t>(current_.sizeHigh) << 32 | current_.sizeLow;
 }
 
 uint32_t DirScanner::attributes() {
-  if (isValid())
-    loadDetails();
+  if (isValid()) loadDetails();
   return current_.attributes;
 }
 
 bool DirScanner::hasAnyAttribute(uint32_t mask) {
-  if ((mask & DETAIL_ATTRIBUTES) != 0)
-    return (attributes() & mask) != 0;
+  if ((mask & DETAIL_ATTRIBUTES) != 0) return (attributes() & mask) != 0;
   return (current_.attributes & mask) != 0;
 }
 
@@ -98,8 +92,7 @@ const String& DirScanner::directory() const {
 
 bool DirScanner::time(SystemTime& out, FileTimeKind kind) {
   out = SystemTime();
-  if (!isValid())
-    return false;
+  if (!isValid()) return false;
   loadDetails();
   uint64_t fileTime;
   switch (kind) {

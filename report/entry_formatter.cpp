@@ -21,10 +21,8 @@ void appendSize(uint64_t size, std::string& text) {
     size /= 10;
     ++inGroup;
   } while (size != 0);
-  for (int pad = length; pad < 14; ++pad)
-    text += ' ';
-  while (length > 0)
-    text += digits[--length];
+  for (int pad = length; pad < 14; ++pad) text += ' ';
+  while (length > 0) text += digits[--length];
   text += "  ";
 }
 
@@ -36,14 +34,10 @@ void appendTime(const SystemTime& t, std::string& text) {
 }
 
 void appendAttributes(uint32_t attributes, std::string& text) {
-  if (attributes & ATTRIBUTE_READONLY)
-    text += 'R';
-  if (attributes & ATTRIBUTE_HIDDEN)
-    text += 'H';
-  if (attributes & ATTRIBUTE_ARCHIVE)
-    text += 'A';
-  if (attributes & ATTRIBUTE_SYSTEM)
-    text += 'S';
+  if (attributes & ATTRIBUTE_READONLY) text += 'R';
+  if (attributes & ATTRIBUTE_HIDDEN) text += 'H';
+  if (attributes & ATTRIBUTE_ARCHIVE) text += 'A';
+  if (attributes & ATTRIBUTE_SYSTEM) text += 'S';
   text += "  ";
 }
 
@@ -59,16 +53,14 @@ void ReportWriter::appendEntryText(DirScanner& scanner, bool isDirectory, std::s
   text.clear();
   if (!isDirectory && (options.showSize || options.showTime || options.showAttributes)) {
     text += ' ';
-    if (options.showSize)
-      appendSize(scanner.size(), text);
+    if (options.showSize) appendSize(scanner.size(), text);
     if (options.showTime) {
       SystemTime t;
       // A time that does not convert reads 0000/00/00 00:00:00.
       scanner.time(t, FileTimeKind::LastWrite);
       appendTime(t, text);
     }
-    if (options.showAttributes)
-      appendAttributes(scanner.attributes(), text);
+    if (options.showAttributes) appendAttributes(scanner.attributes(), text);
   }
   if (options.pathList) {
     text += scanner.directory().cStr();

@@ -36,11 +36,9 @@ bool listedBefore(std::string_view a, std::string_view b) {
   for (size_t i = 0; i < n; ++i) {
     unsigned char x = static_cast<unsigned char>(upper(a[i]));
     unsigned char y = static_cast<unsigned char>(upper(b[i]));
-    if (x != y)
-      return x < y;
+    if (x != y) return x < y;
   }
-  if (a.size() != b.size())
-    return a.size() < b.size();
+  if (a.size() != b.size()) return a.size() < b.size();
   return a < b;
 }
 
@@ -49,8 +47,7 @@ size_t charLength(std::string_view s, size_t i) {
 }
 
 bool sameChar(std::string_view name, size_t i, std::string_view pattern, size_t j, size_t length) {
-  if (length == 1)
-    return upper(name[i]) == upper(pattern[j]);
+  if (length == 1) return upper(name[i]) == upper(pattern[j]);
   return name.compare(i, 2, pattern.substr(j, 2)) == 0;
 }
 
@@ -77,14 +74,12 @@ bool wildcardMatch(std::string_view name, std::string_view pattern) {
         continue;
       }
     }
-    if (starPattern == std::string_view::npos)
-      return false;
+    if (starPattern == std::string_view::npos) return false;
     starName += charLength(name, starName);
     i = starName;
     j = starPattern;
   }
-  while (j < pattern.size() && pattern[j] == '*')
-    ++j;
+  while (j < pattern.size() && pattern[j] == '*') ++j;
   return j == pattern.size();
 }
 
@@ -92,8 +87,7 @@ bool wildcardMatch(std::string_view name, std::string_view pattern) {
 // matches a name without that dot, and one ending in "." matches only names
 // without a dot.
 bool patternMatch(std::string_view name, std::string_view pattern) {
-  if (pattern == "*" || pattern == "*.*")
-    return true;
+  if (pattern == "*" || pattern == "*.*") return true;
   if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*") {
     return wildcardMatch(name, pattern) ||
            wildcardMatch(name, pattern.substr(0, pattern.size() - 2));
@@ -108,17 +102,14 @@ bool patternMatch(std::string_view name, std::string_view pattern) {
 uint64_t fileTimeOf(const struct timespec& t) {
   int64_t seconds = static_cast<int64_t>(t.tv_sec) + static_cast<int64_t>(EPOCH_DIFFERENCE);
   // Times before 1601 have no file time; they read as the failure value.
-  if (seconds < 0)
-    return ~0ULL;
+  if (seconds < 0) return ~0ULL;
   return static_cast<uint64_t>(seconds) * 10000000ULL + static_cast<uint64_t>(t.tv_nsec) / 100;
 }
 
 uint32_t typeAttributes(mode_t mode) {
-  if (S_ISDIR(mode))
-    return ATTRIBUTE_DIRECTORY;
+  if (S_ISDIR(mode)) return ATTRIBUTE_DIRECTORY;
   // A link is never entered: it is listed among the files.
-  if (S_ISREG(mode) || S_ISLNK(mode))
-    return ATTRIBUTE_ARCHIVE;
+  if (S_ISREG(mode) || S_ISLNK(mode)) return ATTRIBUTE_ARCHIVE;
   return ATTRIBUTE_SYSTEM;
 }
 
@@ -168,19 +159,16 @@ bool readListing(Listing& listing) {
   int readError = 0;
   for (;;) {
     long count = syscall(SYS_getdents64, fd, buffer, sizeof buffer);
-    if (count < 0 && errno == EINTR)
-      continue;
+    if (count < 0 && errno == EINTR) continue;
     if (count <= 0) {
-      if (count < 0)
-        readError = errno;
+      if (count < 0) readError = errno;
       break;
     }
     for (long offset = 0; offset < count;) {
       const struct dirent64* d = reinterpret_cast<const struct dirent64*>(buffer + offset);
       offset += d->d_reclen;
       std::string_view native(d->d_name);
-      if (native == "." || native == "..")
-        continue;
+      if (native == "." || native == "..") continue;
       bool exact = posix::toCp932(native, name);
       uint32_t attributes;
       switch (d->d_type) {
@@ -202,17 +190,14 @@ bool readListing(Listing& listing) {
           attributes = ATTRIBUTE_SYSTEM;
           break;
       }
-      if (native[0] == '.')
-        attributes |= ATTRIBUTE_HIDDEN;
-      if (!exact)
-        posix::rememberName(listing.directory, name, native);
+      if (native[0] == '.') attributes |= ATTRIBUTE_HIDDEN;
+      if (!exact) posix::rememberName(listing.directory, name, native);
       bool sameBytes = native == name;
       listing.items.push_back({name, sameBytes ? std::string() : std::string(native), attributes});
     }
   }
   ::close(fd);
-  if (readError != 0 && listing.items.empty())
-    return posix::failWithErrno(readError);
+  if (readError != 0 && listing.items.empty()) return posix::failWithErrno(readError);
   std::sort(listing.items.begin(), listing.items.end(),
             [](const Listing::Item& a, const Listing::Item& b) {
               return listedBefore(a.native.empty() ? a.name : a.native,
@@ -266,8 +251,7 @@ bool FindHandle::first(const char* path, DirEntry& entry) {
   std::string_view pattern = slash == std::string_view::npos ? text : text.substr(slash + 1);
   std::string directory =
       posix::nativePath(slash == std::string_view::npos ? "." : text.substr(0, slash + 1));
-  if (directory.size() > 1 && directory.back() == '/')
-    directory.pop_back();
+  if (directory.size() > 1 && directory.back() == '/') directory.pop_back();
 
   auto state = std::make_unique<State>();
   std::shared_ptr<const Listing>& cached = lastListing();
@@ -277,22 +261,19 @@ bool FindHandle::first(const char* path, DirEntry& entry) {
   } else {
     auto listing = std::make_shared<Listing>();
     listing->directory = std::move(directory);
-    if (!readListing(*listing))
-      return false;
+    if (!readListing(*listing)) return false;
     state->listing = listing;
     cached = listing;
   }
 
   // The two directory entries come first, as a directory scan lists them.
   for (const Listing::Item* dots : {&DOT, &DOT_DOT}) {
-    if (patternMatch(dots->name, pattern))
-      state->selection.push_back(dots);
+    if (patternMatch(dots->name, pattern)) state->selection.push_back(dots);
   }
   bool all = pattern == "*" || pattern == "*.*";
   state->selection.reserve(state->listing->items.size() + 2);
   for (const Listing::Item& item : state->listing->items) {
-    if (all || patternMatch(item.name, pattern))
-      state->selection.push_back(&item);
+    if (all || patternMatch(item.name, pattern)) state->selection.push_back(&item);
   }
   if (state->selection.empty()) {
     setLastError(CODE_FILE_NOT_FOUND);
@@ -319,24 +300,20 @@ bool FindHandle::next(DirEntry& entry) {
 
 void FindHandle::loadDetails(DirEntry& entry) {
   entry.detailsPending = false;
-  if (!state_)
-    return;
+  if (!state_) return;
   const Listing::Item& item = *state_->selection[state_->index];
   std::string full = state_->listing->directory;
-  if (full.size() > 1)
-    full += '/';
+  if (full.size() > 1) full += '/';
   full += item.native.empty() ? item.name : item.native;
   struct stat st;
-  if (lstat(full.c_str(), &st) != 0)
-    return;
+  if (lstat(full.c_str(), &st) != 0) return;
   uint64_t size = static_cast<uint64_t>(st.st_size);
   entry.sizeHigh = static_cast<uint32_t>(size >> 32);
   entry.sizeLow = static_cast<uint32_t>(size);
   entry.lastWriteTime = fileTimeOf(st.st_mtim);
   entry.lastAccessTime = fileTimeOf(st.st_atim);
   entry.creationTime = fileTimeOf(st.st_ctim);
-  if ((st.st_mode & S_IWUSR) == 0)
-    entry.attributes |= ATTRIBUTE_READONLY;
+  if ((st.st_mode & S_IWUSR) == 0) entry.attributes |= ATTRIBUTE_READONLY;
 }
 
 }  // namespace qv

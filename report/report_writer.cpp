@@ -18,22 +18,18 @@ void ReportWriter::generate(const String& outputPath, const String& inputSpec) {
   uint32_t length = fullPathName(spec.cStr(), MAX_PATH_BYTES, buffer.data(), &filePart);
   // An input whose absolute form does not fit a path buffer is refused rather
   // than silently replaced by the current directory.
-  if (length == 0)
-    throwLastError();
-  if (length >= static_cast<uint32_t>(MAX_PATH_BYTES))
-    throwError(CODE_FILENAME_TOO_LONG);
+  if (length == 0) throwLastError();
+  if (length >= static_cast<uint32_t>(MAX_PATH_BYTES)) throwError(CODE_FILENAME_TOO_LONG);
   String pattern;
   if (filePart != nullptr) {
     pattern = filePart;
     *filePart = '\0';
   }
   String directory(buffer.data());
-  if (pattern.length() == 0)
-    pattern = "*.*";
+  if (pattern.length() == 0) pattern = "*.*";
 
   DirScanner check;
-  if (!check.open((directory + "*.*").cStr(), 0))
-    throwLastError();
+  if (!check.open((directory + "*.*").cStr(), 0)) throwLastError();
 
   TextOutputFile output;
   output.open(outputPath, false, true);
@@ -43,10 +39,8 @@ void ReportWriter::generate(const String& outputPath, const String& inputSpec) {
 
   if (options.openAfterCreate) {
     String viewerCommand = findTextFileOpener();
-    if (viewerCommand.length() == 0)
-      throwError(LAUNCH_FAILED);
-    if (!startProgram(viewerCommand.cStr(), outputPath.cStr()))
-      throwError(LAUNCH_FAILED);
+    if (viewerCommand.length() == 0) throwError(LAUNCH_FAILED);
+    if (!startProgram(viewerCommand.cStr(), outputPath.cStr())) throwError(LAUNCH_FAILED);
   }
 }
 

@@ -21,22 +21,18 @@ void ReportWriter::walk(TextOutputFile& output, const String& directory, const S
   // A directory scan entry is left out for the mask and for "." and "..", a
   // file scan entry for the mask and for being a directory.
   auto advanceDirectories = [skip](DirScanner& scan) {
-    while (scan.isValid() && (scan.hasAnyAttribute(skip) || isDots(scan.name())))
-      scan.next();
+    while (scan.isValid() && (scan.hasAnyAttribute(skip) || isDots(scan.name()))) scan.next();
   };
   auto advanceFiles = [skip](DirScanner& scan) {
-    while (scan.isValid() && scan.hasAnyAttribute(skip | ATTRIBUTE_DIRECTORY))
-      scan.next();
+    while (scan.isValid() && scan.hasAnyAttribute(skip | ATTRIBUTE_DIRECTORY)) scan.next();
   };
 
   DirScanner directories;
   String all = directory + "*.*";
-  if (directories.open(all.cStr(), ATTRIBUTE_DIRECTORY))
-    advanceDirectories(directories);
+  if (directories.open(all.cStr(), ATTRIBUTE_DIRECTORY)) advanceDirectories(directories);
   DirScanner files;
   String filePattern = directory + pattern;
-  if (files.open(filePattern.cStr(), 0))
-    advanceFiles(files);
+  if (files.open(filePattern.cStr(), 0)) advanceFiles(files);
 
   std::string text;
   const char separator[] = {PATH_SEPARATOR, '\0'};

@@ -31,8 +31,7 @@ std::string readAll(int fd) {
   std::string text;
   char buffer[4096];
   ssize_t n;
-  while ((n = read(fd, buffer, sizeof buffer)) > 0)
-    text.append(buffer, static_cast<size_t>(n));
+  while ((n = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(n));
   return text;
 }
 
@@ -40,8 +39,7 @@ std::string readAll(int fd) {
 
 TempDir::TempDir(const std::string& parent) {
   std::string pattern = parent + "/quorvel-test-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr)
-    throw std::runtime_error("mkdtemp failed");
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   path_ = pattern;
   chmod(path_.c_str(), 0777);
 }
@@ -54,16 +52,14 @@ void makeDirs(const std::string& path) {
   for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
     std::string part = path.substr(0, slash);
     mkdir(part.c_str(), 0777);
-    if (slash == std::string::npos)
-      break;
+    if (slash == std::string::npos) break;
   }
 }
 
 void writeFile(const std::string& path, const std::string& content) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file << content;
-  if (!file)
-    throw std::runtime_error("cannot write " + path);
+  if (!file) throw std::runtime_error("cannot write " + path);
 }
 
 std::string readFile(const std::string& path) {
@@ -94,22 +90,18 @@ bool runningAsRoot() {
 
 RunResult runQuorvel(const std::vector<std::string>& arguments, const RunOptions& options) {
   int out[2], err[2];
-  if (pipe(out) != 0 || pipe(err) != 0)
-    throw std::runtime_error("pipe failed");
+  if (pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("pipe failed");
   pid_t pid = fork();
-  if (pid < 0)
-    throw std::runtime_error("fork failed");
+  if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
     dup2(out[1], 1);
     dup2(err[1], 2);
     close(out[0]), close(out[1]), close(err[0]), close(err[1]);
     int devNull = open("/dev/null", O_RDONLY);
-    if (devNull >= 0)
-      dup2(devNull, 0);
+    if (devNull >= 0) dup2(devNull, 0);
     if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0)
       _exit(126);
-    for (const std::string& entry : options.environment)
-      putenv(strdup(entry.c_str()));
+    for (const std::string& entry : options.environment) putenv(strdup(entry.c_str()));
     if (options.unprivileged && geteuid() == 0) {
       // Dropping to nobody takes away the capabilities that let root read
       // mode-000 directories and write read-only files.
@@ -120,8 +112,7 @@ RunResult runQuorvel(const std::vector<std::string>& arguments, const RunOptions
     }
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(QUORVEL_EXECUTABLE));
-    for (const std::string& a : arguments)
-      argv.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     execv(QUORVEL_EXECUTABLE, argv.data());
     _exit(127);
@@ -142,8 +133,7 @@ RunResult runQuorvel(const std::vector<std::string>& arguments, const RunOptions
 
 std::string lines(const std::vector<std::string>& reportLines) {
   std::string text;
-  for (const std::string& line : reportLines)
-    text += line + "\r\n";
+  for (const std::string& line : reportLines) text += line + "\r\n";
   return text;
 }
 

@@ -85,8 +85,7 @@ std::vector<std::string> splitLines(const std::string& text) {
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find('\n', start);
-    if (end == std::string::npos)
-      end = text.size();
+    if (end == std::string::npos) end = text.size();
     result.push_back(text.substr(start, end - start));
     start = end + 1;
   }
@@ -122,8 +121,7 @@ class CommandLineTest : public ::testing::Test {
   }
 
   RunResult run(const std::vector<std::string>& arguments, RunOptions options = RunOptions()) {
-    if (options.workingDirectory.empty())
-      options.workingDirectory = dir_.path();
+    if (options.workingDirectory.empty()) options.workingDirectory = dir_.path();
     std::vector<std::string> environment = {"LANG=C.UTF-8", "LC_ALL=C.UTF-8", "TZ=JST-9"};
     environment.insert(environment.end(), options.environment.begin(), options.environment.end());
     options.environment = environment;
@@ -342,12 +340,10 @@ TEST_F(CommandLineTest, TheValueAfterInOrOutIsTakenWhateverItLooksLike) {
     EXPECT_EQ(result.err, c.err);
     std::set<std::string> made;
     for (const std::string& name : entriesOf(dir_.path())) {
-      if (before.count(name) == 0)
-        made.insert(name);
+      if (before.count(name) == 0) made.insert(name);
     }
     std::set<std::string> expected;
-    if (!c.output.empty())
-      expected.insert(c.output);
+    if (!c.output.empty()) expected.insert(c.output);
     EXPECT_EQ(made, expected);
     if (!c.output.empty()) {
       std::string report = readFile(dir_ / c.output);
@@ -465,8 +461,7 @@ TEST_F(CommandLineTest, AFailedRunSaysWhyAndEndsWithStatus2) {
     for (bool silent : {false, true}) {
       SCOPED_TRACE(std::string(c.name) + (silent ? " with ne" : ""));
       std::vector<std::string> arguments = c.arguments;
-      if (silent)
-        arguments.push_back("ne");
+      if (silent) arguments.push_back("ne");
       std::set<std::string> before = entriesOf(dir_.path());
       RunResult result = run(arguments);
       EXPECT_EQ(result.status, 2);
@@ -582,8 +577,7 @@ TEST_F(CommandLineTest, SymbolicLinksAreListedAsFilesAndNotFollowed) {
 TEST_F(CommandLineTest, AVeryDeepTreeIsListedToTheBottom) {
   constexpr int DEPTH = 320;
   std::string path = dir_ / "deep";
-  for (int level = 0; level < DEPTH; ++level)
-    path += "/n";
+  for (int level = 0; level < DEPTH; ++level) path += "/n";
   makeDirs(path);
   writeFile(path + "/bottom.txt");
   RunResult result = run({"in", "$T/deep/", "out", "r.txt"});
@@ -591,8 +585,7 @@ TEST_F(CommandLineTest, AVeryDeepTreeIsListedToTheBottom) {
   EXPECT_EQ(result.err, "");
   std::string report = readFile(dir_ / "r.txt");
   std::string lastLine;
-  for (int level = 0; level < DEPTH; ++level)
-    lastLine += GLYPH_BLANK;
+  for (int level = 0; level < DEPTH; ++level) lastLine += GLYPH_BLANK;
   lastLine += std::string(GLYPH_LAST) + "bottom.txt\r\n";
   EXPECT_TRUE(endsWith(report, "\n" + lastLine));
 }
@@ -654,8 +647,7 @@ TEST_F(CommandLineTest, ExecWithoutAUsableViewerStillWritesTheReport) {
       SCOPED_TRACE(std::string(c.name) + (silent ? " with ne" : ""));
       std::remove((dir_ / "r.txt").c_str());
       std::vector<std::string> arguments = {"in", "$T/in/", "exec", "out", "r.txt"};
-      if (silent)
-        arguments.push_back("ne");
+      if (silent) arguments.push_back("ne");
       RunResult result = run(arguments, {"", environment, false});
       EXPECT_EQ(result.status, 2);
       EXPECT_EQ(result.out, "");

@@ -49,8 +49,7 @@ class LaunchFixture : public ::testing::Test {
     } else {
       unsetenv("PATH");
     }
-    if (!root_.empty())
-      fs::remove_all(root_);
+    if (!root_.empty()) fs::remove_all(root_);
   }
 
   std::string recordPath() const { return root_ + "/record"; }
@@ -87,8 +86,7 @@ class LaunchFixture : public ::testing::Test {
       std::ifstream in(recordPath());
       if (in) {
         std::vector<std::string> lines;
-        for (std::string line; std::getline(in, line);)
-          lines.push_back(line);
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
         return lines;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -42,8 +42,7 @@ TEST(NativeText, AbsolutePathResolvesAsText) {
       {"a/b", "/cur/a/b"}, {"a/b/", "/cur/a/b/"}, {"", "/cur"},     {"./x/../y", "/cur/y"},
       {"//a///b", "/a/b"}, {"../../..", "/"},     {"/x/./", "/x/"}, {"..", "/"},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(absolutePath(c.path, "/cur"), c.absolute) << c.path;
+  for (const Case& c : cases) EXPECT_EQ(absolutePath(c.path, "/cur"), c.absolute) << c.path;
 }
 
 TEST(NativeText, LossyNamesAreFoundAgainUnderTheirParent) {

@@ -63,8 +63,7 @@ class XdgTree : public ::testing::Test {
         unsetenv(name.c_str());
       }
     }
-    if (!root_.empty())
-      fs::remove_all(root_);
+    if (!root_.empty()) fs::remove_all(root_);
   }
 
   void write(const std::string& relative, const std::string& text) {
@@ -74,15 +73,13 @@ class XdgTree : public ::testing::Test {
   }
 
   void write(const Files& files) {
-    for (const auto& [relative, text] : files)
-      write(relative, text);
+    for (const auto& [relative, text] : files) write(relative, text);
   }
 
   // The ".txt" association as the program reads it, "none" when missing.
   std::string textFileType() {
     RegistryReader reader;
-    if (!reader.open("", CLASSES_ROOT))
-      return "cannot open";
+    if (!reader.open("", CLASSES_ROOT)) return "cannot open";
     return reader.getString(".txt", "", "none").cStr();
   }
 

@@ -50,8 +50,7 @@ TEST(TextOutputFile, LinesReachTheFileWhenTheOwnerGoesAway) {
   {
     TextOutputFile file;
     file.open(String((dir / "out").c_str()), false, true);
-    for (int i = 0; i < 10000; ++i)
-      file.writeLine("0123456789");
+    for (int i = 0; i < 10000; ++i) file.writeLine("0123456789");
   }
   EXPECT_EQ(readFile(dir / "out").size(), 10000u * 12);
 }

@@ -102,15 +102,13 @@ TEST_F(DirScannerTest, WildcardMatchingFollowsFindFirstRules) {
 TEST_F(DirScannerTest, ManyStarsEndInTime) {
   writeFile(dir / std::string(200, 'a'));
   std::string stars;
-  for (int i = 0; i < 40; ++i)
-    stars += "*a";
+  for (int i = 0; i < 40; ++i) stars += "*a";
   EXPECT_TRUE(names(dir / (stars + "b")).empty());
   EXPECT_EQ(names(dir / (stars + "*")).size(), 1u);
 }
 
 TEST_F(DirScannerTest, RequiredAttributeSkipsLeadingFiles) {
-  for (const char* name : {"a", "b", "c"})
-    writeFile(dir / name);
+  for (const char* name : {"a", "b", "c"}) writeFile(dir / name);
   makeDirs(dir / "z");
   DirScanner scanner;
   ASSERT_TRUE(scanner.open((dir / "?").c_str(), ATTRIBUTE_DIRECTORY));

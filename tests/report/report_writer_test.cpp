@@ -179,8 +179,7 @@ TEST_F(ReportWriterTest, SizesOf4GiBAndMoreAreShownInFull) {
 
 TEST_F(ReportWriterTest, TimeBefore1601ReadsAsAllZero) {
   // ext4 cannot keep a time that old; tmpfs can.
-  if (!test::exists("/dev/shm"))
-    GTEST_SKIP() << "no tmpfs at /dev/shm";
+  if (!test::exists("/dev/shm")) GTEST_SKIP() << "no tmpfs at /dev/shm";
   TempDir shm("/dev/shm");
   writeFile(shm / "old");
   test::setModifiedTime(shm / "old", -12000000000LL);  // the year 1589
@@ -269,9 +268,9 @@ TEST_F(ReportWriterTest, NamesWithBackslashTrailBytesComeOutWhole) {
   writer.options.fileUrl = 1;
   std::string report = generate(j);
   EXPECT_NE(report.find("              5  "), std::string::npos) << report;
-  EXPECT_NE(report.find("              1  2002/10/14 09:05:03  " + j + "能力  file://" + j +
-                        "能力\r\n"),
-            std::string::npos);
+  EXPECT_NE(
+      report.find("              1  2002/10/14 09:05:03  " + j + "能力  file://" + j + "能力\r\n"),
+      std::string::npos);
 }
 
 TEST_F(ReportWriterTest, JapaneseNamesAreListedInTheOrderOfTheirNativeBytes) {
@@ -285,8 +284,7 @@ TEST_F(ReportWriterTest, JapaneseNamesAreListedInTheOrderOfTheirNativeBytes) {
 TEST_F(ReportWriterTest, ListingOrderFoldsAsciiCaseAndPutsSubdirectoriesFirst) {
   makeDirs(dir / "o/Zeta");
   makeDirs(dir / "o/alpha");
-  for (const char* name : {"b", "B", "a_", "A1", "_x", "10", "9"})
-    writeFile(dir / "o/" + name);
+  for (const char* name : {"b", "B", "a_", "A1", "_x", "10", "9"}) writeFile(dir / "o/" + name);
   EXPECT_EQ(generate(dir / "o/"), lines({"[" + dir / "o/]", "├[alpha]", "├[Zeta]", "├10", "├9",
                                          "├A1", "├a_", "├B", "├b", "└_x"}));
 }
@@ -323,8 +321,7 @@ TEST_F(ReportWriterTest, MissingInputLeavesTheOutputUntouched) {
 
 TEST_F(ReportWriterTest, DeepTreesKeepTheirDeepestLevel) {
   std::string path = dir / "deep";
-  for (int level = 0; level < 320; ++level)
-    path += "/d";
+  for (int level = 0; level < 320; ++level) path += "/d";
   makeDirs(path);
   writeFile(path + "/bottom.txt");
   writer.options.pathList = 1;
