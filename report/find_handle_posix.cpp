@@ -125,9 +125,22 @@ struct Listing {
   };
   std::string directory;  // native, without a trailing separator but for "/"
   std::vector<Item> items;
+  // The open directory, so that an entry's details need no path look-up; -1
+  // when too many listings are open already (see MAX_OPEN_LISTINGS).
+  int fd = -1;
+
+  Listing() = default;
+  Listing(const Listing&) = delete;
+  Listing& operator=(const Listing&) = delete;
+  ~Listing();
 };
 
 namespace {
+
+// A walk holds one listing per level it is in; past this depth the listings
+// give their descriptors back, so deep trees cannot run out of them.
+constexpr int MAX_OPEN_LISTINGS = 256;
+int openListings = 0;
 
 // The walker scans each directory twice in a row, once for its subdirectories
 // and once for its files. The listing read by one scan is kept for the very
@@ -196,7 +209,12 @@ bool readListing(Listing& listing) {
       listing.items.push_back({name, sameBytes ? std::string() : std::string(native), attributes});
     }
   }
-  ::close(fd);
+  if (openListings < MAX_OPEN_LISTINGS) {
+    listing.fd = fd;
+    ++openListings;
+  } else {
+    ::close(fd);
+  }
   if (readError != 0 && listing.items.empty()) return posix::failWithErrno(readError);
   std::sort(listing.items.begin(), listing.items.end(),
             [](const Listing::Item& a, const Listing::Item& b) {
@@ -207,6 +225,13 @@ bool readListing(Listing& listing) {
 }
 
 }  // namespace
+
+Listing::~Listing() {
+  if (fd >= 0) {
+    ::close(fd);
+    --openListings;
+  }
+}
 
 namespace posix {
 
@@ -301,12 +326,25 @@ bool FindHandle::next(DirEntry& entry) {
 void FindHandle::loadDetails(DirEntry& entry) {
   entry.detailsPending = false;
   if (!state_) return;
+  const Listing& listing = *state_->listing;
   const Listing::Item& item = *state_->selection[state_->index];
-  std::string full = state_->listing->directory;
-  if (full.size() > 1) full += '/';
-  full += item.native.empty() ? item.name : item.native;
+  const std::string& name = item.native.empty() ? item.name : item.native;
   struct stat st;
-  if (lstat(full.c_str(), &st) != 0) return;
+  int result;
+  if (listing.fd >= 0) {
+    result = fstatat(listing.fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW);
+  } else {
+    std::string full = listing.directory;
+    if (full.size() > 1) full += '/';
+    full += name;
+    result = lstat(full.c_str(), &st);
+  }
+  if (result != 0) {
+    // Nothing is known of the entry (it went away, or the directory can be
+    // read but not searched): its times read as unconvertible, not as 1601.
+    entry.lastWriteTime = entry.lastAccessTime = entry.creationTime = ~0ULL;
+    return;
+  }
   uint64_t size = static_cast<uint64_t>(st.st_size);
   entry.sizeHigh = static_cast<uint32_t>(size >> 32);
   entry.sizeLow = static_cast<uint32_t>(size);
