@@ -109,12 +109,13 @@ bool startProgram(const char* program, const char* parameters) {
   // Association commands often carry options before the file placeholder
   // ("kate -b"): when no program has the whole name, the first word is the
   // program and the others are its first arguments.
-  std::vector<std::string> args{program};
+  std::string command = posix::nativeText(program);
+  std::vector<std::string> args{command};
   std::string path;
-  Lookup found = findProgram(program, path);
+  Lookup found = findProgram(command, path);
   if (found == Lookup::MISSING) {
-    std::vector<std::string> words = splitWords(program);
-    if (!words.empty() && (words.size() > 1 || words[0] != program)) {
+    std::vector<std::string> words = splitWords(command);
+    if (!words.empty() && (words.size() > 1 || words[0] != command)) {
       found = findProgram(words[0], path);
       args = words;
     }
@@ -123,7 +124,7 @@ bool startProgram(const char* program, const char* parameters) {
     setLastError(found == Lookup::MISSING ? CODE_FILE_NOT_FOUND : CODE_ACCESS_DENIED);
     return false;
   }
-  if (parameters != nullptr && parameters[0] != '\0') args.push_back(parameters);
+  if (parameters != nullptr && parameters[0] != '\0') args.push_back(posix::nativeText(parameters));
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(&arg[0]);
   argv.push_back(nullptr);

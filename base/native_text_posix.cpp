@@ -371,6 +371,50 @@ std::string nativePath(std::string_view cp932Path) {
   return native;
 }
 
+std::string nativeText(std::string_view cp932Path) {
+  std::string native;
+  const NameMemory& memory = NameMemory::get();
+  if (memory.empty()) {
+    toUtf8(cp932Path, native);
+    return native;
+  }
+  // The native directory each component stands in, to look remembered names
+  // up under.
+  std::string parent;
+  if (!cp932Path.empty() && cp932Path[0] == '/') {
+    parent = "/";
+  } else {
+    parent = nativePath(".");
+  }
+  std::string part;
+  size_t start = 0;
+  for (;;) {
+    size_t end = cp932Path.find('/', start);
+    std::string_view component = cp932Path.substr(
+        start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    if (component.empty() || component == ".") {
+      part.assign(component);
+    } else if (component == "..") {
+      part = "..";
+      size_t slash = parent.rfind('/');
+      parent.erase(slash == 0 ? 1 : slash);
+    } else {
+      if (const std::string* remembered = memory.find(parent, component)) {
+        part = *remembered;
+      } else {
+        toUtf8(component, part);
+      }
+      if (parent.size() > 1) parent += '/';
+      parent += part;
+    }
+    native += part;
+    if (end == std::string_view::npos) break;
+    native += '/';
+    start = end + 1;
+  }
+  return native;
+}
+
 void rememberName(std::string_view nativeParent, std::string_view cp932Name,
                   std::string_view nativeName) {
   NameMemory::get().remember(nativeParent, cp932Name, nativeName);

@@ -138,7 +138,10 @@ int showMessageBox(WindowHandle, const char* text, const char* caption, unsigned
   line += posix::toLocale(text);
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
   line += '\n';
-  if (std::fwrite(line.data(), 1, line.size(), stderr) != line.size()) return 0;
+  if (std::fwrite(line.data(), 1, line.size(), stderr) != line.size()) {
+    posix::failWithErrno(errno);
+    return 0;
+  }
   std::fflush(stderr);
   // Nobody can answer on the command line: a question counts as No.
   bool question = (style & 0xF) == 0x4;

@@ -47,6 +47,11 @@ std::string currentDirectory();
 // every remembered lossy component turned back into its native name.
 std::string nativePath(std::string_view cp932Path);
 
+// The native form of a CP932 path as it is written, relative or not: each
+// component is turned into its native name, remembered ones included, and
+// nothing is resolved or made absolute. For paths handed on to other programs.
+std::string nativeText(std::string_view cp932Path);
+
 // Remembers that cp932Name, the CP932 form of nativeName, stands for it in the
 // native directory nativeParent ("/" or a path without a trailing separator).
 void rememberName(std::string_view nativeParent, std::string_view cp932Name,

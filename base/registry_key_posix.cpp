@@ -1,3 +1,4 @@
+#include "base/platform_posix.h"
 #include "base/registry_key.h"
 
 #include <sys/stat.h>
@@ -313,7 +314,8 @@ bool readValue(const std::string& path, const char* valueName, std::string& valu
   if (depth != static_cast<int>(VERB_KEY_COUNT + 1)) return false;
   DesktopEntry entry;
   if (!findApplication(parts[0], entry) || !entry.hasExec) return false;
-  value = entry.exec;
+  // Desktop files are UTF-8; the program's text is code page 932.
+  posix::toCp932(entry.exec, value);
   return true;
 }
 

@@ -607,6 +607,10 @@ TEST_F(CommandLineTest, ExecOpensTheFinishedReportWithTheTextViewer) {
        dir_ / "out dir/r.txt",
        "out dir/r.txt"},
       {{"-exec", "in", "$T/in/", "out", "-s"}, "-s", "-s"},
+      // Names reach the viewer in the native encoding, also those without an
+      // exact code page 932 form.
+      {{"in", "$T/in/", "out", u8"表.txt", "exec"}, u8"表.txt", u8"表.txt"},
+      {{"in", "$T/in/", "out", u8"./Café.txt", "exec"}, u8"./Café.txt", u8"Café.txt"},
   };
   std::vector<std::string> environment = associations(recorder() + " %U");
   for (const Case& c : cases) {
