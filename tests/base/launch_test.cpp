@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_support.h"
+
 #include "base/platform.h"
 
 namespace qv {
@@ -32,9 +34,7 @@ namespace fs = std::filesystem;
 class LaunchFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/qv_launch_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    root_ = pattern;
+    root_ = temp_.path();
     const char* path = getenv("PATH");
     savedPath_ = path != nullptr ? std::optional<std::string>(path) : std::nullopt;
     setenv("PATH", (root_ + "/bin:" + (path != nullptr ? path : "/usr/bin:/bin")).c_str(), 1);
@@ -49,7 +49,6 @@ class LaunchFixture : public ::testing::Test {
     } else {
       unsetenv("PATH");
     }
-    if (!root_.empty()) fs::remove_all(root_);
   }
 
   std::string recordPath() const { return root_ + "/record"; }
@@ -103,6 +102,7 @@ class LaunchFixture : public ::testing::Test {
     return result;
   }
 
+  test::TempDir temp_;
   std::string root_;
   std::optional<std::string> savedPath_;
 };

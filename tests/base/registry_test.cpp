@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_support.h"
+
 #include "base/registry_key.h"
 #include "base/registry_reader.h"
 
@@ -35,9 +37,7 @@ using Files = std::vector<std::pair<std::string, std::string>>;
 class XdgTree : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/qv_registry_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    root_ = pattern;
+    root_ = temp_.path();
     for (const char* name : XDG_VARIABLES) {
       const char* value = getenv(name);
       saved_.emplace_back(name,
@@ -63,7 +63,6 @@ class XdgTree : public ::testing::Test {
         unsetenv(name.c_str());
       }
     }
-    if (!root_.empty()) fs::remove_all(root_);
   }
 
   void write(const std::string& relative, const std::string& text) {
@@ -83,6 +82,7 @@ class XdgTree : public ::testing::Test {
     return reader.getString(".txt", "", "none").cStr();
   }
 
+  test::TempDir temp_;
   std::string root_;
   std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
