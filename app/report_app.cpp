@@ -1,6 +1,7 @@
 #include "app/report_app.h"
 
 #include "report/report_writer.h"
+#include "ui/dialog_mode.h"
 
 namespace qv {
 
@@ -8,11 +9,7 @@ ReportApp* theApplication = nullptr;
 
 namespace {
 
-constexpr int STATUS_NO_DIALOG = 15;
-
-const char* const NO_DIALOG_TEXT =
-    "このビルドにはダイアログがありません。オプションを付けて実行してください"
-    "（例: quorvel in ディレクトリ/ out 出力ファイル.txt s t、詳しくは quorvel --help）。";
+const char* const CHOOSE_FOLDER_TITLE = "ディレクトリを選択してください。";
 
 }  // namespace
 
@@ -23,10 +20,7 @@ ReportApp::ReportApp() {
 
 int ReportApp::run(const StringList& arguments) {
   ReportWriter writer;
-  if (arguments.count() <= 0) {
-    showWarning(nullptr, NO_DIALOG_TEXT);
-    return STATUS_NO_DIALOG;
-  }
+  if (arguments.count() <= 0) return runDialogMode(*this);
   try {
     int result = writer.runCommandLine(arguments);
     if (result == 1) {
@@ -43,6 +37,15 @@ int ReportApp::run(const StringList& arguments) {
     }
     return 2;
   }
+}
+
+bool ReportApp::chooseFolder(WindowHandle owner, String& chosen) {
+  chosen = "";
+  const char* initialFolder = lastFolder_.length() > 0 ? lastFolder_.cStr() : nullptr;
+  if (!folderBrowser_.browse(owner, CHOOSE_FOLDER_TITLE, initialFolder)) return false;
+  lastFolder_ = folderBrowser_.path();
+  chosen = lastFolder_;
+  return true;
 }
 
 }  // namespace qv

@@ -1,10 +1,12 @@
 // ReportApp is the concrete application: it fixes the name "Quorvel" and the
-// version "1.10" and runs the program in one of its two modes, the dialog when
-// there are no arguments and a single command-line run otherwise. The entry
-// operation owns the one object and publishes it in theApplication.
+// version "1.10" and runs the program in one of its two modes, the main dialog
+// when there are no arguments and a single command-line run otherwise. It
+// owns the folder browser of the dialog and remembers the folder chosen last.
+// The entry operation owns the one object and publishes it in theApplication.
 #pragma once
 
 #include "app/application.h"
+#include "ui/folder_browser.h"
 
 namespace qv {
 
@@ -12,11 +14,22 @@ class ReportApp : public Application {
  public:
   ReportApp();
 
-  // Command-line mode: 0 when the report was written, 1 for an argument that
-  // is not an option (shown as error 87), 2 when generation failed (shown,
-  // unless "ne" was given). A build without the dialog returns 15 when there
-  // are no arguments, after saying so.
+  // Without arguments: the main dialog; 0 when it is closed, 15 when it
+  // cannot be shown. Otherwise the command line: 0 when the report was
+  // written, 1 for an argument that is not an option (shown as error 87), 2
+  // when generation failed (shown, unless "ne" was given).
   int run(const StringList& arguments) override;
+
+  // Lets the user choose a folder, the one chosen last preselected. True with
+  // chosen (emptied first) and the remembered folder set when one was chosen.
+  bool chooseFolder(WindowHandle owner, String& chosen);
+
+  FolderBrowser& folderBrowser() { return folderBrowser_; }
+  const String& lastFolder() const { return lastFolder_; }
+
+ private:
+  FolderBrowser folderBrowser_;
+  String lastFolder_;
 };
 
 // The one application object while the program runs; null before and after.

@@ -420,9 +420,7 @@ void rememberName(std::string_view nativeParent, std::string_view cp932Name,
   NameMemory::get().remember(nativeParent, cp932Name, nativeName);
 }
 
-std::string argumentToCp932(const char* argument) {
-  std::string native = localeIsUtf8() ? std::string(argument)
-                                      : convertLocale(argument, "UTF-8", nl_langinfo(CODESET));
+std::string pathToCp932(std::string_view native) {
   std::string result;
   if (toCp932(native, result)) return result;
   std::string cwd(256, '\0');
@@ -433,6 +431,11 @@ std::string argumentToCp932(const char* argument) {
   cwd.resize(std::strlen(cwd.c_str()));
   rememberPath(absolutePath(native, cwd));
   return result;
+}
+
+std::string argumentToCp932(const char* argument) {
+  if (localeIsUtf8()) return pathToCp932(argument);
+  return pathToCp932(convertLocale(argument, "UTF-8", nl_langinfo(CODESET)));
 }
 
 std::string toLocale(std::string_view cp932) {

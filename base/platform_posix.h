@@ -57,6 +57,11 @@ std::string nativeText(std::string_view cp932Path);
 void rememberName(std::string_view nativeParent, std::string_view cp932Name,
                   std::string_view nativeName);
 
+// Converts native (UTF-8) text that may be a path to CP932. When it has no
+// exact CP932 form, each of its path components is remembered under its
+// absolute native parent, so that the CP932 path leads back to it.
+std::string pathToCp932(std::string_view native);
+
 // Converts a command-line argument from the locale's encoding to CP932. When
 // the argument has no exact CP932 form, each of its path components is
 // remembered under its absolute native parent.

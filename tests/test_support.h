@@ -1,7 +1,11 @@
 // Helpers shared by the tests: a temporary directory that removes itself,
-// file helpers on native (UTF-8) paths, and running the real quorvel program.
-// Narrow literals in the tests are code page 932 like the program's own text;
-// native names are written as u8"...".
+// file helpers on native paths, and running the real quorvel program.
+//
+// Narrow literals in the tests are code page 932 like the program's own text.
+// Paths handed to these helpers are native: on POSIX UTF-8 with "/", on
+// Windows code page 932 (the ANSI code page) with "\". A relative path given
+// to TempDir's operator/ may use "/" on either; native() turns a CP932 name
+// into its native form and sep() writes "/" as the platform's separator.
 #pragma once
 
 #include <cstdint>
@@ -10,25 +14,42 @@
 
 namespace qv::test {
 
-// A fresh directory, by default under /tmp, readable and writable by every user so that
-// the program can run in it as an unprivileged user; removed with everything
-// in it (whatever its modes) on destruction.
+// The platform's path separator, as text.
+extern const char* const SEPARATOR;
+
+// True where two names that differ only in ASCII case are two entries.
+extern const bool CASE_SENSITIVE_NAMES;
+
+// text with each "/" replaced by the platform's separator.
+std::string sep(const std::string& text);
+
+// A fresh directory (by default in the system's temporary directory) that
+// every user may read and write, so that the program can run in it as an
+// unprivileged user; removed with everything in it (whatever its modes or
+// attributes) on destruction.
 class TempDir {
  public:
-  // parent: where to make it (another file system, say).
-  explicit TempDir(const std::string& parent = "/tmp");
+  // parent: where to make it (another file system, say); empty for the
+  // system's temporary directory.
+  explicit TempDir(const std::string& parent = std::string());
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
   // The directory's path, without a trailing separator.
   const std::string& path() const { return path_; }
-  // path() + "/" + relative.
-  std::string operator/(const std::string& relative) const { return path_ + "/" + relative; }
+  // path(), the separator and relative with "/" written as the separator.
+  std::string operator/(const std::string& relative) const {
+    return path_ + SEPARATOR + sep(relative);
+  }
 
  private:
   std::string path_;
 };
+
+// The native form of a code page 932 name or relative path: UTF-8 on POSIX,
+// the bytes unchanged on Windows. Separators are left as they are.
+std::string native(const std::string& cp932);
 
 // Creates a directory and its missing parents (mode 0777 before umask).
 void makeDirs(const std::string& path);
@@ -39,6 +60,27 @@ std::string readFile(const std::string& path);
 bool exists(const std::string& path);
 // Sets a file's modification time (seconds since the epoch, UTC).
 void setModifiedTime(const std::string& path, int64_t seconds);
+// Sets a file's size, growing it without writing its blocks where it can.
+void setFileSize(const std::string& path, int64_t size);
+// Makes an entry whose name starts with "." hidden also where the name alone
+// does not (on Windows, by its attribute).
+void markHidden(const std::string& path);
+// Makes a file that the program counts as a system entry: a FIFO on POSIX, a
+// file with the system attribute on Windows.
+void makeSystemEntry(const std::string& path);
+// Takes away the write permission (POSIX) or sets the read-only attribute.
+void makeReadOnly(const std::string& path);
+
+// The current directory, and changing it; false when it cannot be changed.
+std::string currentDirectory();
+bool changeDirectory(const std::string& path);
+
+// Sets or (value null) removes an environment variable of this process.
+void setEnvironment(const char* name, const char* value);
+
+// Makes local time Japan Standard Time (UTC+9, no summer time) for this
+// process where it can be set, and tells whether local time is that now.
+bool useJapanTime();
 
 struct RunResult {
   int status = -1;  // exit status, or -1 when the program did not exit normally
@@ -49,7 +91,7 @@ struct RunResult {
 struct RunOptions {
   std::string workingDirectory;          // empty: the current one
   std::vector<std::string> environment;  // extra NAME=value entries
-  bool unprivileged = false;             // run as nobody when we are root
+  bool unprivileged = false;             // run as nobody when we are root (POSIX only)
 };
 
 // Runs the quorvel program with arguments (as native bytes) and waits for it.

@@ -2,7 +2,6 @@
 #include "base/path.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "base/error.h"
 #include "base/platform.h"
@@ -16,12 +15,16 @@ using test::TempDir;
 class PathTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_NE(getcwd(saved_, sizeof saved_), nullptr);
+    saved_ = test::currentDirectory();
+    ASSERT_FALSE(saved_.empty());
     test::makeDirs(dir / "cur/sub");
     test::writeFile(dir / "cur/file.txt");
-    ASSERT_EQ(chdir((dir / "cur").c_str()), 0);
+    ASSERT_TRUE(test::changeDirectory(dir / "cur"));
   }
-  void TearDown() override { ASSERT_EQ(chdir(saved_), 0); }
+  void TearDown() override { ASSERT_TRUE(test::changeDirectory(saved_)); }
+
+  // The root of the file system the temporary directory is on: "/" or "C:\".
+  std::string root() const { return dir.path().substr(0, dir.path().find(test::SEPARATOR) + 1); }
 
   static uint32_t codeOf(const std::function<void()>& action) {
     try {
@@ -33,44 +36,51 @@ class PathTest : public ::testing::Test {
   }
 
   TempDir dir;
-  char saved_[4096];
+  std::string saved_;
 };
 
 TEST_F(PathTest, FullPathResolvesDotsAndFoldsSeparators) {
-  std::string cur = dir / "cur";
+  const std::string cur = dir / "cur";
+  const std::string s = test::SEPARATOR;
+  // A backslash is a separator on Windows and an ordinary byte on POSIX.
+  const std::string backslashed = s == "/" ? cur + "/a\\b" : cur + "\\a\\b";
   struct Case {
-    const char* path;
+    std::string path;
     std::string full;
-    const char* filePart;  // null: not checked
   } cases[] = {
-      {"tree.txt", cur + "/tree.txt", "tree.txt"},
-      {"./a//b/../c", cur + "/a/c", "c"},
-      {".", cur, "cur"},
-      {"..", dir.path(), nullptr},
-      {"sub/", cur + "/sub/", nullptr},
-      {"/", "/", nullptr},
-      {"sub/..", cur, "cur"},
-      {"/x/../../y", "/y", "y"},
-      {"a\\b", cur + "/a\\b", "a\\b"},
+      {"tree.txt", cur + s + "tree.txt"},
+      {"./a//b/../c", cur + s + "a" + s + "c"},
+      {".", cur},
+      {"..", dir.path()},
+      {"sub/", cur + s + "sub" + s},
+      {"/", root()},
+      {"sub/..", cur},
+      {"/x/../../y", root() + "y"},
+      {"a\\b", backslashed},
   };
   for (const Case& c : cases) {
-    char buffer[4096];
-    char* filePart = nullptr;
-    uint32_t length = fullPathName(c.path, sizeof buffer, buffer, &filePart);
-    ASSERT_GT(length, 0u) << c.path;
-    EXPECT_EQ(std::string(buffer), c.full) << c.path;
-    if (c.full.back() == '/') {
-      EXPECT_EQ(filePart, nullptr) << c.path;
-    } else if (c.filePart != nullptr) {
-      ASSERT_NE(filePart, nullptr) << c.path;
-      EXPECT_STREQ(filePart, c.filePart) << c.path;
+    for (const std::string& path : {c.path, test::sep(c.path)}) {
+      char buffer[4096];
+      char* filePart = nullptr;
+      uint32_t length = fullPathName(path.c_str(), sizeof buffer, buffer, &filePart);
+      ASSERT_GT(length, 0u) << path;
+      EXPECT_EQ(std::string(buffer), c.full) << path;
+      // The file part is the last component, and there is none after a separator.
+      size_t last = c.full.rfind(s);
+      if (last + 1 == c.full.size()) {
+        EXPECT_EQ(filePart, nullptr) << path;
+      } else {
+        ASSERT_NE(filePart, nullptr) << path;
+        EXPECT_STREQ(filePart, c.full.c_str() + last + 1) << path;
+      }
     }
   }
 }
 
 TEST_F(PathTest, FullPathThatDoesNotFitWritesNothing) {
   char buffer[8] = "";
-  EXPECT_EQ(fullPathName("/abcdefghijkl", sizeof buffer, buffer, nullptr), 14u);
+  std::string path = root() + "abcdefghijkl";
+  EXPECT_EQ(fullPathName(path.c_str(), sizeof buffer, buffer, nullptr), path.size() + 1);
   EXPECT_EQ(buffer[0], '\0');
 }
 
@@ -79,13 +89,13 @@ TEST_F(PathTest, SplitPathGivesDirectoryAndName) {
   String directory = splitPath("file.txt", name, true);
   EXPECT_EQ(directory, (dir / "cur/").c_str());
   EXPECT_EQ(name, "file.txt");
-  directory = splitPath("sub/", name, true);
+  directory = splitPath(test::sep("sub/").c_str(), name, true);
   EXPECT_EQ(directory, (dir / "cur/sub/").c_str());
   EXPECT_EQ(name, "");
   EXPECT_EQ(directoryOf("", false), "");
   EXPECT_EQ(codeOf([] { directoryOf("", true); }), CODE_PATH_NOT_FOUND);
   EXPECT_EQ(codeOf([] { directoryOf("missing/x.txt", true); }), CODE_PATH_NOT_FOUND);
-  EXPECT_EQ(directoryOf("missing/x.txt", false), (dir / "cur/missing/").c_str());
+  EXPECT_EQ(directoryOf(test::sep("missing/x.txt").c_str(), false), (dir / "cur/missing/").c_str());
 }
 
 TEST_F(PathTest, FullPathOfRequiresAFileOrDirectoryWhenAsked) {
@@ -93,7 +103,7 @@ TEST_F(PathTest, FullPathOfRequiresAFileOrDirectoryWhenAsked) {
   EXPECT_EQ(codeOf([] { fullPathOf("", true); }), CODE_PATH_NOT_FOUND);
   EXPECT_EQ(fullPathOf("file.txt", true), (dir / "cur/file.txt").c_str());
   EXPECT_EQ(fullPathOf("sub", true), (dir / "cur/sub").c_str());
-  EXPECT_EQ(fullPathOf("sub/", true), (dir / "cur/sub/").c_str());
+  EXPECT_EQ(fullPathOf(test::sep("sub/").c_str(), true), (dir / "cur/sub/").c_str());
   EXPECT_EQ(codeOf([] { fullPathOf("nothing.txt", true); }), CODE_PATH_NOT_FOUND);
   EXPECT_EQ(codeOf([] { fullPathOf(String(std::string(5000, 'a').c_str()), false); }), 206u);
 }

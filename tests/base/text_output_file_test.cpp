@@ -64,19 +64,6 @@ TEST(TextOutputFile, OpenFailuresCarryTheSystemCode) {
   EXPECT_EQ(openCode(file, dir / "adir"), CODE_ACCESS_DENIED);
 }
 
-TEST(TextOutputFile, AFullDiskFailsTheWriteThatHitsIt) {
-  TextOutputFile file;
-  ASSERT_EQ(openCode(file, "/dev/full"), 0u);
-  file.writeLine("line");
-  try {
-    file.close();
-    FAIL() << "closing did not report the full disk";
-  } catch (const Exception& e) {
-    EXPECT_EQ(e.code(), 112u);
-  }
-  EXPECT_FALSE(file.isOpen());
-}
-
 TEST(TextOutputFile, CloseTwiceAndNeverOpenedDoNothing) {
   TextOutputFile never;
   never.close();

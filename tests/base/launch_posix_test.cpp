@@ -1,5 +1,5 @@
-// startProgram() and expandEnvironmentStrings() on POSIX. The launch tests
-// start small shell scripts that write down how they were started.
+// startProgram() on POSIX. The tests start small shell scripts that write
+// down how they were started.
 #include <errno.h>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -215,55 +215,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, LaunchFails, ::testing::ValuesIn(FAILURE_CASES),
                          [](const ::testing::TestParamInfo<FailureCase>& info) {
                            return std::string(info.param.name);
                          });
-
-// QV_EXPAND_A is "alpha", QV_EXPAND_EMPTY is set but empty, QV_EXPAND_UNSET is
-// not set.
-class ExpandEnvironment : public ::testing::TestWithParam<std::pair<const char*, const char*>> {
- protected:
-  static void SetUpTestSuite() {
-    setenv("QV_EXPAND_A", "alpha", 1);
-    setenv("QV_EXPAND_EMPTY", "", 1);
-    unsetenv("QV_EXPAND_UNSET");
-  }
-  static void TearDownTestSuite() {
-    unsetenv("QV_EXPAND_A");
-    unsetenv("QV_EXPAND_EMPTY");
-  }
-};
-
-TEST_P(ExpandEnvironment, SizeQueryThenRead) {
-  const char* source = GetParam().first;
-  std::string expected = GetParam().second;
-  uint32_t size = static_cast<uint32_t>(expected.size()) + 1;
-  EXPECT_EQ(expandEnvironmentStrings(source, nullptr, 0), size);
-
-  std::vector<char> tooSmall(size, 'x');
-  EXPECT_EQ(expandEnvironmentStrings(source, tooSmall.data(), size - 1), size);
-  EXPECT_EQ(std::string(tooSmall.begin(), tooSmall.end()), std::string(size, 'x'))
-      << "wrote into a buffer that is too small";
-
-  std::vector<char> exact(size + 1, 'x');
-  EXPECT_EQ(expandEnvironmentStrings(source, exact.data(), size), size);
-  EXPECT_STREQ(exact.data(), expected.c_str());
-  EXPECT_EQ(exact[size], 'x');
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ExpandEnvironment,
-    ::testing::Values(std::make_pair("%QV_EXPAND_A%\\sub", "alpha\\sub"),
-                      std::make_pair("x%QV_EXPAND_A%y%QV_EXPAND_A%", "xalphayalpha"),
-                      std::make_pair("%QV_EXPAND_EMPTY%|", "|"),
-                      std::make_pair("%QV_EXPAND_UNSET%\\sub", "%QV_EXPAND_UNSET%\\sub"),
-                      std::make_pair("%QV_EXPAND_UNSET% and %QV_EXPAND_A%",
-                                     "%QV_EXPAND_UNSET% and alpha"),
-                      std::make_pair("100%", "100%"), std::make_pair("a%%b", "a%%b"),
-                      std::make_pair("%QV_EXPAND_A", "%QV_EXPAND_A"),
-                      std::make_pair("plain", "plain"), std::make_pair("", "")));
-
-TEST(ExpandEnvironmentNull, NullSourceFails) {
-  char buffer[4];
-  EXPECT_EQ(expandEnvironmentStrings(nullptr, buffer, sizeof buffer), 0u);
-}
 
 }  // namespace
 }  // namespace qv

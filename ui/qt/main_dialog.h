@@ -1,0 +1,62 @@
+// The main dialog on Qt: the controls of the main dialog template laid out
+// from its dialog units, the save button's composed image, the About box in
+// the context menu, and the message boxes, wait cursor and pickers that the
+// dialog's logic asks for. The logic itself is the MainDialogController that
+// the dialog owns; it reads and changes the controls through the DialogView
+// interface.
+#ifndef MAIN_DIALOG_H
+#define MAIN_DIALOG_H
+
+#include <QDialog>
+#include <QMap>
+#include <memory>
+
+#include "ui/dialog_view.h"
+#include "ui/main_dialog_controller.h"
+
+class QPushButton;
+
+class MainDialog : public QDialog, public qv::DialogView
+{
+    Q_OBJECT
+
+public:
+    explicit MainDialog(qv::ReportApp &app, QWidget *parent = nullptr);
+    ~MainDialog() override;
+
+    // The control with a template id (1 the save button, 2 the close button).
+    QWidget *control(int id) const { return controls.value(id); }
+    // Pixels per dialog unit, horizontally and vertically.
+    QSizeF dialogUnit() const { return unit; }
+
+    qv::String itemText(int id) override;
+    void setItemText(int id, const qv::String &text) override;
+    void setTextLimit(int id, int characters) override;
+    bool isChecked(int id) override;
+    void setChecked(int id, bool checked) override;
+    void setEnabled(int id, bool enabled) override;
+    void setFocus(int id) override;
+    int showMessageBox(const char *text, const char *caption, unsigned style) override;
+    void setWaitCursor(bool waiting) override;
+    bool pickFolder(const char *title, const char *initialFolder, qv::String &folder) override;
+    bool pickSaveFile(const qv::SaveFileDialog &dialog, qv::String &file) override;
+
+public slots:
+    void showAbout();
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    QRect dialogRect(int x, int y, int width, int height) const;
+    void updateSaveButtonImage();
+
+    QSizeF unit;
+    QMap<int, QWidget *> controls;
+    QPushButton *saveButton;
+    std::unique_ptr<qv::MainDialogController> controller;
+    bool waiting = false;
+};
+
+#endif

@@ -1,0 +1,18 @@
+// Conversions between the program's code page 932 text and QString. Paths
+// that come from the user (typed or picked) are converted so that names
+// without an exact code page 932 form can still be found afterwards.
+#ifndef PROGRAM_TEXT_H
+#define PROGRAM_TEXT_H
+
+#include <QString>
+
+#include "base/ansi_string.h"
+
+QString fromProgramText(const char *text);
+inline QString fromProgramText(const qv::String &text)
+{
+    return fromProgramText(text.cStr());
+}
+qv::String toProgramText(const QString &text);
+
+#endif
