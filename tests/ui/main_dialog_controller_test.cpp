@@ -202,6 +202,27 @@ TEST_F(MainDialogControllerTest, YesWritesTheReportAndSaysSoOnlyWhenNotOpening) 
   EXPECT_EQ(view.boxes[1].style, BOX_INFORMATION);
 }
 
+TEST_F(MainDialogControllerTest, OpeningTheReportReplacesTheCompletionMessage) {
+  // A desktop whose text editor is the program "true".
+  makeDirs(dir / "xdg/config");
+  makeDirs(dir / "xdg/data/applications");
+  writeFile(dir / "xdg/config/mimeapps.list", "[Default Applications]\ntext/plain=ok.desktop\n");
+  writeFile(dir / "xdg/data/applications/ok.desktop",
+            "[Desktop Entry]\nType=Application\nName=Ok\nExec=true %U\n");
+  setenv("XDG_CONFIG_HOME", (dir / "xdg/config").c_str(), 1);
+  setenv("XDG_DATA_HOME", (dir / "xdg/data").c_str(), 1);
+  setenv("XDG_CONFIG_DIRS", (dir / "xdg/none").c_str(), 1);
+  setenv("XDG_DATA_DIRS", (dir / "xdg/none").c_str(), 1);
+  saveWithYes("in", "r.txt");
+  for (const char* variable :
+       {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_DIRS"}) {
+    unsetenv(variable);
+  }
+  ASSERT_EQ(view.boxes.size(), 1u) << view.boxes.back().text;
+  EXPECT_EQ(view.boxes[0].style, BOX_QUESTION_YES_NO);
+  EXPECT_TRUE(test::exists(dir / "r.txt"));
+}
+
 TEST_F(MainDialogControllerTest, OptionControlsReachTheReport) {
   view.checks[IDC_OPEN_AFTER] = false;
   view.checks[IDC_MODE_PATHS] = true;
