@@ -40,8 +40,8 @@ HANDLE toHandle(intptr_t handle) {
 bool File::open(const char* path, int mode) {
   close();
   OpenMode m = openMode(mode);
-  HANDLE handle = CreateFileA(path, m.access, m.sharing, nullptr, m.creation,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE handle =
+      CreateFileA(path, m.access, m.sharing, nullptr, m.creation, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   handle_ = reinterpret_cast<intptr_t>(handle);
   if (size() == FAILURE_VALUE || (mode == 5 && seekToEnd() == FAILURE_VALUE)) {

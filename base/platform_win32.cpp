@@ -45,8 +45,7 @@ bool startProgram(const char* program, const char* parameters) {
     return false;
   }
   SetLastError(ERROR_SUCCESS);
-  HINSTANCE result =
-      ShellExecuteA(nullptr, nullptr, program, parameters, nullptr, SW_SHOWNORMAL);
+  HINSTANCE result = ShellExecuteA(nullptr, nullptr, program, parameters, nullptr, SW_SHOWNORMAL);
   INT_PTR code = reinterpret_cast<INT_PTR>(result);
   if (code > 32) return true;
   // The shell's own codes 2, 3, 5 and 8 are the system's codes of the same
@@ -98,8 +97,8 @@ bool fileTimeToLocalTime(uint64_t fileTime, SystemTime& out) {
 
 SystemMessage::SystemMessage(uint32_t code) : text_(nullptr) {
   // 0x800: the system's default language.
-  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
-                 0x800, reinterpret_cast<LPSTR>(&text_), 0, nullptr);
+  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, 0x800,
+                 reinterpret_cast<LPSTR>(&text_), 0, nullptr);
 }
 
 SystemMessage::~SystemMessage() {

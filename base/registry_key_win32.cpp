@@ -22,8 +22,8 @@ bool RegistryKey::openSubKey(const char* subkey, RegistryHandle parent, Registry
   out = nullptr;
   HKEY key = nullptr;
   // The registry returns its code instead of setting the last error.
-  LONG result = RegOpenKeyExA(static_cast<HKEY>(parent), subkey != nullptr ? subkey : "", 0,
-                              KEY_READ, &key);
+  LONG result =
+      RegOpenKeyExA(static_cast<HKEY>(parent), subkey != nullptr ? subkey : "", 0, KEY_READ, &key);
   if (result != ERROR_SUCCESS) {
     SetLastError(static_cast<DWORD>(result));
     return false;

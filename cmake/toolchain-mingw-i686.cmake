@@ -1,6 +1,6 @@
 # Cross-compiles the 32-bit Windows program, the one a release ships, with
-# Debian's mingw-w64 compiler (the posix thread model). Its tests are built
-# but not run here: Wine can only run 64-bit code on this kind of machine.
+# Debian's mingw-w64 compiler (the posix thread model). Its preset builds no
+# tests: Wine here runs 64-bit code only, and the 64-bit build runs them.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 

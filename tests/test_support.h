@@ -94,6 +94,9 @@ struct RunOptions {
   bool unprivileged = false;             // run as nobody when we are root (POSIX only)
 };
 
+// The quorvel program's path, as this platform's own programs name it.
+std::string quorvelPath();
+
 // Runs the quorvel program with arguments (as native bytes) and waits for it.
 RunResult runQuorvel(const std::vector<std::string>& arguments,
                      const RunOptions& options = RunOptions());

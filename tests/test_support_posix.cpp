@@ -145,6 +145,10 @@ bool useJapanTime() {
   return true;
 }
 
+std::string quorvelPath() {
+  return QUORVEL_EXECUTABLE;
+}
+
 bool runningAsRoot() {
   return geteuid() == 0;
 }

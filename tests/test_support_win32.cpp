@@ -91,14 +91,16 @@ std::string quote(const std::string& argument) {
   return result + "\"";
 }
 
-// The program's path as built. Built on a POSIX host for Wine, it is a Unix
-// path, which Wine turns into one of its drive paths.
-std::string programPath() {
+}  // namespace
+
+// Built on a POSIX host for Wine, the path is a Unix one, which Wine turns
+// into one of its drive paths.
+std::string quorvelPath() {
   std::string path = QUORVEL_EXECUTABLE;
   if (path.empty() || path[0] != '/') return path;
   using ToDos = WCHAR* (*)(const char*);
-  auto toDos = reinterpret_cast<ToDos>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_dos_file_name")));
+  auto toDos = reinterpret_cast<ToDos>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_dos_file_name")));
   if (toDos == nullptr) return path;
   WCHAR* dos = toDos(path.c_str());
   if (dos == nullptr) return path;
@@ -107,6 +109,8 @@ std::string programPath() {
   HeapFree(GetProcessHeap(), 0, dos);
   return length > 0 ? std::string(buffer) : path;
 }
+
+namespace {
 
 // This process's environment with entries replaced or added, as a block.
 std::string environmentBlock(const std::vector<std::string>& extra) {
@@ -257,14 +261,15 @@ bool runningAsRoot() {
 
 RunResult runQuorvel(const std::vector<std::string>& arguments, const RunOptions& options) {
   if (options.unprivileged) throw std::runtime_error("no unprivileged runs on Windows");
-  std::string program = programPath();
+  std::string program = quorvelPath();
   std::string commandLine = quote(program);
   for (const std::string& argument : arguments) commandLine += " " + quote(argument);
 
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   HANDLE outRead, outWrite, errRead, errWrite;
-  check(CreatePipe(&outRead, &outWrite, &inherit, 0) && CreatePipe(&errRead, &errWrite, &inherit, 0),
-        "CreatePipe");
+  check(
+      CreatePipe(&outRead, &outWrite, &inherit, 0) && CreatePipe(&errRead, &errWrite, &inherit, 0),
+      "CreatePipe");
   SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
   SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
   STARTUPINFOA startup = {};
@@ -275,10 +280,10 @@ RunResult runQuorvel(const std::vector<std::string>& arguments, const RunOptions
   startup.hStdError = errWrite;
   std::string environment = environmentBlock(options.environment);
   PROCESS_INFORMATION process = {};
-  BOOL started = CreateProcessA(
-      program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, &environment[0],
-      options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(), &startup,
-      &process);
+  BOOL started =
+      CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, &environment[0],
+                     options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(),
+                     &startup, &process);
   DWORD startError = GetLastError();
   CloseHandle(outWrite);
   CloseHandle(errWrite);

@@ -48,7 +48,6 @@ TEST_F(ReportWriterPosixTest, TimeBefore1601ReadsAsAllZero) {
             lines({"[" + shm / "]", "├ 2002/10/14 09:05:03  new", "└ 0000/00/00 00:00:00  old"}));
 }
 
-
 TEST_F(ReportWriterPosixTest, LinksAreListedAsFilesAndNeverEntered) {
   makeDirs(dir / "l/real");
   writeFile(dir / "l/real/f");
@@ -60,7 +59,6 @@ TEST_F(ReportWriterPosixTest, LinksAreListedAsFilesAndNeverEntered) {
             lines({"[" + dir / "l/]", "├[real]", "｜├f", "｜└up", "├loop1", "├loop2", "└tolink"}));
 }
 
-
 TEST_F(ReportWriterPosixTest, DeepTreesKeepTheirDeepestLevel) {
   std::string path = dir / "deep";
   for (int level = 0; level < 320; ++level) path += "/d";
@@ -70,7 +68,6 @@ TEST_F(ReportWriterPosixTest, DeepTreesKeepTheirDeepestLevel) {
   std::string report = generate(dir / "deep/");
   EXPECT_EQ(report, lines({"[" + dir / "deep/]", path + "/bottom.txt"}));
 }
-
 
 TEST_F(ReportWriterPosixTest, NamesWithoutExactCp932FormAreStillFollowed) {
   // Café has no é in code page 932; 〜 (U+301C) has no form of its own; the
@@ -87,7 +84,6 @@ TEST_F(ReportWriterPosixTest, NamesWithoutExactCp932FormAreStillFollowed) {
   // Given through such a directory, the input is found as well.
   EXPECT_EQ(generate(n + "Caf?/"), lines({"[" + n + "Caf?/]", "└[sub]", "　└deep.txt"}));
 }
-
 
 }  // namespace
 }  // namespace qv

@@ -273,8 +273,8 @@ TEST_F(ReportWriterTest, ListingOrderFoldsAsciiCaseAndPutsSubdirectoriesFirst) {
   makeDirs(dir / "o/Zeta");
   makeDirs(dir / "o/alpha");
   for (const char* name : {"b", "B", "a_", "A1", "_x", "10", "9"}) writeFile(dir / "o/" + name);
-  std::vector<std::string> expected = {"[" + dir / "o/]", "├[alpha]", "├[Zeta]", "├10", "├9",
-                                       "├A1", "├a_", "├B", "├b", "└_x"};
+  std::vector<std::string> expected = {
+      "[" + dir / "o/]", "├[alpha]", "├[Zeta]", "├10", "├9", "├A1", "├a_", "├B", "├b", "└_x"};
   // Where case does not tell names apart, "B" was the file "b" written again.
   if (!test::CASE_SENSITIVE_NAMES) expected.erase(expected.begin() + 7);
   EXPECT_EQ(generate(dir / "o/"), lines(expected));
