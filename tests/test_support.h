@@ -82,6 +82,24 @@ void setEnvironment(const char* name, const char* value);
 // process where it can be set, and tells whether local time is that now.
 bool useJapanTime();
 
+// While it lives, text files are associated with program (its full path, or a
+// name found on the search path), or with nothing when program is empty: on
+// POSIX through desktop files kept in dir, on Windows in the registry.
+class TextAssociation {
+ public:
+  TextAssociation(const TempDir& dir, const std::string& program);
+  ~TextAssociation();
+  TextAssociation(const TextAssociation&) = delete;
+  TextAssociation& operator=(const TextAssociation&) = delete;
+
+ private:
+  std::string saved_;  // what the platform had before, to put back
+  bool hadSaved_ = false;
+};
+
+// A program that starts, ignores its arguments and ends.
+extern const char* const HARMLESS_PROGRAM;
+
 struct RunResult {
   int status = -1;  // exit status, or -1 when the program did not exit normally
   std::string out;  // standard output

@@ -196,4 +196,33 @@ RunResult runQuorvel(const std::vector<std::string>& arguments, const RunOptions
   return result;
 }
 
+namespace {
+
+const char* const XDG_VARIABLES[] = {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME",
+                                     "XDG_DATA_DIRS"};
+
+}  // namespace
+
+const char* const HARMLESS_PROGRAM = "true";
+
+TextAssociation::TextAssociation(const TempDir& dir, const std::string& program) {
+  std::string root = dir / "association";
+  makeDirs(root + "/config");
+  makeDirs(root + "/data/applications");
+  if (!program.empty()) {
+    writeFile(root + "/config/mimeapps.list",
+              "[Default Applications]\ntext/plain=quorvel-test.desktop\n");
+    writeFile(root + "/data/applications/quorvel-test.desktop",
+              "[Desktop Entry]\nType=Application\nName=Test\nExec=" + program + " %U\n");
+  }
+  setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
+  setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
+  setenv("XDG_CONFIG_DIRS", (root + "/none").c_str(), 1);
+  setenv("XDG_DATA_DIRS", (root + "/none").c_str(), 1);
+}
+
+TextAssociation::~TextAssociation() {
+  for (const char* name : XDG_VARIABLES) unsetenv(name);
+}
+
 }  // namespace qv::test

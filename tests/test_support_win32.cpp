@@ -305,4 +305,50 @@ RunResult runQuorvel(const std::vector<std::string>& arguments, const RunOptions
   return result;
 }
 
+namespace {
+
+const char* const TEST_TYPE = "QuorvelTest.Association";
+
+void setDefaultValue(const std::string& subkey, const std::string& text) {
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_CLASSES_ROOT, subkey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>(text.size() + 1));
+  RegCloseKey(key);
+}
+
+void removeAssociation() {
+  for (std::string key :
+       {std::string(TEST_TYPE) + "\\shell\\open\\command", std::string(TEST_TYPE) + "\\shell\\open",
+        std::string(TEST_TYPE) + "\\shell", std::string(TEST_TYPE), std::string(".txt")}) {
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, key.c_str());
+  }
+}
+
+}  // namespace
+
+const char* const HARMLESS_PROGRAM = "C:\\windows\\system32\\hostname.exe";
+
+TextAssociation::TextAssociation(const TempDir&, const std::string& program) {
+  char buffer[1024];
+  DWORD size = sizeof buffer;
+  if (RegGetValueA(HKEY_CLASSES_ROOT, ".txt", "", RRF_RT_REG_SZ, nullptr, buffer, &size) ==
+      ERROR_SUCCESS) {
+    saved_ = buffer;
+    hadSaved_ = true;
+  }
+  removeAssociation();
+  if (program.empty()) return;
+  setDefaultValue(".txt", TEST_TYPE);
+  setDefaultValue(std::string(TEST_TYPE) + "\\shell\\open\\command", "\"" + program + "\" \"%1\"");
+}
+
+TextAssociation::~TextAssociation() {
+  removeAssociation();
+  if (hadSaved_) setDefaultValue(".txt", saved_);
+}
+
 }  // namespace qv::test

@@ -7,8 +7,7 @@ namespace qv {
 int runDialogMode(ReportApp& app) {
   app.showWarning(nullptr,
                   "このビルドにはダイアログがありません。オプションを付けて実行してください"
-                  "（例: quorvel in ディレクトリ/ out 出力ファイル.txt s t、詳しくは quorvel "
-                  "--help）。");
+                  "（例: quorvel in ディレクトリ out 出力ファイル s t）。");
   return STATUS_NO_DIALOG;
 }
 

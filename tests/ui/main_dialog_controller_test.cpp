@@ -4,7 +4,6 @@
 #include "ui/main_dialog_controller.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <deque>
 #include <map>
@@ -89,14 +88,14 @@ class FakeView : public DialogView {
 class MainDialogControllerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_NE(getcwd(saved_, sizeof saved_), nullptr);
-    ASSERT_EQ(chdir(dir.path().c_str()), 0);
+    saved_ = test::currentDirectory();
+    ASSERT_TRUE(test::changeDirectory(dir.path()));
     makeDirs(dir / "in/sub");
     writeFile(dir / "in/a.txt");
     writeFile(dir / "in/.hidden");
     controller.initialize();
   }
-  void TearDown() override { ASSERT_EQ(chdir(saved_), 0); }
+  void TearDown() override { ASSERT_TRUE(test::changeDirectory(saved_)); }
 
   // Fills the two paths, presses the save button and answers Yes.
   void saveWithYes(const std::string& directory, const std::string& output) {
@@ -107,7 +106,7 @@ class MainDialogControllerTest : public ::testing::Test {
   }
 
   TempDir dir;
-  char saved_[4096];
+  std::string saved_;
   ReportApp app;
   FakeView view;
   MainDialogController controller{app, view, &view};
@@ -203,20 +202,9 @@ TEST_F(MainDialogControllerTest, YesWritesTheReportAndSaysSoOnlyWhenNotOpening) 
 }
 
 TEST_F(MainDialogControllerTest, OpeningTheReportReplacesTheCompletionMessage) {
-  // A desktop whose text editor is the program "true".
-  makeDirs(dir / "xdg/config");
-  makeDirs(dir / "xdg/data/applications");
-  writeFile(dir / "xdg/config/mimeapps.list", "[Default Applications]\ntext/plain=ok.desktop\n");
-  writeFile(dir / "xdg/data/applications/ok.desktop",
-            "[Desktop Entry]\nType=Application\nName=Ok\nExec=true %U\n");
-  setenv("XDG_CONFIG_HOME", (dir / "xdg/config").c_str(), 1);
-  setenv("XDG_DATA_HOME", (dir / "xdg/data").c_str(), 1);
-  setenv("XDG_CONFIG_DIRS", (dir / "xdg/none").c_str(), 1);
-  setenv("XDG_DATA_DIRS", (dir / "xdg/none").c_str(), 1);
-  saveWithYes("in", "r.txt");
-  for (const char* variable :
-       {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_DIRS"}) {
-    unsetenv(variable);
+  {
+    test::TextAssociation harmless(dir, test::HARMLESS_PROGRAM);
+    saveWithYes("in", "r.txt");
   }
   ASSERT_EQ(view.boxes.size(), 1u) << view.boxes.back().text;
   EXPECT_EQ(view.boxes[0].style, BOX_QUESTION_YES_NO);
@@ -237,12 +225,7 @@ TEST_F(MainDialogControllerTest, OptionControlsReachTheReport) {
 }
 
 TEST_F(MainDialogControllerTest, LaunchFailureAndOtherErrorsAreShownAndTheDialogGoesOn) {
-  // No association for text files in an empty desktop configuration.
-  for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
-    setenv(variable, (dir / "empty").c_str(), 1);
-  }
-  setenv("XDG_CONFIG_DIRS", (dir / "empty").c_str(), 1);
-  setenv("XDG_DATA_DIRS", (dir / "empty").c_str(), 1);
+  test::TextAssociation none(dir, "");
   saveWithYes("in", "r.txt");
   ASSERT_EQ(view.boxes.size(), 2u);
   EXPECT_EQ(view.boxes[1].text, LAUNCH_FAILED_TEXT);
@@ -260,10 +243,6 @@ TEST_F(MainDialogControllerTest, LaunchFailureAndOtherErrorsAreShownAndTheDialog
   view.checks[IDC_OPEN_AFTER] = false;
   saveWithYes("in", "r2.txt");
   EXPECT_TRUE(test::exists(dir / "r2.txt"));
-  for (const char* variable :
-       {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_DIRS"}) {
-    unsetenv(variable);
-  }
 }
 
 TEST_F(MainDialogControllerTest, HiddenBoxEnablesAndClearsTheAllBox) {
