@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "report/report_test.h"
 #include "test_support.h"
 
 namespace qv {
@@ -14,26 +15,11 @@ namespace {
 using test::lines;
 using test::makeDirs;
 using test::readFile;
+using test::SAMPLE_TIME;
 using test::TempDir;
 using test::writeFile;
 
-// 2002/10/14 09:05:03 in Japan (JST, no summer time).
-constexpr int64_t SAMPLE_TIME = 1034553903;
-
-class ReportWriterPosixTest : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(test::useJapanTime()); }
-
-  // Generates with the writer's options and returns the report.
-  std::string generate(const std::string& input, const std::string& output = std::string()) {
-    std::string out = output.empty() ? dir / "report.out" : output;
-    writer.generate(String(out.c_str()), String(input.c_str()));
-    return readFile(out);
-  }
-
-  TempDir dir;
-  ReportWriter writer;
-};
+using ReportWriterPosixTest = test::ReportTest;
 
 TEST_F(ReportWriterPosixTest, TimeBefore1601ReadsAsAllZero) {
   // ext4 cannot keep a time that old; tmpfs can.

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "base/error.h"
+#include "report/report_test.h"
 #include "test_support.h"
 
 namespace qv {
@@ -16,24 +17,13 @@ using test::lines;
 using test::makeDirs;
 using test::native;
 using test::readFile;
+using test::SAMPLE_TIME;
 using test::sep;
 using test::TempDir;
 using test::writeFile;
 
-// 2002/10/14 09:05:03 in Japan (JST, no summer time).
-constexpr int64_t SAMPLE_TIME = 1034553903;
-
-class ReportWriterTest : public ::testing::Test {
+class ReportWriterTest : public test::ReportTest {
  protected:
-  void SetUp() override { ASSERT_TRUE(test::useJapanTime()); }
-
-  // Generates with the writer's options and returns the report.
-  std::string generate(const std::string& input, const std::string& output = std::string()) {
-    std::string out = output.empty() ? dir / "report.out" : output;
-    writer.generate(String(out.c_str()), String(input.c_str()));
-    return readFile(out);
-  }
-
   // The tree of the first example: bin (x86 with t.exe, run.exe), lib (m.c, n.c).
   void makeProjectTree() {
     makeDirs(dir / "p/bin/x86");
@@ -43,9 +33,6 @@ class ReportWriterTest : public ::testing::Test {
     writeFile(dir / "p/lib/m.c");
     writeFile(dir / "p/lib/n.c");
   }
-
-  TempDir dir;
-  ReportWriter writer;
 };
 
 TEST_F(ReportWriterTest, TreeOfNestedDirectoriesUsesGlyphsAndCrLf) {
