@@ -17,6 +17,13 @@ xvfb=$!
 trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null || true' EXIT
 for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X${display#:} ]] && break; sleep 0.1; done
 
+# Wine's desktop belongs to its server: one left running by earlier tests has
+# no display, so start afresh, and leave none bound to this display behind.
+stop_wine() { WINEPREFIX=$prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
+              WINEPREFIX=$prefix /usr/lib/wine/wineserver -w 2>/dev/null || true; }
+stop_wine
+trap 'stop_wine; kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null || true' EXIT
+
 QUORVEL_WINE_DISPLAY=$display "$wine_run" "$prefix" "$program" no-such-option &
 run=$!
 
