@@ -140,30 +140,8 @@ void MainDialogController::save() {
   const char separator[] = {PATH_SEPARATOR, '\0'};
   if (directory.length() > 0 && !endsWithSeparator(directory)) directory += separator;
 
-  if (directory.length() == 0) {
-    app_.showWarning(window_, NO_DIRECTORY);
-    view_.setFocus(IDC_DIRECTORY);
-    return;
-  }
-  try {
-    directoryOf(directory, true);
-  } catch (const Exception&) {
-    app_.showWarning(window_, NO_SUCH_DIRECTORY);
-    view_.setFocus(IDC_DIRECTORY);
-    return;
-  }
-  if (outputDirectory.length() == 0) {
-    app_.showWarning(window_, NO_FILE_NAME);
-    view_.setFocus(IDC_OUTPUT_FILE);
-    return;
-  }
-  try {
-    directoryOf(outputDirectory, true);
-  } catch (const Exception&) {
-    app_.showWarning(window_, NO_SUCH_DIRECTORY);
-    view_.setFocus(IDC_OUTPUT_FILE);
-    return;
-  }
+  if (!checkDirectory(directory, NO_DIRECTORY, IDC_DIRECTORY)) return;
+  if (!checkDirectory(outputDirectory, NO_FILE_NAME, IDC_OUTPUT_FILE)) return;
   bool exists = true;
   try {
     fullPathOf(outputFile, true);
@@ -197,6 +175,24 @@ void MainDialogController::save() {
   if (generated && !options.openAfterCreate) {
     app_.messageBox(window_, outputFile + WRITTEN, BOX_INFORMATION);
   }
+}
+
+bool MainDialogController::checkDirectory(const String& directory, const char* emptyText,
+                                          int field) {
+  const char* problem = nullptr;
+  if (directory.length() == 0) {
+    problem = emptyText;
+  } else {
+    try {
+      directoryOf(directory, true);
+    } catch (const Exception&) {
+      problem = NO_SUCH_DIRECTORY;
+    }
+  }
+  if (problem == nullptr) return true;
+  app_.showWarning(window_, problem);
+  view_.setFocus(field);
+  return false;
 }
 
 void MainDialogController::coupleHiddenAndAll() {

@@ -30,6 +30,9 @@ class MainDialogController {
 
  private:
   void save();
+  // False, after a warning with the focus on field, when directory is empty
+  // (emptyText) or does not exist.
+  bool checkDirectory(const String& directory, const char* emptyText, int field);
   void coupleHiddenAndAll();
   void chooseDirectory();
   void chooseOutputFile();
