@@ -1,0 +1,257 @@
+#!/usr/bin/env bash
+# Builds the release packages with scripts/package.sh and checks them as a
+# user gets them: the .deb unpacked into a throw-away root (its program,
+# manual page, desktop entry, icon, completion, dependencies and lintian's
+# verdict), a .deb built without the dialog, and the Windows zip (the exe's
+# kind, subsystem, imports and version, the readme's encoding and line ends).
+# Installs what is missing. Ends with "packages: N passed, N failed".
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+packages=(lintian desktop-file-utils man-db unzip file bash-completion binutils-mingw-w64-i686)
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+    missing+=("$package")
+done
+sudo=""
+[[ $(id -u) == 0 ]] || sudo=sudo
+if ((${#missing[@]})); then
+  echo "installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
+fi
+
+bash scripts/package.sh
+
+version=$(sed -n 's/^project(Quorvel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+arch=$(dpkg --print-architecture)
+deb=build/packages/quorvel_${version}-1_${arch}.deb
+zip=build/packages/quorvel-${version}-win32.zip
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+passed=0
+failed=0
+# check NAME COMMAND...: runs one check; its output is shown only when it fails.
+check() {
+  local name=$1 output
+  shift
+  if output=$("$@" 2>&1); then
+    passed=$((passed + 1))
+    echo "ok    $name"
+  else
+    failed=$((failed + 1))
+    echo "FAIL  $name"
+    [[ -z $output ]] || sed 's/^/      /' <<<"$output"
+  fi
+}
+
+# expect ACTUAL EXPECTED: succeeds when the two texts are equal, else shows both.
+expect() {
+  [[ $1 == "$2" ]] && return
+  printf 'expected: %q\nactual:   %q\n' "$2" "$1"
+  return 1
+}
+
+# Lintian warnings accepted, with the reasons in docs/packaging.md.
+ACCEPTED_WARNINGS=(initial-upload-closes-no-bugs)
+
+lintian_clean() {
+  local report tag
+  report=$(lintian "$1" 2>/dev/null) || true
+  echo "$report"
+  ! grep -q '^E:' <<<"$report" || return 1
+  for tag in $(sed -n 's/^W: [^ ]* \([^ ]*\).*/\1/p' <<<"$report"); do
+    [[ " ${ACCEPTED_WARNINGS[*]} " == *" $tag "* ]] || return 1
+  done
+}
+
+# Every shared library a binary of the package loads comes from a package in
+# Depends, and every library package in Depends is loaded by one.
+depends_exactly_needed() {
+  local deb=$1 root=$2 depends needed=() file library package multiarch
+  multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+  depends=$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//')
+  while IFS= read -r file; do
+    for library in $(objdump -p "$file" | awk '/NEEDED/ {print $2}'); do
+      package=$(dpkg -S "*/$multiarch/$library" | head -n1 | sed 's/[:,].*//')
+      needed+=("$package")
+    done
+  done < <(find "$root" -type f -exec sh -c 'head -c4 "$1" | grep -q ELF' _ {} \; -print)
+  for package in "${needed[@]}"; do
+    grep -qx "$package" <<<"$depends" || { echo "$package is loaded but not in Depends"; return 1; }
+  done
+  for package in $(grep '^lib' <<<"$depends"); do
+    [[ " ${needed[*]} " == *" $package "* ]] || { echo "$package is in Depends, not loaded"; return 1; }
+  done
+}
+
+# --- The Debian package ------------------------------------------------------
+
+root=$work/root
+dpkg -x "$deb" "$root"
+program=$root/usr/bin/quorvel
+
+check "deb: name, version and architecture" \
+  expect "$(dpkg-deb -f "$deb" Package Version Architecture)" \
+  "Package: quorvel
+Version: ${version}-1
+Architecture: ${arch}"
+
+check "deb: changelog's latest entry is this version" \
+  expect "$(zcat "$root/usr/share/doc/quorvel/changelog.Debian.gz" | head -n1 | cut -d' ' -f1,2)" \
+  "quorvel (${version}-1)"
+
+check "deb: program prints its version" expect "$("$program" --version)" "Quorvel ${version}"
+
+mkdir -p "$work/tree/sub"
+echo x >"$work/tree/a.txt"
+check "deb: program writes a report" \
+  bash -c '"$1" in "$2/tree/" out "$2/r.txt" && head -c1 "$2/r.txt" | grep -q "\["' _ "$program" "$work"
+
+check "deb: man -l renders the page without warnings" \
+  bash -c 'out=$(MANWIDTH=80 man --warnings -l "$1" 2>&1 >/dev/null); [[ -z $out ]] || { echo "$out"; exit 1; }
+           MANWIDTH=80 man -l "$1" | grep -q "^QUORVEL(1)" && MANWIDTH=80 man -l "$1" | grep -q "^SYNOPSIS"' \
+  _ "$root/usr/share/man/man1/quorvel.1.gz"
+
+desktop=$root/usr/share/applications/quorvel.desktop
+check "deb: desktop entry is valid" desktop-file-validate "$desktop"
+
+icon_in_theme() {
+  local name file size
+  name=$(sed -n 's/^Icon=//p' "$desktop")
+  file=$(find "$root/usr/share/icons/hicolor" -path "*/apps/$name.png" | head -n1)
+  [[ -n $file ]] || { echo "no $name.png in the hicolor theme"; return 1; }
+  size=$(basename "$(dirname "$(dirname "$file")")")
+  file "$file" | grep -q "${size/x/ x }" || { echo "$file is not $size"; return 1; }
+}
+check "deb: the entry's icon is in hicolor, in its size's folder" icon_in_theme
+check "deb: the entry's program is in the package" \
+  test -x "$root/usr/bin/$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")"
+
+check "deb: dialog's runtime packages are in Depends" \
+  bash -c 'dpkg-deb -f "$1" Depends | grep -q "qt6-qpa-plugins" &&
+           dpkg-deb -f "$1" Depends | grep -q "qt6-translations-l10n"' _ "$deb"
+check "deb: Depends has exactly the libraries loaded" depends_exactly_needed "$deb" "$root"
+check "deb: apt can install it with its dependencies" apt-get install -s -qq "./$deb"
+check "deb: lintian finds no error and no unexpected warning" lintian_clean "$deb"
+
+# The same package built without the dialog: no Qt, no menu entry.
+nogui=build/deb-nogui
+rm -rf "$nogui"
+cmake -S . -B "$nogui" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+  -DQUORVEL_TESTS=OFF -DQUORVEL_GUI=OFF >/dev/null
+cmake --build "$nogui" >/dev/null
+(cd "$nogui" && cpack -G DEB >/dev/null)
+nogui_deb=$nogui/packages/quorvel_${version}-1_${arch}.deb
+dpkg -x "$nogui_deb" "$work/nogui"
+check "deb without dialog: no Qt in Depends" \
+  bash -c '! dpkg-deb -f "$1" Depends | grep -qi qt' _ "$nogui_deb"
+check "deb without dialog: no desktop entry or icon" \
+  bash -c '! dpkg-deb -c "$1" | grep -E "applications/|icons/"' _ "$nogui_deb"
+check "deb without dialog: Depends has exactly the libraries loaded" \
+  depends_exactly_needed "$nogui_deb" "$work/nogui"
+check "deb without dialog: lintian finds no error and no unexpected warning" \
+  lintian_clean "$nogui_deb"
+
+# --- Bash completion, as installed -------------------------------------------
+
+completion=$root/usr/share/bash-completion/completions/quorvel
+# complete WITH WORD...: what the completion offers for the last word, one per
+# line, sorted; WITH is "helpers" (bash-completion loaded) or "plain".
+complete() {
+  local with=$1
+  shift
+  (cd "$work/tree" && bash --norc --noprofile -c '
+    [[ $1 == helpers ]] && source /usr/share/bash-completion/bash_completion
+    source "$2"
+    shift 2
+    COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
+    _quorvel quorvel "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+    ((${#COMPREPLY[@]} == 0)) || printf "%s\n" "${COMPREPLY[@]}" | sort' _ "$with" "$completion" "$@")
+}
+
+help_options=$("$program" --help | sed -n 's/^  \([a-z][a-z0-9]*\) .*/\1/p' | sort)
+# Each case: the words typed (the last one being completed) | what is offered.
+completion_cases=(
+  "quorvel ''|$(tr '\n' ' ' <<<"$help_options")"
+  "quorvel h|hidden"
+  "quorvel /e|/exec"
+  "quorvel -|--help --version -a -all -exec -f -hidden -in -ne -out -p -s -t"
+  "quorvel s -|-a -all -exec -f -hidden -in -ne -out -p -s -t"
+  "quorvel --|--help --version"
+  "quorvel in s|sub"
+  "quorvel -in s|sub"
+  "quorvel /out a|a.txt"
+  "quorvel in x out s|sub"
+  "quorvel out in s|s"
+  "quorvel --in s|s"
+)
+for with in helpers plain; do
+  for case in "${completion_cases[@]}"; do
+    eval "words=(${case%%|*})"
+    wanted=$(tr ' ' '\n' <<<"${case#*|}" | sed '/^$/d' | sort)
+    check "completion ($with): ${case%%|*}" \
+      expect "$(complete "$with" "${words[@]}")" "$wanted"
+  done
+done
+
+# --- The Windows zip ---------------------------------------------------------
+
+unzip -q "$zip" -d "$work/zip"
+exe=$work/zip/quorvel.exe
+check "zip: holds the program, its readme and its licence" \
+  expect "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" "LICENSE.txt quorvel.exe readme.txt "
+check "zip: exe is a 32-bit GUI program" \
+  bash -c 'file "$1" | grep -q "PE32 executable (GUI) Intel 80386" &&
+           i686-w64-mingw32-objdump -p "$1" | grep -q "^Magic[[:space:]]*010b" &&
+           i686-w64-mingw32-objdump -p "$1" | grep -q "^Subsystem[[:space:]]*00000002"' _ "$exe"
+check "zip: exe needs no runtime DLL beside it" \
+  bash -c '! i686-w64-mingw32-objdump -p "$1" | grep -i "DLL Name: lib"' _ "$exe"
+
+# The version record: VS_FIXEDFILEINFO (after its signature 0xFEEF04BD) and
+# the UTF-16 strings FileVersion and ProductVersion.
+version_record() {
+  perl -0777 -ne '
+    /\xBD\x04\xEF\xFE/g or die "no version record\n";
+    my ($struct, $fms, $fls, $pms, $pls) = unpack "V5", substr($_, pos);
+    printf "%d.%d.%d.%d %d.%d.%d.%d", $fms >> 16, $fms & 0xFFFF, $fls >> 16, $fls & 0xFFFF,
+      $pms >> 16, $pms & 0xFFFF, $pls >> 16, $pls & 0xFFFF;
+    for my $key ("FileVersion", "ProductVersion") {
+      my $k = join "", map { "$_\0" } split //, $key;
+      /\Q$k\E\0\0(?:\0\0)?((?:[^\0]\0)*)\0\0/ or die "no $key\n";
+      (my $value = $1) =~ s/\0//g;
+      print " $value";
+    }' "$1"
+}
+check "zip: exe's version record says ${version}" \
+  expect "$(version_record "$exe")" "${version}.0.0 ${version}.0.0 ${version} ${version}"
+
+readme=$work/zip/readme.txt
+# crlf_only FILE: every line ends in CR LF, the last one too, and no CR stands elsewhere.
+crlf_only() {
+  local lines
+  lines=$(wc -l <"$1")
+  [[ -s $1 && $(tail -c1 "$1" | od -An -tx1) == " 0a" ]] &&
+    [[ $(grep -c $'\r$' "$1") == "$lines" && $(tr -cd '\r' <"$1" | wc -c) == "$lines" ]]
+}
+check "zip: readme.txt is code page 932 text in Japanese" \
+  bash -c 'iconv -f CP932 -t UTF-8 "$1" >/dev/null && LC_ALL=C grep -q -P "[\x80-\xFF]" "$1"' _ "$readme"
+check "zip: readme.txt has CR LF line ends" crlf_only "$readme"
+licence_is_crlf_copy() { crlf_only "$1" && tr -d '\r' <"$1" | cmp - LICENSE; }
+check "zip: LICENSE.txt is LICENSE with CR LF line ends" licence_is_crlf_copy "$work/zip/LICENSE.txt"
+readme_lists_options() {
+  local text option
+  text=$(iconv -f CP932 -t UTF-8 "$readme" | tr -d '\r')
+  grep -q "Quorvel ${version}" <<<"$text" || { echo "no version"; return 1; }
+  for option in $help_options; do
+    grep -q "^  $option " <<<"$text" || { echo "option $option is missing"; return 1; }
+  done
+}
+check "zip: readme.txt names the version and every option" readme_lists_options
+
+echo
+echo "packages: $passed passed, $failed failed"
+((failed == 0))
