@@ -34,11 +34,11 @@ trap 'rm -rf "$work"' EXIT
 
 passed=0
 failed=0
-# check NAME COMMAND...: runs one check; its output is shown only when it fails.
+# check NAME CODE: runs the shell code CODE as one check; what it prints is
+# shown only when it fails.
 check() {
   local name=$1 output
-  shift
-  if output=$("$@" 2>&1); then
+  if output=$(eval "$2" 2>&1); then
     passed=$((passed + 1))
     echo "ok    $name"
   else
@@ -95,29 +95,31 @@ dpkg -x "$deb" "$root"
 program=$root/usr/bin/quorvel
 
 check "deb: name, version and architecture" \
-  expect "$(dpkg-deb -f "$deb" Package Version Architecture)" \
-  "Package: quorvel
-Version: ${version}-1
-Architecture: ${arch}"
+  'expect "$(dpkg-deb -f "$deb" Package Version Architecture)" \
+    "$(printf "Package: quorvel\nVersion: %s-1\nArchitecture: %s" "$version" "$arch")"'
 
 check "deb: changelog's latest entry is this version" \
-  expect "$(zcat "$root/usr/share/doc/quorvel/changelog.Debian.gz" | head -n1 | cut -d' ' -f1,2)" \
-  "quorvel (${version}-1)"
+  'expect "$(zcat "$root/usr/share/doc/quorvel/changelog.Debian.gz" | head -n1 | cut -d" " -f1,2)" \
+    "quorvel (${version}-1)"'
 
-check "deb: program prints its version" expect "$("$program" --version)" "Quorvel ${version}"
+check "deb: program prints its version" 'expect "$("$program" --version)" "Quorvel ${version}"'
 
 mkdir -p "$work/tree/sub"
 echo x >"$work/tree/a.txt"
 check "deb: program writes a report" \
-  bash -c '"$1" in "$2/tree/" out "$2/r.txt" && head -c1 "$2/r.txt" | grep -q "\["' _ "$program" "$work"
+  '"$program" in "$work/tree/" out "$work/r.txt" && head -c1 "$work/r.txt" | grep -q "\["'
 
-check "deb: man -l renders the page without warnings" \
-  bash -c 'out=$(MANWIDTH=80 man --warnings -l "$1" 2>&1 >/dev/null); [[ -z $out ]] || { echo "$out"; exit 1; }
-           MANWIDTH=80 man -l "$1" | grep -q "^QUORVEL(1)" && MANWIDTH=80 man -l "$1" | grep -q "^SYNOPSIS"' \
-  _ "$root/usr/share/man/man1/quorvel.1.gz"
+manual_renders() {
+  local page=$root/usr/share/man/man1/quorvel.1.gz warnings text
+  warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
+  [[ -z $warnings ]] || { echo "$warnings"; return 1; }
+  text=$(MANWIDTH=80 man -l "$page")
+  grep -q "^QUORVEL(1)" <<<"$text" && grep -q "^SYNOPSIS" <<<"$text"
+}
+check "deb: man -l renders the page without warnings" manual_renders
 
 desktop=$root/usr/share/applications/quorvel.desktop
-check "deb: desktop entry is valid" desktop-file-validate "$desktop"
+check "deb: desktop entry is valid" 'desktop-file-validate "$desktop"'
 
 icon_in_theme() {
   local name file size
@@ -129,14 +131,13 @@ icon_in_theme() {
 }
 check "deb: the entry's icon is in hicolor, in its size's folder" icon_in_theme
 check "deb: the entry's program is in the package" \
-  test -x "$root/usr/bin/$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")"
+  'test -x "$root/usr/bin/$(sed -n "s/^Exec=\([^ ]*\).*/\1/p" "$desktop")"'
 
 check "deb: dialog's runtime packages are in Depends" \
-  bash -c 'dpkg-deb -f "$1" Depends | grep -q "qt6-qpa-plugins" &&
-           dpkg-deb -f "$1" Depends | grep -q "qt6-translations-l10n"' _ "$deb"
-check "deb: Depends has exactly the libraries loaded" depends_exactly_needed "$deb" "$root"
-check "deb: apt can install it with its dependencies" apt-get install -s -qq "./$deb"
-check "deb: lintian finds no error and no unexpected warning" lintian_clean "$deb"
+  'dpkg-deb -f "$deb" Depends | grep "qt6-qpa-plugins" | grep -q "qt6-translations-l10n"'
+check "deb: Depends has exactly the libraries loaded" 'depends_exactly_needed "$deb" "$root"'
+check "deb: apt can install it with its dependencies" 'apt-get install -s -qq "./$deb"'
+check "deb: lintian finds no error and no unexpected warning" 'lintian_clean "$deb"'
 
 # The same package built without the dialog: no Qt, no menu entry.
 nogui=build/deb-nogui
@@ -147,21 +148,33 @@ cmake --build "$nogui" >/dev/null
 (cd "$nogui" && cpack -G DEB >/dev/null)
 nogui_deb=$nogui/packages/quorvel_${version}-1_${arch}.deb
 dpkg -x "$nogui_deb" "$work/nogui"
-check "deb without dialog: no Qt in Depends" \
-  bash -c '! dpkg-deb -f "$1" Depends | grep -qi qt' _ "$nogui_deb"
+check "deb without dialog: no Qt in Depends" '! dpkg-deb -f "$nogui_deb" Depends | grep -i qt'
 check "deb without dialog: no desktop entry or icon" \
-  bash -c '! dpkg-deb -c "$1" | grep -E "applications/|icons/"' _ "$nogui_deb"
+  '! dpkg-deb -c "$nogui_deb" | grep -E "applications/|icons/"'
 check "deb without dialog: Depends has exactly the libraries loaded" \
-  depends_exactly_needed "$nogui_deb" "$work/nogui"
+  'depends_exactly_needed "$nogui_deb" "$work/nogui"'
 check "deb without dialog: lintian finds no error and no unexpected warning" \
-  lintian_clean "$nogui_deb"
+  'lintian_clean "$nogui_deb"'
+
+# A plain `cmake --install` puts the completion where bash-completion looks
+# for it and the compressed manual page in place, without the Debian changelog.
+installed_by_cmake() {
+  local staging=$work/cmake-install files
+  DESTDIR=$staging cmake --install build/deb --prefix /usr/local >/dev/null
+  files=$(cd "$staging" && find . -type f | sort)
+  grep -qx ./usr/local/share/bash-completion/completions/quorvel <<<"$files" &&
+    grep -qx ./usr/local/share/man/man1/quorvel.1.gz <<<"$files" &&
+    grep -qx ./usr/local/share/doc/quorvel/copyright <<<"$files" &&
+    ! grep changelog <<<"$files"
+}
+check "cmake --install: completion, manual page and licence, no Debian changelog" installed_by_cmake
 
 # --- Bash completion, as installed -------------------------------------------
 
 completion=$root/usr/share/bash-completion/completions/quorvel
-# complete WITH WORD...: what the completion offers for the last word, one per
+# offered WITH WORD...: what the completion offers for the last word, one per
 # line, sorted; WITH is "helpers" (bash-completion loaded) or "plain".
-complete() {
+offered() {
   local with=$1
   shift
   (cd "$work/tree" && bash --norc --noprofile -c '
@@ -173,14 +186,16 @@ complete() {
     ((${#COMPREPLY[@]} == 0)) || printf "%s\n" "${COMPREPLY[@]}" | sort' _ "$with" "$completion" "$@")
 }
 
+# The option words, as the program's --help lists them.
 help_options=$("$program" --help | sed -n 's/^  \([a-z][a-z0-9]*\) .*/\1/p' | sort)
+dashed=$(sed 's/^/-/' <<<"$help_options" | tr '\n' ' ')
 # Each case: the words typed (the last one being completed) | what is offered.
 completion_cases=(
   "quorvel ''|$(tr '\n' ' ' <<<"$help_options")"
   "quorvel h|hidden"
   "quorvel /e|/exec"
-  "quorvel -|--help --version -a -all -exec -f -hidden -in -ne -out -p -s -t"
-  "quorvel s -|-a -all -exec -f -hidden -in -ne -out -p -s -t"
+  "quorvel -|--help --version $dashed"
+  "quorvel s -|$dashed"
   "quorvel --|--help --version"
   "quorvel in s|sub"
   "quorvel -in s|sub"
@@ -193,8 +208,7 @@ for with in helpers plain; do
   for case in "${completion_cases[@]}"; do
     eval "words=(${case%%|*})"
     wanted=$(tr ' ' '\n' <<<"${case#*|}" | sed '/^$/d' | sort)
-    check "completion ($with): ${case%%|*}" \
-      expect "$(complete "$with" "${words[@]}")" "$wanted"
+    check "completion ($with): ${case%%|*}" 'expect "$(offered "$with" "${words[@]}")" "$wanted"'
   done
 done
 
@@ -202,14 +216,14 @@ done
 
 unzip -q "$zip" -d "$work/zip"
 exe=$work/zip/quorvel.exe
+headers=$(i686-w64-mingw32-objdump -p "$exe")
 check "zip: holds the program, its readme and its licence" \
-  expect "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" "LICENSE.txt quorvel.exe readme.txt "
+  'expect "$(unzip -Z1 "$zip" | sort | tr "\n" " ")" "LICENSE.txt quorvel.exe readme.txt "'
 check "zip: exe is a 32-bit GUI program" \
-  bash -c 'file "$1" | grep -q "PE32 executable (GUI) Intel 80386" &&
-           i686-w64-mingw32-objdump -p "$1" | grep -q "^Magic[[:space:]]*010b" &&
-           i686-w64-mingw32-objdump -p "$1" | grep -q "^Subsystem[[:space:]]*00000002"' _ "$exe"
-check "zip: exe needs no runtime DLL beside it" \
-  bash -c '! i686-w64-mingw32-objdump -p "$1" | grep -i "DLL Name: lib"' _ "$exe"
+  'file "$exe" | grep -q "PE32 executable (GUI) Intel 80386" &&
+   grep -q "^Magic[[:space:]]*010b" <<<"$headers" &&
+   grep -q "^Subsystem[[:space:]]*00000002" <<<"$headers"'
+check "zip: exe needs no runtime DLL beside it" '! grep -i "DLL Name: lib" <<<"$headers"'
 
 # The version record: VS_FIXEDFILEINFO (after its signature 0xFEEF04BD) and
 # the UTF-16 strings FileVersion and ProductVersion.
@@ -227,7 +241,7 @@ version_record() {
     }' "$1"
 }
 check "zip: exe's version record says ${version}" \
-  expect "$(version_record "$exe")" "${version}.0.0 ${version}.0.0 ${version} ${version}"
+  'expect "$(version_record "$exe")" "${version}.0.0 ${version}.0.0 ${version} ${version}"'
 
 readme=$work/zip/readme.txt
 # crlf_only FILE: every line ends in CR LF, the last one too, and no CR stands elsewhere.
@@ -238,10 +252,10 @@ crlf_only() {
     [[ $(grep -c $'\r$' "$1") == "$lines" && $(tr -cd '\r' <"$1" | wc -c) == "$lines" ]]
 }
 check "zip: readme.txt is code page 932 text in Japanese" \
-  bash -c 'iconv -f CP932 -t UTF-8 "$1" >/dev/null && LC_ALL=C grep -q -P "[\x80-\xFF]" "$1"' _ "$readme"
-check "zip: readme.txt has CR LF line ends" crlf_only "$readme"
-licence_is_crlf_copy() { crlf_only "$1" && tr -d '\r' <"$1" | cmp - LICENSE; }
-check "zip: LICENSE.txt is LICENSE with CR LF line ends" licence_is_crlf_copy "$work/zip/LICENSE.txt"
+  'iconv -f CP932 -t UTF-8 "$readme" >/dev/null && LC_ALL=C grep -q -P "[\x80-\xFF]" "$readme"'
+check "zip: readme.txt has CR LF line ends" 'crlf_only "$readme"'
+check "zip: LICENSE.txt is LICENSE with CR LF line ends" \
+  'crlf_only "$work/zip/LICENSE.txt" && tr -d "\r" <"$work/zip/LICENSE.txt" | cmp - LICENSE'
 readme_lists_options() {
   local text option
   text=$(iconv -f CP932 -t UTF-8 "$readme" | tr -d '\r')
