@@ -36,7 +36,7 @@ CFLAGS="" CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CP
   cmake -S . -B "$deb_build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
   -DQUORVEL_TESTS=OFF >/dev/null
 cmake --build "$deb_build"
-(cd "$deb_build" && cpack -G DEB -B "$PWD/packages" >/dev/null)
+(cd "$deb_build" && cpack -G DEB >/dev/null)
 cp "$deb_build"/packages/quorvel_*.deb build/packages/
 
 # Windows: the release program is the 32-bit one.
