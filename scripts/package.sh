@@ -24,6 +24,7 @@ if ((${#missing[@]})); then
     "${missing[@]}" >/dev/null
 fi
 
+rm -rf build/packages
 mkdir -p build/packages
 
 # Debian: built with all of Debian's hardening flags and installed under /usr
@@ -31,7 +32,7 @@ mkdir -p build/packages
 deb_build=build/deb
 rm -rf "$deb_build"
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-CFLAGS="" CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
+CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
   LDFLAGS="$(dpkg-buildflags --get LDFLAGS)" \
   cmake -S . -B "$deb_build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
   -DQUORVEL_TESTS=OFF >/dev/null
