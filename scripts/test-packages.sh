@@ -133,6 +133,19 @@ check "deb: the entry's icon is in hicolor, in its size's folder" icon_in_theme
 check "deb: the entry's program is in the package" \
   'test -x "$root/usr/bin/$(sed -n "s/^Exec=\([^ ]*\).*/\1/p" "$desktop")"'
 
+# Without arguments the program loads the dialog from the packaged module and
+# waits in it (stopped by the timeout); a missing module ends it with 15.
+dialog_opens() {
+  local status=0
+  QT_QPA_PLATFORM=offscreen timeout 5 "$1" </dev/null || status=$?
+  expect "$status" 124
+}
+check "deb: program opens its dialog from the packaged module" 'dialog_opens "$program"'
+cp -a "$root" "$work/moduleless"
+rm -r "$work/moduleless"/usr/lib/*/quorvel
+check "deb: program without the module says so and ends with 15" \
+  'status=0; QT_QPA_PLATFORM=offscreen "$work/moduleless/usr/bin/quorvel" || status=$?; expect "$status" 15'
+
 check "deb: dialog's runtime packages are in Depends" \
   'dpkg-deb -f "$deb" Depends | grep "qt6-qpa-plugins" | grep -q "qt6-translations-l10n"'
 check "deb: Depends has exactly the libraries loaded" 'depends_exactly_needed "$deb" "$root"'
