@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/report_app.h"
+#include "japanese_translation.h"
 #include "main_dialog.h"
 #include "ui/dialog_mode.h"
 
@@ -56,6 +57,7 @@ int runDialogMode(ReportApp &app)
         QApplication application(argc, argv);
         QApplication::setApplicationName(QStringLiteral("Quorvel"));
         QApplication::setDesktopFileName(QStringLiteral("quorvel"));
+        installJapaneseTranslation(application);
         MainDialog dialog(app);
         QObject::connect(&dialog, &QDialog::finished, &application, &QCoreApplication::quit);
         dialog.show();
