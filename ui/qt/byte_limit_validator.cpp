@@ -24,6 +24,9 @@ QValidator::State ByteLimitValidator::validate(QString &input, int &pos) const
     while (tail < shortest - head
         && input.at(input.size() - 1 - tail) == accepted.at(accepted.size() - 1 - tail))
         ++tail;
+    // Never between the two halves of a character outside the BMP.
+    if (head > 0 && input.at(head - 1).isHighSurrogate()) --head;
+    if (tail > 0 && input.at(input.size() - tail).isLowSurrogate()) --tail;
     const QString before = input.left(head);
     const QString after = input.right(tail);
     const QString inserted = input.mid(head, input.size() - head - tail);

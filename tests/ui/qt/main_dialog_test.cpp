@@ -217,6 +217,8 @@ TEST_F(MainDialogTest, TypingIsLimitedInBytesOfCodePage932)
         { IDC_PATTERN, fromProgramText("ｶ").repeated(40), fromProgramText("ｶ").repeated(30) },
         // A character without a CP932 form is one "?" there.
         { IDC_PATTERN, QString(40, QChar(0xE9)), QString(30, QChar(0xE9)) },
+        { IDC_PATTERN, QString::fromUtf8(u8"😀").repeated(40),
+            QString::fromUtf8(u8"😀").repeated(30) },
         { IDC_DIRECTORY, 'a' + kanji.repeated(pathLimit / 2),
             'a' + kanji.repeated((pathLimit - 1) / 2) },
     };
