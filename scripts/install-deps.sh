@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev pkg-config qt6-base-dev qt6-translations-l10n
-  fonts-ipafont-gothic xvfb xdotool x11-utils)
+  fonts-ipafont-gothic xvfb xdotool x11-utils strace)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
