@@ -1,5 +1,6 @@
 // The shell's folder dialog behind FolderBrowser on Windows.
 #include <windows.h>
+
 #include <shlobj.h>
 
 #include "ui/win32/shell_pickers.h"

@@ -1,5 +1,6 @@
 // The common save-file dialog behind SaveFileDialog on Windows.
 #include <windows.h>
+
 #include <commdlg.h>
 
 #include <cstring>

@@ -1,7 +1,8 @@
 // The dialog mode of the Windows program: the main dialog and its message
 // loop, on a thread whose COM apartment the shell's folder dialog needs.
-#include <objbase.h>
 #include <windows.h>
+
+#include <objbase.h>
 
 #include "app/report_app.h"
 #include "ui/dialog_mode.h"
@@ -14,8 +15,9 @@ namespace {
 class ComApartment {
  public:
   ComApartment()
-      : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED |
-                                                           COINIT_DISABLE_OLE1DDE))) {}
+      : initialized_(
+            SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {
+  }
   ~ComApartment() {
     if (initialized_) CoUninitialize();
   }

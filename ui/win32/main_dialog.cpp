@@ -40,9 +40,7 @@ class Win32DialogView : public DialogView {
   void setChecked(int id, bool checked) override {
     SendDlgItemMessageA(window_, id, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
   }
-  void setEnabled(int id, bool enabled) override {
-    EnableWindow(GetDlgItem(window_, id), enabled);
-  }
+  void setEnabled(int id, bool enabled) override { EnableWindow(GetDlgItem(window_, id), enabled); }
   void setFocus(int id) override { SetFocus(GetDlgItem(window_, id)); }
 
   int showMessageBox(const char* text, const char* caption, unsigned style) override {

@@ -46,7 +46,8 @@ class MemoryContext {
 class Selection {
  public:
   Selection(HDC context, HGDIOBJ object)
-      : context_(context), displaced_(object != nullptr ? SelectObject(context, object) : nullptr) {}
+      : context_(context),
+        displaced_(object != nullptr ? SelectObject(context, object) : nullptr) {}
   ~Selection() {
     if (displaced_ != nullptr && displaced_ != HGDI_ERROR) SelectObject(context_, displaced_);
   }
@@ -80,17 +81,16 @@ class Bitmap {
 }  // namespace
 
 bool Font::create(int height, int width, int escapement, int orientation, int weight,
-                  const char* faceName, bool italic, bool underline, bool strikeOut,
-                  BYTE charSet) {
+                  const char* faceName, bool italic, bool underline, bool strikeOut, BYTE charSet) {
   release();
   handle_ = CreateFontA(height, width, escapement, orientation, weight, italic, underline,
                         strikeOut, charSet, 0, 0, 0, 0, faceName);
   return handle_ != nullptr;
 }
 
-bool Font::createPointFont(HDC context, int pointSize, int escapement, int orientation,
-                           int weight, const char* faceName, bool italic, bool underline,
-                           bool strikeOut, BYTE charSet) {
+bool Font::createPointFont(HDC context, int pointSize, int escapement, int orientation, int weight,
+                           const char* faceName, bool italic, bool underline, bool strikeOut,
+                           BYTE charSet) {
   HDC display = nullptr;
   if (context == nullptr) {
     display = CreateICA("DISPLAY", nullptr, nullptr, nullptr);
@@ -99,8 +99,8 @@ bool Font::createPointFont(HDC context, int pointSize, int escapement, int orien
   }
   int pixels = MulDiv(pointSize, GetDeviceCaps(context, LOGPIXELSY), 72);
   if (display != nullptr) DeleteDC(display);
-  return create(-pixels, 0, escapement, orientation, weight, faceName, italic, underline,
-                strikeOut, charSet);
+  return create(-pixels, 0, escapement, orientation, weight, faceName, italic, underline, strikeOut,
+                charSet);
 }
 
 BOOL Font::release() {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <windows.h>
+
 #include <shlobj.h>
 
 #include "base/ansi_string.h"
