@@ -5,7 +5,8 @@
 
 namespace qv {
 
-const char* const COPYRIGHT_LINE = "Copyright (C) 2026 Quorvel Project";
+// Short enough for the one line of 80 dialog units that the template has.
+const char* const COPYRIGHT_LINE = "(C) 2026 Quorvel";
 
 INT_PTR CALLBACK aboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {

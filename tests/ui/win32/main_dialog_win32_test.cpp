@@ -671,6 +671,21 @@ TEST_F(MainDialogTest, RealFolderDialogShowsItsTitleAndEscCancelsIt) {
   if (SUCCEEDED(com)) CoUninitialize();
 }
 
+// True when the control's text, in its font, fits on its one line.
+bool fitsOneLine(HWND control) {
+  std::string text = windowText(control);
+  HDC context = GetDC(control);
+  HGDIOBJ old =
+      SelectObject(context, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+  SIZE size = {};
+  GetTextExtentPoint32A(context, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(context, old);
+  ReleaseDC(control, context);
+  RECT client;
+  GetClientRect(control, &client);
+  return size.cx <= client.right && size.cy <= client.bottom;
+}
+
 // The About box, opened from the system menu and ended each way.
 struct AboutEnding {
   const char* name;
@@ -698,6 +713,7 @@ TEST_F(MainDialogTest, AboutBoxShowsNameVersionAndCopyrightAndEndsEachWay) {
     bool ownerEnabled = true;
     RECT versionRect = {}, expectedRect = {};
     HICON icon = nullptr;
+    bool textsFit = true;
     std::thread watcher([&, thread = GetCurrentThreadId()] {
       HWND box = waitForDialog(thread, dialog);
       if (box == nullptr) return;
@@ -707,6 +723,8 @@ TEST_F(MainDialogTest, AboutBoxShowsNameVersionAndCopyrightAndEndsEachWay) {
       ownerEnabled = IsWindowEnabled(dialog) != FALSE;
       versionRect = clientRect(box, GetDlgItem(box, IDC_VERSION));
       expectedRect = dialogUnits(box, 40, 10, 80, 8);
+      for (int id : {IDC_VERSION, IDC_COPYRIGHT})
+        textsFit = textsFit && fitsOneLine(GetDlgItem(box, id));
       icon = reinterpret_cast<HICON>(SendMessageA(GetWindow(box, GW_CHILD), STM_GETICON, 0, 0));
       ending.end(box);
     });
@@ -718,6 +736,7 @@ TEST_F(MainDialogTest, AboutBoxShowsNameVersionAndCopyrightAndEndsEachWay) {
     EXPECT_FALSE(ownerEnabled) << "the box is modal to the main dialog";
     EXPECT_TRUE(sameRect(versionRect, expectedRect));
     EXPECT_NE(icon, nullptr);
+    EXPECT_TRUE(textsFit) << "a text is cut off";
     EXPECT_TRUE(IsWindowEnabled(dialog));
   }
 }
