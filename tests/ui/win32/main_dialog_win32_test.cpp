@@ -896,3 +896,55 @@ TEST(Font, PointSizeBecomesANegativePixelHeight) {
 
 }  // namespace
 }  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+TEST(Resources, AllAreJapaneseAndThePictureIsOnTheFaceGrey) {
+  HMODULE module = GetModuleHandleA(nullptr);
+  const WORD japanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
+  struct Resource {
+    LPCSTR type;
+    int id;
+  };
+  const Resource resources[] = {{RT_DIALOG, IDD_MAIN},
+                                {RT_DIALOG, IDD_ABOUT},
+                                {RT_GROUP_ICON, IDI_MAIN},
+                                {RT_BITMAP, IDB_SAVE},
+                                {RT_VERSION, 1}};
+  for (const Resource& resource : resources) {
+    EXPECT_NE(FindResourceExA(module, resource.type, MAKEINTRESOURCEA(resource.id), japanese),
+              nullptr)
+        << resource.id;
+  }
+  HRSRC found = FindResourceExA(module, RT_BITMAP, MAKEINTRESOURCEA(IDB_SAVE), japanese);
+  ASSERT_NE(found, nullptr);
+  auto* header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(module, found)));
+  EXPECT_EQ(header->biWidth, 16);
+  EXPECT_EQ(header->biHeight, 16);
+  EXPECT_EQ(header->biBitCount, 4);
+  auto* palette = reinterpret_cast<const RGBQUAD*>(header + 1);
+  auto* pixels = reinterpret_cast<const BYTE*>(palette + 16);
+  // The bottom-left pixel is background.
+  const RGBQUAD& background = palette[pixels[0] >> 4];
+  EXPECT_EQ(background.rgbRed, 192);
+  EXPECT_EQ(background.rgbGreen, 192);
+  EXPECT_EQ(background.rgbBlue, 192);
+
+  // The version record's translation: Japanese, code page 932.
+  char path[MAX_PATH];
+  GetModuleFileNameA(module, path, sizeof path);
+  std::vector<char> version(GetFileVersionInfoSizeA(path, nullptr));
+  ASSERT_FALSE(version.empty());
+  ASSERT_TRUE(GetFileVersionInfoA(path, 0, static_cast<DWORD>(version.size()), version.data()));
+  WORD* translation = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(version.data(), "\\VarFileInfo\\Translation",
+                             reinterpret_cast<void**>(&translation), &length));
+  ASSERT_GE(length, 4u);
+  EXPECT_EQ(translation[0], 0x0411);
+  EXPECT_EQ(translation[1], 932);
+}
+
+}  // namespace
+}  // namespace qv::test
