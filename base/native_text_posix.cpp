@@ -3,6 +3,7 @@
 #include <langinfo.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -375,7 +376,21 @@ bool currentDirectory(std::string& out) {
 }
 
 bool nativeOf(std::string_view cp932, std::string& native) {
-  int found = UserTexts::get().find(cp932, native);
+  const UserTexts& texts = UserTexts::get();
+  int found = texts.find(cp932, native);
+  // Or two texts the user gave, joined: a directory and a pattern or name.
+  size_t cut = cp932.rfind('/');
+  if (found == 0 && cut != std::string_view::npos && cut + 1 < cp932.size()) {
+    std::string head, tail;
+    int headFound = texts.find(cp932.substr(0, cut + 1), head);
+    int tailFound = headFound > 0 ? texts.find(cp932.substr(cut + 1), tail) : 0;
+    if (headFound > 0 && tailFound >= 0) {
+      if (tailFound == 0) toUtf8(cp932.substr(cut + 1), tail);
+      native = head + tail;
+      return true;
+    }
+    found = std::min(headFound, tailFound);
+  }
   if (found < 0) {
     setLastError(CODE_INVALID_NAME);
     return false;

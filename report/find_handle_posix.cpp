@@ -477,9 +477,10 @@ bool FindHandle::openChild(const String& directory, DirectoryListing& child) con
   state->nativeName = item.nativeName();
   state->pathLength = parent->pathLength + state->nativeName.size() + 1;
   state->depth = parent->depth + 1;
-  // A directory the system could not name by its path is not entered, so the
-  // depth of a walk stays within the platform's path limit.
-  if (state->pathLength >= static_cast<size_t>(MAX_PATH_BYTES)) {
+  // A directory the system could not name by its path (without the trailing
+  // separator) is not entered, so the depth of a walk stays within the
+  // platform's path limit.
+  if (state->pathLength > static_cast<size_t>(MAX_PATH_BYTES)) {
     setLastError(CODE_FILENAME_TOO_LONG);
     return false;
   }

@@ -54,8 +54,9 @@ TEST(NativeText, TextsTheUserGaveLeadBackToTheirBytes) {
   // The directories on the way to it as well, with or without the separator.
   EXPECT_EQ(nativePath("/given/Caf?/"), "/given/" + cafe + "/");
   EXPECT_EQ(nativePath("/given/Caf?"), "/given/" + cafe);
-  // Nothing else of that CP932 form is that name.
-  EXPECT_EQ(nativePath("/given/Caf?/y"), "/given/Caf?/y");
+  // A name joined to one of them lies in it; nothing else of that CP932 form
+  // is that directory.
+  EXPECT_EQ(nativePath("/given/Caf?/y"), "/given/" + cafe + "/y");
   EXPECT_EQ(nativePath("/elsewhere/Caf?"), "/elsewhere/Caf?");
   EXPECT_EQ(nativePath("/given/表"), u8"/given/表");
 }
@@ -76,6 +77,12 @@ TEST(NativeText, ADialogFieldReplacesWhatItHeldBefore) {
   pathToCp932(u8"/field/é");
   pathToCp932(later);
   EXPECT_EQ(nativePath("/field/?"), later);
+  // The directory field and the pattern field, joined.
+  const std::string directory = u8"/field/é/";
+  const std::string pattern = u8"café.txt";
+  pathToCp932(directory);
+  pathToCp932(pattern);
+  EXPECT_EQ(nativePath("/field/?/caf?.txt"), directory + pattern);
 }
 
 }  // namespace
