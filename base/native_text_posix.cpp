@@ -422,8 +422,8 @@ std::string pathToCp932(std::string_view native) {
 }
 
 std::string argumentToCp932(const char* argument) {
-  std::string native =
-      localeIsUtf8() ? std::string(argument) : convertLocale(argument, "UTF-8", nl_langinfo(CODESET));
+  std::string native = localeIsUtf8() ? std::string(argument)
+                                      : convertLocale(argument, "UTF-8", nl_langinfo(CODESET));
   std::string result;
   toCp932(native, result);
   UserTexts::get().record(result, native, false);

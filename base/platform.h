@@ -2,7 +2,9 @@
 // system that does not belong to one of the handle classes (File, FindHandle,
 // RegistryKey) is declared here and implemented once per platform, in
 // platform_posix.cpp and platform_win32.cpp. All text crossing this seam is
-// code page 932; a POSIX implementation converts at the boundary.
+// code page 932, but for the paths in the platform's own bytes that nativeOf()
+// and nativeFullPath() deal in; a POSIX implementation converts at the
+// boundary.
 //
 // Failures are reported the way the Win32 calls report them: by a false or
 // zero result, with the reason left in lastError() as a Win32 error code.

@@ -108,7 +108,8 @@ bool FindHandle::openChild(const String& directory, DirectoryListing& child) con
     return false;
   }
   child.directory_ = directory;
-  child.state_ = std::make_shared<ListingState>(ListingState{state_->directory + state_->name + "\\"});
+  child.state_ =
+      std::make_shared<ListingState>(ListingState{state_->directory + state_->name + "\\"});
   return true;
 }
 

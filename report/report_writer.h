@@ -73,8 +73,8 @@ class ReportWriter {
 
   // As walk(), on a directory already made ready and a pattern in the
   // platform's own bytes. The depth of the tree costs heap, not stack.
-  void walk(TextOutputFile& output, const DirectoryListing& directory,
-            const std::string& pattern, const String& prefix);
+  void walk(TextOutputFile& output, const DirectoryListing& directory, const std::string& pattern,
+            const String& prefix);
 
   // The text of the entry the scanner stands on, without prefix or glyph.
   String formatEntry(DirScanner& scanner, bool isDirectory);

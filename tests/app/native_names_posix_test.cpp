@@ -73,8 +73,7 @@ TEST_F(NativeNamesTest, InAndOutAreTheDirectoriesNamedNotTheirLookAlikes) {
 
   result = run({"in", dir_ / "t/" + e + "/", "out", dir_ / "e-report.txt"});
   ASSERT_EQ(result.status, 0) << result.err;
-  EXPECT_EQ(readFile(dir_ / "e-report.txt"),
-            lines({"[" + dir_ / "t/?/]", "├e.txt", "└notes.txt"}));
+  EXPECT_EQ(readFile(dir_ / "e-report.txt"), lines({"[" + dir_ / "t/?/]", "├e.txt", "└notes.txt"}));
 
   // Written where named, under a name of no CP932 form.
   result = run({"in", dir_ / "t/?/", "out", "r" + e + ".txt"});
@@ -86,8 +85,8 @@ TEST_F(NativeNamesTest, InAndOutAreTheDirectoriesNamedNotTheirLookAlikes) {
 TEST_F(NativeNamesTest, APatternCharacterWithoutCp932FormMatchesOnlyItself) {
   const std::string cafe = u8"café.txt";
   makeDirs(dir_ / "p");
-  for (const std::string& name : {cafe, std::string("cafe.txt"), std::string("cafX.txt"),
-                                  std::string(u8"cafü.txt")}) {
+  for (const std::string& name :
+       {cafe, std::string("cafe.txt"), std::string("cafX.txt"), std::string(u8"cafü.txt")}) {
     writeFile(dir_ / "p/" + name);
   }
   RunResult result = run({"in", dir_ / "p/" + cafe, "out", "r.txt"});

@@ -3,8 +3,8 @@
 // code page 932 form.
 #include "report/report_writer.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -179,8 +179,7 @@ TEST_F(ReportWriterPosixTest, DirectoriesAtThePathLimitKeepTheirPathInEveryLine)
     close(file);
     close(fd);
     std::string line = deepest + "/F.txt";
-    EXPECT_EQ(generate(top + "/"), lines({"[" + top + "/]", line + "  file://" + line}))
-        << length;
+    EXPECT_EQ(generate(top + "/"), lines({"[" + top + "/]", line + "  file://" + line})) << length;
   }
 }
 
