@@ -9,7 +9,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qv::test {
@@ -75,6 +77,23 @@ void makeReadOnly(const std::string& path);
 std::string currentDirectory();
 bool changeDirectory(const std::string& path);
 
+// Makes path the current directory while it lives and puts the previous one
+// back when it ends, however the test leaves its scope.
+class CurrentDirectoryScope {
+ public:
+  explicit CurrentDirectoryScope(const std::string& path);
+  ~CurrentDirectoryScope();
+  CurrentDirectoryScope(const CurrentDirectoryScope&) = delete;
+  CurrentDirectoryScope& operator=(const CurrentDirectoryScope&) = delete;
+
+  // False when path could not be made the current directory.
+  bool changed() const { return changed_; }
+
+ private:
+  std::string saved_;
+  bool changed_;
+};
+
 // Sets or (value null) removes an environment variable of this process.
 void setEnvironment(const char* name, const char* value);
 
@@ -93,8 +112,9 @@ class TextAssociation {
   TextAssociation& operator=(const TextAssociation&) = delete;
 
  private:
-  std::string saved_;  // what the platform had before, to put back
-  bool hadSaved_ = false;
+  // What the platform had before, to put back: each setting's name and its
+  // value, none when it was not set.
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
 // A program that starts, ignores its arguments and ends.
@@ -110,6 +130,7 @@ struct RunOptions {
   std::string workingDirectory;          // empty: the current one
   std::vector<std::string> environment;  // extra NAME=value entries
   bool unprivileged = false;             // run as nobody when we are root (POSIX only)
+  std::string program{};                 // empty: quorvelPath()
   // POSIX only: limits set for the program (0: inherited), and the working
   // directory removed after the program is in it.
   long stackLimitBytes = 0;
@@ -120,7 +141,8 @@ struct RunOptions {
 // The quorvel program's path, as this platform's own programs name it.
 std::string quorvelPath();
 
-// Runs the quorvel program with arguments (as native bytes) and waits for it.
+// Runs the quorvel program (or options.program) with arguments (as native
+// bytes) and waits for it, reading its standard output and error as they come.
 RunResult runQuorvel(const std::vector<std::string>& arguments,
                      const RunOptions& options = RunOptions());
 
