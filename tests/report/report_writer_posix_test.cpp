@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <string>
 
+#include "base/platform_posix.h"
 #include "report/report_test.h"
 #include "test_support.h"
 
@@ -87,6 +88,22 @@ TEST_F(ReportWriterPosixTest, SiblingsOfOneCp932FormAreEachEnteredAsThemselves) 
   writer.options.pathList = 1;
   EXPECT_EQ(generate(s), lines({"[" + s + "]", s + "?/only-q", s + "bad?/only-fe",
                                 s + "bad?/only-ff", s + "?/only-e", s + "?/only-u"}));
+}
+
+TEST_F(ReportWriterPosixTest, DialogFieldsLeadToWhatWasTypedInThem) {
+  // The dialog converts its fields as the user leaves them; the report is of
+  // the directory field joined with the pattern field.
+  const std::string e = u8"é";
+  makeDirs(dir / "d/" + e);
+  makeDirs(dir / "d/?");
+  writeFile(dir / "d/" + e + "/in-e.txt");
+  writeFile(dir / "d/?/in-q.txt");
+  std::string directory = posix::pathToCp932(dir / "d/" + e + "/");
+  std::string pattern = posix::pathToCp932("*.txt");
+  std::string output = posix::pathToCp932(dir / "d/" + e + "/r.out");
+  writer.generate(String(output.c_str()), String((directory + pattern).c_str()));
+  EXPECT_EQ(readFile(dir / "d/" + e + "/r.out"), lines({"[" + dir / "d/?/]", "└in-e.txt"}));
+  EXPECT_FALSE(test::exists(dir / "d/?/r.out"));
 }
 
 TEST_F(ReportWriterPosixTest, ADirectorySwappedForALinkIsNotFollowed) {
