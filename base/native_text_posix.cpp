@@ -194,13 +194,13 @@ class UserTexts {
   // With replace, the text supersedes what was recorded under the same CP932
   // forms before: a dialog field is read anew at each use.
   void record(std::string_view cp932, std::string_view native, bool replace) {
-    add(cp932, native, replace);
+    add(cp932, native, true, replace);
     std::string cwd;
     if (!native.empty() && native[0] != '/' && !readCurrentDirectory(cwd)) return;
     std::string absolute = absolutePath(native, cwd);
     std::string absoluteCp932;
     toCp932(absolute, absoluteCp932);
-    add(absoluteCp932, absolute, replace);
+    add(absoluteCp932, absolute, true, replace);
     // Every directory on the way, with and without its trailing separator.
     size_t nativeSlash = 0, cp932Slash = 0;
     for (;;) {
@@ -208,44 +208,51 @@ class UserTexts {
       cp932Slash = absoluteCp932.find('/', cp932Slash + 1);
       if (nativeSlash == std::string::npos || cp932Slash == std::string::npos) break;
       add(std::string_view(absoluteCp932).substr(0, cp932Slash),
-          std::string_view(absolute).substr(0, nativeSlash), replace);
+          std::string_view(absolute).substr(0, nativeSlash), false, replace);
       add(std::string_view(absoluteCp932).substr(0, cp932Slash + 1),
-          std::string_view(absolute).substr(0, nativeSlash + 1), replace);
+          std::string_view(absolute).substr(0, nativeSlash + 1), false, replace);
     }
   }
 
   // 1 with native set when the text stands for one recorded native text, 0
-  // when none is recorded, -1 when it stands for several.
+  // when none is recorded, -1 when it stands for several. A text the user
+  // gave counts before a directory on the way to another.
   int find(std::string_view cp932, std::string& native) const {
-    const std::string* found = nullptr;
-    for (const Entry& entry : entries_) {
-      if (entry.cp932 != cp932) continue;
-      if (found != nullptr && *found != entry.native) return -1;
-      found = &entry.native;
+    for (bool whole : {true, false}) {
+      const std::string* found = nullptr;
+      for (const Entry& entry : entries_) {
+        if (entry.whole != whole || entry.cp932 != cp932) continue;
+        if (found != nullptr && *found != entry.native) return -1;
+        found = &entry.native;
+      }
+      if (found != nullptr) {
+        native = *found;
+        return 1;
+      }
     }
-    if (found == nullptr) return 0;
-    native = *found;
-    return 1;
+    return 0;
   }
 
  private:
   struct Entry {
     std::string cp932;
     std::string native;
+    bool whole;  // a text given, or its absolute form; else a directory on its way
   };
 
-  void add(std::string_view cp932, std::string_view native, bool replace) {
+  void add(std::string_view cp932, std::string_view native, bool whole, bool replace) {
     if (cp932.empty()) return;
     bool known = false;
     for (auto it = entries_.begin(); it != entries_.end();) {
-      if (it->cp932 == cp932 && it->native != native && replace) {
+      bool same = it->cp932 == cp932 && it->whole == whole;
+      if (same && it->native != native && replace) {
         it = entries_.erase(it);
         continue;
       }
-      if (it->cp932 == cp932 && it->native == native) known = true;
+      if (same && it->native == native) known = true;
       ++it;
     }
-    if (!known) entries_.push_back({std::string(cp932), std::string(native)});
+    if (!known) entries_.push_back({std::string(cp932), std::string(native), whole});
   }
 
   std::vector<Entry> entries_;

@@ -66,6 +66,12 @@ TEST(NativeText, ArgumentsOfOneCp932FormStandForNoPath) {
   argumentToCp932(u8"/two/ü");
   EXPECT_EQ(nativePath("/two/?"), "");
   EXPECT_EQ(qv::lastError(), 123u);
+  // A text given counts before a directory on the way to another.
+  const std::string input = u8"/both/é/";
+  argumentToCp932(input.c_str());
+  argumentToCp932("/both/?/r.txt");
+  EXPECT_EQ(nativePath("/both/?/"), input);
+  EXPECT_EQ(nativePath("/both/?/r.txt"), "/both/?/r.txt");
   // A literal "?" given beside them is no better known.
   argumentToCp932("/lit/?");
   argumentToCp932(u8"/lit/é");
