@@ -42,6 +42,12 @@ void toUtf8(std::string_view cp932, std::string& out);
 // Works on CP932 and UTF-8 text alike.
 std::string absolutePath(std::string_view path, std::string_view currentDirectory);
 
+// The path with a leading "~" or "~user" (everything before the first "/")
+// replaced by the home directory, as a shell expands it: "~" is $HOME, or the
+// user's own home when that is unset or empty. Native bytes in and out; a
+// path without a leading "~", or whose user is unknown, comes back unchanged.
+std::string expandHome(std::string_view native);
+
 // The current directory, native. False, with the last error set, when it
 // cannot be read (CODE_CURRENT_DIRECTORY_GONE when it has been removed).
 bool currentDirectory(std::string& out);
