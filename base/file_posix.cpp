@@ -43,8 +43,8 @@ uint32_t missingCode(const std::string& native) {
 
 bool File::open(const char* path, int mode) {
   close();
-  posix::forgetListings();
   std::string native = posix::nativePath(path);
+  if (native.empty()) return false;
   int fd;
   do {
     fd = ::open(native.c_str(), openFlags(mode) | O_CLOEXEC, 0666);

@@ -1,5 +1,6 @@
 #include "report/report_writer.h"
 
+#include <string>
 #include <vector>
 
 #include "base/error.h"
@@ -20,21 +21,35 @@ void ReportWriter::generate(const String& outputPath, const String& inputSpec) {
   // than silently replaced by the current directory.
   if (length == 0) throwLastError();
   if (length >= static_cast<uint32_t>(MAX_PATH_BYTES)) throwError(CODE_FILENAME_TOO_LONG);
-  String pattern;
-  if (filePart != nullptr) {
-    pattern = filePart;
-    *filePart = '\0';
-  }
+  if (filePart != nullptr) *filePart = '\0';
   String directory(buffer.data());
-  if (pattern.length() == 0) pattern = "*.*";
 
-  DirScanner check;
-  if (!check.open((directory + "*.*").cStr(), 0)) throwLastError();
+  // The same split of the bytes the user gave, which are what is opened.
+  std::string nativeSpec, nativeDirectory, nativePattern;
+  if (!nativeOf(spec.cStr(), nativeSpec) ||
+      !nativeFullPath(nativeSpec, nativeDirectory, nativePattern)) {
+    throwLastError();
+  }
+  if (nativePattern.empty()) nativePattern = "*.*";
+
+  {
+    DirectoryListing listing;
+    DirScanner check;
+    if (!listing.open(directory, nativeDirectory) || !check.open(listing, "*.*", 0)) {
+      throwLastError();
+    }
+  }
 
   TextOutputFile output;
   output.open(outputPath, false, true);
-  output.writeLine("[" + directory + "]");
-  walk(output, directory, pattern, String());
+  std::string header = "[";
+  appendShown(directory.cStr(), header);
+  header += ']';
+  output.writeLine({header});
+  // Read after the report file exists, so that a report inside the tree lists
+  // itself.
+  DirectoryListing root;
+  if (root.open(directory, nativeDirectory)) walk(output, root, nativePattern, String());
   output.close();
 
   if (options.openAfterCreate) {
