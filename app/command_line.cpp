@@ -1,12 +1,49 @@
+#include <climits>
+
 #include "base/error.h"
 #include "report/report_writer.h"
 
 namespace qv {
 
-int ReportWriter::runCommandLine(const StringList& arguments) {
+namespace {
+
+// The one-line messages for a bad value of an option: the arguments as the
+// user gave them, then what is wrong with them.
+const char* const NO_VALUE = ": 値がありません";
+const char* const DEPTH_NOT_WHOLE = ": 0 以上の整数ではありません";
+const char* const EMPTY_PATTERN = "exclude \"\": パターンが空です";
+const char* const PATTERN_WITH_SEPARATOR = ": パターンは名前だけで、パスの区切りは使えません";
+const char* const EXEC_WITH_STANDARD_OUTPUT = "out - exec: 標準出力には exec を使えません";
+
+// A whole number of decimal digits, no sign; values past INT_MAX, deeper
+// than any path can go, count as INT_MAX.
+bool readDepth(const String& text, int& depth) {
+  const char* digits = text.cStr();
+  if (*digits == '\0') return false;
+  long long value = 0;
+  for (const char* at = digits; *at != '\0'; ++at) {
+    if (*at < '0' || *at > '9') return false;
+    if (value < INT_MAX) value = value * 10 + (*at - '0');
+  }
+  depth = value > INT_MAX ? INT_MAX : static_cast<int>(value);
+  return true;
+}
+
+bool hasSeparator(const String& pattern) {
+  // "\" is read by characters, as it may be a trail byte.
+  return pattern.find("/") >= 0 || pattern.find("\\") >= 0;
+}
+
+}  // namespace
+
+int ReportWriter::runCommandLine(const StringList& arguments, String* problem) {
   String outputPath = "./tree.txt";
   String inputSpec;
   int result = 0;
+  auto refuse = [problem](const String& message) {
+    if (problem != nullptr) *problem = message;
+    return 1;
+  };
   for (int index = 0; index < arguments.count(); ++index) {
     String option = arguments.get(index);
     // One leading "-" or "/" only: --in becomes -in, which is no option.
@@ -33,10 +70,30 @@ int ReportWriter::runCommandLine(const StringList& arguments) {
       options.openAfterCreate = 1;
     } else if (option == "ne") {
       options.silentErrors = 1;
+    } else if (option == "exclude") {
+      if (index + 1 >= arguments.count()) return refuse(String("exclude") + NO_VALUE);
+      String pattern = arguments.get(++index);
+      if (pattern.length() == 0) return refuse(EMPTY_PATTERN);
+      if (hasSeparator(pattern)) return refuse("exclude " + pattern + PATTERN_WITH_SEPARATOR);
+      options.excludePatterns.emplace_back(pattern.cStr());
+    } else if (option == "depth") {
+      if (index + 1 >= arguments.count()) return refuse(String("depth") + NO_VALUE);
+      String value = arguments.get(++index);
+      if (!readDepth(value, options.maxDepth)) return refuse("depth " + value + DEPTH_NOT_WHOLE);
+    } else if (option == "utf8") {
+      options.utf8 = true;
+    } else if (option == "lf") {
+      options.lineFeed = true;
+    } else if (option == "summary") {
+      options.summary = true;
     } else {
       return 1;
     }
   }
+  // Only the last "out" counts; "-" there is standard output, which no viewer
+  // can be started on. A file named "-" is still reached as "./-".
+  options.standardOutput = outputPath == "-";
+  if (options.standardOutput && options.openAfterCreate) return refuse(EXEC_WITH_STANDARD_OUTPUT);
   if (options.silentErrors) {
     try {
       generate(outputPath, inputSpec);

@@ -21,6 +21,7 @@ const char* const USAGE =
     "*.*)\n"
     "                例: in ~/work/  in ~/work/*.txt (ディレクトリは \"/\" で終えてください)\n"
     "  out ファイル  出力ファイル (既定: ./tree.txt)。既にあれば置き換えます\n"
+    "                out - なら標準出力に書きます (exec とは一緒に使えません)\n"
     "  s             ファイルサイズの出力\n"
     "  t             更新日時の出力\n"
     "  a             属性の出力 (R 読み取り専用、H 隠し、A アーカイブ、S システム)\n"
@@ -30,8 +31,16 @@ const char* const USAGE =
     "  all           すべてのファイルが対象 (隠しファイルとシステム ファイル)\n"
     "  exec          作成後にテキスト ファイルの既定のアプリケーションで開く\n"
     "  ne            エラーを表示しない (終了ステータスだけで知らせる)\n"
+    "  exclude パターン  名前がパターンに合うファイルとディレクトリを一覧にも入れず、中にも\n"
+    "                入らない (繰り返し可、例: exclude node_modules exclude .git)\n"
+    "  depth N       一番上のディレクトリから N 段下までのサブディレクトリに入る (N は 0 以上の\n"
+    "                整数、0 なら一番上の中身だけ)\n"
+    "  utf8          UTF-8 で出力し、名前はファイル システムのとおり (BOM なし)\n"
+    "  lf            改行を CR LF ではなく LF にする\n"
+    "  summary       最後の行にディレクトリ数、ファイル数、合計バイト数を出力\n"
     "\n"
     "オプションの前には \"-\" か \"/\" を一つ付けることもできます (-s、/s、s は同じ)。\n"
+    "標準エラー出力が端末なら、0.5 秒を超える実行の間は進み具合を表示します (ne では表示しない)。\n"
     "終了ステータス: 0 成功、1 オプションの誤り、2 出力の失敗、15 起動の失敗\n";
 
 const char* const VERSION = "Quorvel 1.10\n";
@@ -39,6 +48,22 @@ const char* const VERSION = "Quorvel 1.10\n";
 void print(const char* cp932) {
   std::string text = qv::posix::toLocale(cp932);
   std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+enum class ValueKind { NONE, PATH, OTHER };
+
+// Whether the option argument takes the next argument as its value, and
+// whether that value is a path; as the command line reads options, with one
+// leading "-" or "/".
+ValueKind valueKindOf(const char* argument) {
+  if (*argument == '-' || *argument == '/') ++argument;
+  if (std::strcmp(argument, "in") == 0 || std::strcmp(argument, "out") == 0) {
+    return ValueKind::PATH;
+  }
+  if (std::strcmp(argument, "exclude") == 0 || std::strcmp(argument, "depth") == 0) {
+    return ValueKind::OTHER;
+  }
+  return ValueKind::NONE;
 }
 
 }  // namespace
@@ -54,11 +79,17 @@ int main(int argc, char** argv) {
     return 0;
   }
   // A leading "~" that no shell expanded (it was quoted, or came from another
-  // program) stands for the home directory. No option starts with "~", so
-  // expanding every argument changes only the values of "in" and "out".
+  // program) stands for the home directory in the paths of "in" and "out",
+  // and nowhere else: "exclude ~*" means names that start with "~".
   std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) {
-    arguments.push_back(qv::posix::argumentToCp932(qv::posix::expandHome(argv[i]).c_str()));
+    arguments.push_back(qv::posix::argumentToCp932(argv[i]));
+    ValueKind kind = valueKindOf(argv[i]);
+    if (kind != ValueKind::NONE && i + 1 < argc) {
+      ++i;
+      std::string value = kind == ValueKind::PATH ? qv::posix::expandHome(argv[i]) : argv[i];
+      arguments.push_back(qv::posix::argumentToCp932(value.c_str()));
+    }
   }
   return qv::runEntry(arguments);
 }

@@ -1,5 +1,6 @@
 #include "app/report_app.h"
 
+#include "app/progress_line.h"
 #include "report/report_writer.h"
 #include "ui/dialog_mode.h"
 
@@ -22,10 +23,22 @@ int ReportApp::run(const StringList& arguments) {
   ReportWriter writer;
   if (arguments.count() <= 0) return runDialogMode(*this);
   try {
-    int result = writer.runCommandLine(arguments);
+    ProgressLine progress;
+    writer.onProgress = [&writer, &progress](const WalkCounts& counts, const String& directory) {
+      if (!writer.options.silentErrors && !writer.options.standardOutput) {
+        progress.update(counts, directory);
+      }
+    };
+    String problem;
+    int result = writer.runCommandLine(arguments, &problem);
+    progress.erase();
     if (result == 1) {
-      Exception invalid(CODE_INVALID_PARAMETER);
-      reportError(&invalid);
+      if (problem.length() > 0) {
+        showWarning(nullptr, problem.cStr());
+      } else {
+        Exception invalid(CODE_INVALID_PARAMETER);
+        reportError(&invalid);
+      }
       return 1;
     }
     return result;

@@ -30,6 +30,10 @@ class File {
   // Closes any open handle, then opens path by mode. False on failure.
   bool open(const char* path, int mode);
 
+  // Closes any open handle, then takes a handle of its own on the process's
+  // standard output. False when there is none.
+  bool openStandardOutput();
+
   // Writes length bytes at the current position and stores the number written
   // in *written. False on failure.
   bool write(const void* data, uint32_t length, uint32_t* written);
@@ -57,8 +61,9 @@ class TextFile : public File {
   // Moves to the end and writes text and CR LF. False on failure.
   bool writeLine(const char* text);
 
-  // Moves to the end and writes all length bytes, going on after a partial
-  // write. False on failure; what was written before it stays.
+  // Writes all length bytes at the current position, going on after a
+  // partial write; pipes and devices cannot seek. False on failure; what was
+  // written before it stays.
   bool writeAll(const char* data, uint32_t length);
 };
 

@@ -65,6 +65,14 @@ bool File::open(const char* path, int mode) {
   return true;
 }
 
+bool File::openStandardOutput() {
+  close();
+  int fd = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+  if (fd < 0) return posix::failWithErrno(errno);
+  handle_ = fd;
+  return true;
+}
+
 bool File::write(const void* data, uint32_t length, uint32_t* written) {
   *written = 0;
   if (!isOpen()) {

@@ -53,6 +53,23 @@ bool File::open(const char* path, int mode) {
   return true;
 }
 
+bool File::openStandardOutput() {
+  close();
+  HANDLE process = GetCurrentProcess();
+  HANDLE standardOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+  HANDLE handle = nullptr;
+  if (standardOutput == nullptr || standardOutput == INVALID_HANDLE_VALUE) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return false;
+  }
+  if (!DuplicateHandle(process, standardOutput, process, &handle, 0, FALSE,
+                       DUPLICATE_SAME_ACCESS)) {
+    return false;
+  }
+  handle_ = reinterpret_cast<intptr_t>(handle);
+  return true;
+}
+
 bool File::write(const void* data, uint32_t length, uint32_t* written) {
   *written = 0;
   DWORD count = 0;

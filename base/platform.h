@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace qv {
 
@@ -39,8 +40,10 @@ constexpr uint32_t CODE_INVALID_HANDLE = 6;
 constexpr uint32_t CODE_NOT_ENOUGH_MEMORY = 8;
 constexpr uint32_t CODE_NO_MORE_FILES = 18;
 constexpr uint32_t CODE_INVALID_PARAMETER = 87;
+constexpr uint32_t CODE_BROKEN_PIPE = 109;
 constexpr uint32_t CODE_INVALID_NAME = 123;
 constexpr uint32_t CODE_FILENAME_TOO_LONG = 206;
+constexpr uint32_t CODE_NO_DATA = 232;  // the reading end of a pipe is closed
 // The program's own: the current directory has been removed, so a relative
 // path leads nowhere (only POSIX lets that happen).
 constexpr uint32_t CODE_CURRENT_DIRECTORY_GONE = 0x10000002;
@@ -60,6 +63,16 @@ void setLastError(uint32_t code);
 
 // True when the byte starts a double-byte character of code page 932.
 bool isLeadByte(unsigned char byte);
+
+// The length in bytes of the character at text[i] of a name in the
+// platform's own bytes: a UTF-8 sequence on POSIX (1 for a byte that starts
+// none), a double-byte character of code page 932 on Windows.
+size_t nativeCharacterLength(std::string_view text, size_t i);
+
+// Appends native text (a name or path in the platform's own bytes) as UTF-8:
+// on POSIX its bytes unchanged, invalid sequences included; on Windows its
+// code page 932 characters converted.
+void appendNativeAsUtf8(std::string_view native, std::string& out);
 
 // GetFullPathNameA: writes the absolute form of path into buffer and returns
 // its length; when bufferSize is too small, returns the size needed (zero
@@ -87,6 +100,14 @@ ModuleHandle currentModule();
 // Shows text in a message box captioned caption with the given style and
 // returns the button pressed, or 0 when no box could be shown.
 int showMessageBox(WindowHandle owner, const char* text, const char* caption, unsigned style);
+
+// Writes text (code page 932) to standard error, where the program has one.
+// False when it could not be written.
+bool writeStandardError(const char* text);
+
+// The width in columns of the terminal that standard error is, or 0 when
+// standard error is not a terminal.
+int standardErrorTerminalWidth();
 
 // Starts program with parameters as its argument text and does not wait for
 // it. False when it could not be started.

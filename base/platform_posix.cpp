@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <limits.h>
 #include <pwd.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -71,6 +72,14 @@ void setLastError(uint32_t code) {
 
 bool isLeadByte(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+size_t nativeCharacterLength(std::string_view text, size_t i) {
+  return posix::utf8Length(text, i);
+}
+
+void appendNativeAsUtf8(std::string_view native, std::string& out) {
+  out.append(native);
 }
 
 uint32_t fullPathName(const char* path, uint32_t bufferSize, char* buffer, char** filePart) {
@@ -173,6 +182,23 @@ int showMessageBox(WindowHandle, const char* text, const char* caption, unsigned
   return question ? BUTTON_NO : BUTTON_OK;
 }
 
+bool writeStandardError(const char* text) {
+  std::string line = posix::toLocale(text);
+  if (std::fwrite(line.data(), 1, line.size(), stderr) != line.size()) {
+    return posix::failWithErrno(errno);
+  }
+  std::fflush(stderr);
+  return true;
+}
+
+int standardErrorTerminalWidth() {
+  if (!isatty(STDERR_FILENO)) return 0;
+  struct winsize size;
+  // A terminal that does not tell its size is taken to be the usual 80.
+  if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0) return 80;
+  return size.ws_col;
+}
+
 bool fileTimeToLocalTime(uint64_t fileTime, SystemTime& out) {
   // Beyond this the system's own conversion fails too.
   if (fileTime >= 0x8000000000000000ULL) return false;
@@ -255,6 +281,8 @@ uint32_t errorFromErrno(int err) {
       return 17;
     case EFBIG:
       return 223;
+    case EPIPE:
+      return CODE_BROKEN_PIPE;
     case ENXIO:
     case ENODEV:
       return 21;

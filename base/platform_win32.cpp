@@ -22,6 +22,28 @@ bool isLeadByte(unsigned char byte) {
   return IsDBCSLeadByte(byte) != FALSE;
 }
 
+size_t nativeCharacterLength(std::string_view text, size_t i) {
+  return i + 1 < text.size() && IsDBCSLeadByte(static_cast<BYTE>(text[i])) ? 2 : 1;
+}
+
+void appendNativeAsUtf8(std::string_view native, std::string& out) {
+  if (native.empty()) return;
+  // Text conversion only: the names themselves were read with the A calls.
+  int size = static_cast<int>(native.size());
+  int wideLength = MultiByteToWideChar(932, 0, native.data(), size, nullptr, 0);
+  std::vector<wchar_t> wide(static_cast<size_t>(wideLength > 0 ? wideLength : 1));
+  wideLength = MultiByteToWideChar(932, 0, native.data(), size, wide.data(), wideLength);
+  int length =
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+  if (wideLength <= 0 || length <= 0) {
+    out.append(native);
+    return;
+  }
+  size_t at = out.size();
+  out.resize(at + static_cast<size_t>(length));
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, &out[at], length, nullptr, nullptr);
+}
+
 uint32_t fullPathName(const char* path, uint32_t bufferSize, char* buffer, char** filePart) {
   if (filePart != nullptr) *filePart = nullptr;
   return GetFullPathNameA(path, bufferSize, buffer, filePart);
@@ -53,6 +75,26 @@ uint32_t fileAttributes(const char* path) {
 
 ModuleHandle currentModule() {
   return GetModuleHandleA(nullptr);
+}
+
+bool writeStandardError(const char* text) {
+  HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  DWORD length = static_cast<DWORD>(std::strlen(text));
+  return WriteFile(handle, text, length, &written, nullptr) && written == length;
+}
+
+int standardErrorTerminalWidth() {
+  // A program of the windows subsystem has a console only when it was given
+  // one; a redirected standard error is no console.
+  HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE ||
+      !GetConsoleScreenBufferInfo(handle, &info)) {
+    return 0;
+  }
+  return info.dwSize.X > 0 ? info.dwSize.X : 80;
 }
 
 int showMessageBox(WindowHandle owner, const char* text, const char* caption, unsigned style) {

@@ -15,6 +15,12 @@ void TextOutputFile::open(const String& path, bool append, bool shareRead) {
   close();
   int mode = append ? (shareRead ? 6 : 5) : (shareRead ? 4 : 3);
   if (!file_.open(path.cStr(), mode)) throwLastError();
+  if (append) file_.seekToEnd();
+}
+
+void TextOutputFile::openStandardOutput() {
+  close();
+  if (!file_.openStandardOutput()) throwLastError();
 }
 
 void TextOutputFile::writeLine(const String& line) {
@@ -27,7 +33,7 @@ void TextOutputFile::writeLine(std::initializer_list<std::string_view> pieces) {
     throwLastError();
   }
   for (std::string_view piece : pieces) buffer_.append(piece);
-  buffer_.append("\r\n", 2);
+  buffer_.append(lineEnd_);
   flushIfFull();
 }
 

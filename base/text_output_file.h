@@ -1,5 +1,5 @@
-// TextOutputFile is the report file: code page 932 lines, each followed by CR
-// LF, nothing before the first line. It holds a TextFile and turns every
+// TextOutputFile is the report file: lines of text, each followed by CR LF
+// (or the line end set for it), nothing before the first line. It holds a TextFile and turns every
 // failure into an Exception carrying the platform's last error code.
 //
 // Lines are collected in a bounded buffer and written in blocks: flush() and
@@ -28,7 +28,14 @@ class TextOutputFile {
   // Exception with the last error code on failure.
   void open(const String& path, bool append, bool shareRead);
 
-  // Writes line and CR LF. Throws Exception with the last error code when a
+  // Closes, then writes to the process's standard output. Throws Exception
+  // with the last error code when there is none.
+  void openStandardOutput();
+
+  // The bytes written after each line from now on; CR LF until set.
+  void setLineEnd(std::string_view lineEnd) { lineEnd_ = lineEnd; }
+
+  // Writes line and the line end. Throws Exception with the last error code when a
   // write fails.
   void writeLine(const String& line);
 
@@ -51,6 +58,7 @@ class TextOutputFile {
 
   TextFile file_;
   std::string buffer_;
+  std::string lineEnd_ = "\r\n";
 };
 
 }  // namespace qv

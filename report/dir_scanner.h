@@ -52,6 +52,8 @@ class DirScanner {
   uint64_t size();
   uint32_t attributes();
   const char* name() const;
+  // The entry's name in the platform's own bytes; empty when closed.
+  std::string_view nativeName() const { return handle_.nativeName(); }
   const String& directory() const;
 
   // True when the entry has any bit of mask; reads the entry's details only

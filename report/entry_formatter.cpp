@@ -9,20 +9,10 @@ namespace {
 
 // Grouped decimal, right-aligned in 14 characters; a longer number widens it.
 void appendSize(uint64_t size, std::string& text) {
-  char digits[32];
-  int length = 0;
-  int inGroup = 0;
-  do {
-    if (inGroup == 3) {
-      digits[length++] = ',';
-      inGroup = 0;
-    }
-    digits[length++] = static_cast<char>('0' + size % 10);
-    size /= 10;
-    ++inGroup;
-  } while (size != 0);
-  for (int pad = length; pad < 14; ++pad) text += ' ';
-  while (length > 0) text += digits[--length];
+  std::string digits;
+  appendGrouped(size, digits);
+  if (digits.size() < 14) text.append(14 - digits.size(), ' ');
+  text += digits;
   text += "  ";
 }
 
@@ -43,6 +33,22 @@ void appendAttributes(uint32_t attributes, std::string& text) {
 
 }  // namespace
 
+void appendGrouped(uint64_t value, std::string& text) {
+  char digits[32];
+  int length = 0;
+  int inGroup = 0;
+  do {
+    if (inGroup == 3) {
+      digits[length++] = ',';
+      inGroup = 0;
+    }
+    digits[length++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+    ++inGroup;
+  } while (value != 0);
+  while (length > 0) text += digits[--length];
+}
+
 void appendShown(std::string_view text, std::string& line) {
   for (char c : text) {
     unsigned char b = static_cast<unsigned char>(c);
@@ -56,7 +62,29 @@ String ReportWriter::formatEntry(DirScanner& scanner, bool isDirectory) {
   return String(text.c_str());
 }
 
-void ReportWriter::appendEntryText(DirScanner& scanner, bool isDirectory, std::string& text) {
+void ReportWriter::appendName(DirScanner& scanner, std::string& text) const {
+  if (!options.utf8) {
+    appendShown(scanner.name(), text);
+    return;
+  }
+  std::string name;
+  appendNativeAsUtf8(scanner.nativeName(), name);
+  appendShown(name, text);
+}
+
+void ReportWriter::appendDirectory(DirScanner& scanner, std::string_view nativeDirectory,
+                                   std::string& text) const {
+  if (!options.utf8) {
+    appendShown(scanner.directory().cStr(), text);
+    return;
+  }
+  std::string directory;
+  appendNativeAsUtf8(nativeDirectory, directory);
+  appendShown(directory, text);
+}
+
+void ReportWriter::appendEntryText(DirScanner& scanner, bool isDirectory, std::string& text,
+                                   std::string_view nativeDirectory) {
   text.clear();
   if (!isDirectory && (options.showSize || options.showTime || options.showAttributes)) {
     text += ' ';
@@ -70,20 +98,20 @@ void ReportWriter::appendEntryText(DirScanner& scanner, bool isDirectory, std::s
     if (options.showAttributes) appendAttributes(scanner.attributes(), text);
   }
   if (options.pathList) {
-    appendShown(scanner.directory().cStr(), text);
-    appendShown(scanner.name(), text);
+    appendDirectory(scanner, nativeDirectory, text);
+    appendName(scanner, text);
   } else if (isDirectory) {
     text += '[';
-    appendShown(scanner.name(), text);
+    appendName(scanner, text);
     text += ']';
     return;
   } else {
-    appendShown(scanner.name(), text);
+    appendName(scanner, text);
   }
   if (options.fileUrl) {
     text += "  file://";
-    appendShown(scanner.directory().cStr(), text);
-    appendShown(scanner.name(), text);
+    appendDirectory(scanner, nativeDirectory, text);
+    appendName(scanner, text);
   }
 }
 

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "base/ansi_string.h"
 #include "base/platform.h"
@@ -83,6 +84,10 @@ class FindHandle {
   // Fills entry with the next match. False at the end (last error 18) or on
   // failure; the scan stays open until close().
   bool next(DirEntry& entry);
+
+  // The current entry's name in the platform's own bytes (on Windows the
+  // entry's name itself). Empty when no scan is open.
+  std::string_view nativeName() const;
 
   // Reads what the scan left out of entry (see DirEntry::detailsPending).
   void loadDetails(DirEntry& entry);

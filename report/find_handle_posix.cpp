@@ -15,6 +15,7 @@
 
 #include "base/platform_posix.h"
 #include "report/find_handle.h"
+#include "report/wildcard.h"
 
 namespace qv {
 
@@ -22,75 +23,17 @@ namespace {
 
 constexpr uint64_t EPOCH_DIFFERENCE = 11644473600ULL;
 
-char upper(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // The order of an NTFS directory listing: names compared with ASCII letters
 // as upper case, ties broken by the exact bytes.
 bool listedBefore(std::string_view a, std::string_view b) {
   size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
-    unsigned char x = static_cast<unsigned char>(upper(a[i]));
-    unsigned char y = static_cast<unsigned char>(upper(b[i]));
+    unsigned char x = static_cast<unsigned char>(foldCase(a[i]));
+    unsigned char y = static_cast<unsigned char>(foldCase(b[i]));
     if (x != y) return x < y;
   }
   if (a.size() != b.size()) return a.size() < b.size();
   return a < b;
-}
-
-bool sameChar(std::string_view name, size_t i, std::string_view pattern, size_t j, size_t length) {
-  if (length == 1) return upper(name[i]) == upper(pattern[j]);
-  return name.compare(i, length, pattern.substr(j, length)) == 0;
-}
-
-// Names and pattern are native bytes: "*" matches any run of characters and
-// "?" one character (a UTF-8 sequence, or one byte that is none); ASCII
-// letters match regardless of case, every other character only itself. Only
-// the last "*" is ever backtracked to, so any pattern takes time linear in its
-// length times the name's.
-bool wildcardMatch(std::string_view name, std::string_view pattern) {
-  size_t i = 0, j = 0;
-  size_t starPattern = std::string_view::npos, starName = 0;
-  while (i < name.size()) {
-    if (j < pattern.size() && pattern[j] == '*') {
-      starPattern = ++j;
-      starName = i;
-      continue;
-    }
-    size_t nameLength = posix::utf8Length(name, i);
-    if (j < pattern.size()) {
-      size_t patternLength = posix::utf8Length(pattern, j);
-      if ((pattern[j] == '?' && patternLength == 1) ||
-          (patternLength == nameLength && sameChar(name, i, pattern, j, nameLength))) {
-        i += nameLength;
-        j += patternLength;
-        continue;
-      }
-    }
-    if (starPattern == std::string_view::npos) return false;
-    starName += posix::utf8Length(name, starName);
-    i = starName;
-    j = starPattern;
-  }
-  while (j < pattern.size() && pattern[j] == '*') ++j;
-  return j == pattern.size();
-}
-
-// Find-first matching: besides the wildcards, a pattern ending in ".*" also
-// matches a name without that dot, and one ending in "." matches only names
-// without a dot.
-bool patternMatch(std::string_view name, std::string_view pattern) {
-  if (pattern == "*" || pattern == "*.*") return true;
-  if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*") {
-    return wildcardMatch(name, pattern) ||
-           wildcardMatch(name, pattern.substr(0, pattern.size() - 2));
-  }
-  if (pattern.size() >= 2 && pattern.back() == '.' && pattern[pattern.size() - 2] != '.') {
-    return name.find('.') == std::string_view::npos &&
-           wildcardMatch(name, pattern.substr(0, pattern.size() - 1));
-  }
-  return wildcardMatch(name, pattern);
 }
 
 uint64_t fileTimeOf(const struct timespec& t) {
@@ -414,12 +357,12 @@ bool FindHandle::first(const DirectoryListing& listing, const std::string& patte
   state->listing = listing.state_;
   // The two directory entries come first, as a directory scan lists them.
   for (const ListingState::Item* dots : {&DOT, &DOT_DOT}) {
-    if (patternMatch(dots->name, pattern)) state->selection.push_back(dots);
+    if (matchesPattern(dots->name, pattern)) state->selection.push_back(dots);
   }
   bool all = pattern == "*" || pattern == "*.*";
   state->selection.reserve(state->listing->items.size() + 2);
   for (const ListingState::Item& item : state->listing->items) {
-    if (all || patternMatch(item.nativeName(), pattern)) state->selection.push_back(&item);
+    if (all || matchesPattern(item.nativeName(), pattern)) state->selection.push_back(&item);
   }
   if (state->selection.empty()) {
     setLastError(CODE_FILE_NOT_FOUND);
@@ -442,6 +385,11 @@ bool FindHandle::next(DirEntry& entry) {
   ++state_->index;
   state_->fill(entry);
   return true;
+}
+
+std::string_view FindHandle::nativeName() const {
+  if (!state_) return std::string_view();
+  return state_->selection[state_->index]->nativeName();
 }
 
 void FindHandle::loadDetails(DirEntry& entry) {

@@ -124,6 +124,11 @@ bool FindHandle::next(DirEntry& entry) {
   return true;
 }
 
+std::string_view FindHandle::nativeName() const {
+  if (!state_) return std::string_view();
+  return state_->name;
+}
+
 void FindHandle::loadDetails(DirEntry&) {}
 
 }  // namespace qv

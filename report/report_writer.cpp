@@ -41,16 +41,39 @@ void ReportWriter::generate(const String& outputPath, const String& inputSpec) {
   }
 
   TextOutputFile output;
-  output.open(outputPath, false, true);
-  std::string header = "[";
-  appendShown(directory.cStr(), header);
-  header += ']';
-  output.writeLine({header});
-  // Read after the report file exists, so that a report inside the tree lists
-  // itself.
-  DirectoryListing root;
-  if (root.open(directory, nativeDirectory)) walk(output, root, nativePattern, String());
-  output.close();
+  if (options.standardOutput) {
+    output.openStandardOutput();
+  } else {
+    output.open(outputPath, false, true);
+  }
+  if (options.lineFeed) output.setLineEnd("\n");
+  try {
+    std::string header = "[";
+    if (options.utf8) {
+      std::string shown;
+      appendNativeAsUtf8(nativeDirectory, shown);
+      appendShown(shown, header);
+    } else {
+      appendShown(directory.cStr(), header);
+    }
+    header += ']';
+    output.writeLine({header});
+    // Read after the report file exists, so that a report inside the tree
+    // lists itself.
+    DirectoryListing root;
+    counts = WalkCounts();
+    if (root.open(directory, nativeDirectory)) {
+      walk(output, root, nativePattern, String(), nativeDirectory);
+    }
+    if (options.summary) output.writeLine({summaryLine(counts)});
+    output.close();
+  } catch (const Exception& exception) {
+    // Whoever reads standard output may stop early (a pager quit, head
+    // done): the report simply ends there.
+    bool readerGone = exception.code() == CODE_BROKEN_PIPE || exception.code() == CODE_NO_DATA;
+    if (!options.standardOutput || !readerGone) throw;
+    return;
+  }
 
   if (options.openAfterCreate) {
     String viewerCommand = findTextFileOpener();

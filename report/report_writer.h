@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/ansi_string.h"
 #include "base/platform.h"
@@ -30,6 +31,22 @@ struct ReportOptions {
   uint32_t skipAttributes = ATTRIBUTE_HIDDEN | ATTRIBUTE_SYSTEM;  // entries left out
   uint32_t openAfterCreate = 0;  // open the report with the ".txt" viewer
   uint32_t silentErrors = 0;     // command line: failures end with 2, silently
+
+  // Command line only; at their defaults a report is what it always was.
+  std::vector<std::string> excludePatterns;  // CP932 wildcards: names neither listed nor entered
+  int maxDepth = -1;            // levels of subdirectories entered below the top; -1: all
+  bool utf8 = false;            // UTF-8, names as the file system holds them
+  bool lineFeed = false;        // lines end in LF instead of CR LF
+  bool summary = false;         // a last line with the counts and the total size
+  bool standardOutput = false;  // the report goes to standard output, not outputPath
+};
+
+// What a walk has listed so far. bytes adds up the sizes of the files listed
+// only when the summary asks for it.
+struct WalkCounts {
+  uint64_t directories = 0;
+  uint64_t files = 0;
+  uint64_t bytes = 0;
 };
 
 // The two-byte glyphs of the tree drawing, code page 932.
@@ -37,6 +54,15 @@ constexpr const char* GLYPH_BRANCH = "\x84\xA5";    // U+251C, an entry with a s
 constexpr const char* GLYPH_LAST = "\x84\xA4";      // U+2514, the last entry
 constexpr const char* GLYPH_CONTINUE = "\x81\x62";  // U+FF5C, below a non-last directory
 constexpr const char* GLYPH_BLANK = "\x81\x40";     // U+3000, below the last directory
+
+// The same glyphs as UTF-8, for a report written with the utf8 option.
+constexpr const char* UTF8_GLYPH_BRANCH = u8"\u251C";
+constexpr const char* UTF8_GLYPH_LAST = u8"\u2514";
+constexpr const char* UTF8_GLYPH_CONTINUE = u8"\uFF5C";
+constexpr const char* UTF8_GLYPH_BLANK = u8"\u3000";
+
+// Appends value in decimal with its digits grouped in threes by ",".
+void appendGrouped(uint64_t value, std::string& text);
 
 // Appends text as a report line shows it: a control character (0x00 to 0x1F,
 // 0x7F) becomes "?", so that no name can break or forge a line. Such bytes are
@@ -54,11 +80,21 @@ class ReportWriter {
   // it, after its parent has been listed; lets a test change the tree there.
   std::function<void(const String& directory)> onEnterDirectory;
 
+  // Called now and then while the walk runs (as it reads each directory, and
+  // every few hundred lines): what has been listed so far and the full path
+  // of the directory being read.
+  std::function<void(const WalkCounts& counts, const String& directory)> onProgress;
+
+  // What the last walk listed.
+  WalkCounts counts;
+
   // Reads the arguments into the options and generates the report once.
-  // Returns 0, 1 for an argument that is not an option (nothing generated), or
-  // 2 when generation failed under "ne". Throws Exception when "in" or "out"
-  // has no value (87) and, without "ne", when generation fails.
-  int runCommandLine(const StringList& arguments);
+  // Returns 0, 1 for an argument that is not an option or a bad value of one
+  // (nothing generated; *problem, when given, receives the one-line message
+  // naming it, or stays empty for an unknown option), or 2 when generation
+  // failed under "ne". Throws Exception when "in" or "out" has no value (87)
+  // and, without "ne", when generation fails.
+  int runCommandLine(const StringList& arguments, String* problem = nullptr);
 
   // Writes the report of inputSpec (directory and file pattern; empty means
   // "./*.*") into outputPath and, with openAfterCreate, starts the viewer on
@@ -67,20 +103,31 @@ class ReportWriter {
   void generate(const String& outputPath, const String& inputSpec);
 
   // Writes the lines of directory (a full path ending in the separator) and
-  // everything beneath it. Throws Exception when a write fails.
+  // everything beneath it, and counts them in counts. Throws Exception when a
+  // write fails.
   void walk(TextOutputFile& output, const String& directory, const String& pattern,
             const String& prefix);
 
   // As walk(), on a directory already made ready and a pattern in the
-  // platform's own bytes. The depth of the tree costs heap, not stack.
+  // platform's own bytes; nativeDirectory is the directory's path in those
+  // bytes, when known. The depth of the tree costs heap, not stack.
   void walk(TextOutputFile& output, const DirectoryListing& directory, const std::string& pattern,
-            const String& prefix);
+            const String& prefix, std::string_view nativeDirectory = std::string_view());
+
+  // The summary line for counts, CP932 or, with utf8, UTF-8.
+  std::string summaryLine(const WalkCounts& counts) const;
 
   // The text of the entry the scanner stands on, without prefix or glyph.
   String formatEntry(DirScanner& scanner, bool isDirectory);
 
  private:
-  void appendEntryText(DirScanner& scanner, bool isDirectory, std::string& text);
+  // nativeDirectory: with utf8, the scanned directory in the platform's own
+  // bytes, ending in the separator.
+  void appendEntryText(DirScanner& scanner, bool isDirectory, std::string& text,
+                       std::string_view nativeDirectory = std::string_view());
+  void appendName(DirScanner& scanner, std::string& text) const;
+  void appendDirectory(DirScanner& scanner, std::string_view nativeDirectory,
+                       std::string& text) const;
 };
 
 }  // namespace qv

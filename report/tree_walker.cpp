@@ -6,6 +6,7 @@
 #include "base/text_output_file.h"
 #include "report/dir_scanner.h"
 #include "report/report_writer.h"
+#include "report/wildcard.h"
 
 namespace qv {
 
@@ -15,13 +16,17 @@ bool isDots(const char* name) {
   return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
 }
 
-// One directory of the path being walked: its two scans and the indentation
-// of its lines.
+// One directory of the path being walked: its two scans, the indentation of
+// its lines and, for a UTF-8 report, its path in the platform's own bytes.
 struct Level {
   DirScanner directories;
   DirScanner files;
   String prefix;
+  std::string nativeDirectory;
 };
+
+// Lines between two calls of the progress hook within one directory.
+constexpr uint64_t PROGRESS_LINES = 512;
 
 }  // namespace
 
@@ -38,24 +43,54 @@ void ReportWriter::walk(TextOutputFile& output, const String& directory, const S
 }
 
 void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& directory,
-                        const std::string& pattern, const String& prefix) {
+                        const std::string& pattern, const String& prefix,
+                        std::string_view nativeDirectory) {
   const uint32_t skip = options.skipAttributes;
+  std::vector<std::string> excluded;
+  for (const std::string& exclude : options.excludePatterns) {
+    std::string native;
+    // A pattern that stands for no one native text can match no name.
+    if (nativeOf(exclude.c_str(), native)) excluded.push_back(std::move(native));
+  }
+  auto isExcluded = [&excluded](const DirScanner& scan) {
+    for (const std::string& exclude : excluded) {
+      if (matchesPattern(scan.nativeName(), exclude)) return true;
+    }
+    return false;
+  };
   // A directory scan entry is left out for the mask and for "." and "..", a
-  // file scan entry for the mask and for being a directory.
-  auto advanceDirectories = [skip](DirScanner& scan) {
-    while (scan.isValid() && (scan.hasAnyAttribute(skip) || isDots(scan.name()))) scan.next();
+  // file scan entry for the mask and for being a directory; then either for
+  // an excluded name.
+  auto advanceDirectories = [skip, &excluded, &isExcluded](DirScanner& scan) {
+    while (scan.isValid() && (scan.hasAnyAttribute(skip) || isDots(scan.name()) ||
+                              (!excluded.empty() && isExcluded(scan)))) {
+      scan.next();
+    }
   };
-  auto advanceFiles = [skip](DirScanner& scan) {
-    while (scan.isValid() && scan.hasAnyAttribute(skip | ATTRIBUTE_DIRECTORY)) scan.next();
+  auto advanceFiles = [skip, &excluded, &isExcluded](DirScanner& scan) {
+    while (scan.isValid() && (scan.hasAnyAttribute(skip | ATTRIBUTE_DIRECTORY) ||
+                              (!excluded.empty() && isExcluded(scan)))) {
+      scan.next();
+    }
   };
+  const char* const branch = options.utf8 ? UTF8_GLYPH_BRANCH : GLYPH_BRANCH;
+  const char* const last = options.utf8 ? UTF8_GLYPH_LAST : GLYPH_LAST;
+  const char* const continuing = options.utf8 ? UTF8_GLYPH_CONTINUE : GLYPH_CONTINUE;
+  const char* const blank = options.utf8 ? UTF8_GLYPH_BLANK : GLYPH_BLANK;
+  const bool nativePaths = options.utf8 && (options.pathList || options.fileUrl);
+  const char separator[] = {PATH_SEPARATOR, '\0'};
+  counts = WalkCounts();
 
   // The levels from the top down to the directory being listed; a level is
   // left once its files are written.
   std::vector<std::unique_ptr<Level>> levels;
-  auto enter = [&](const DirectoryListing& listing, String levelPrefix) {
+  auto enter = [&](const DirectoryListing& listing, String levelPrefix,
+                   std::string nativeDirectory) {
     auto level = std::make_unique<Level>();
     level->prefix = std::move(levelPrefix);
+    level->nativeDirectory = std::move(nativeDirectory);
     if (listing.isOpen()) {
+      if (onProgress) onProgress(counts, listing.directory());
       if (level->directories.open(listing, "*.*", ATTRIBUTE_DIRECTORY)) {
         advanceDirectories(level->directories);
       }
@@ -64,44 +99,70 @@ void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& director
     levels.push_back(std::move(level));
   };
 
-  enter(directory, prefix.copy());
+  std::string rootNative(nativeDirectory);
+  if (nativePaths && rootNative.empty()) nativeOf(directory.directory().cStr(), rootNative);
+  enter(directory, prefix.copy(), std::move(rootNative));
   std::string text;
   while (!levels.empty()) {
     Level& level = *levels.back();
     DirScanner& directories = level.directories;
     if (directories.isValid()) {
       appendEntryText(directories, true, text);
+      ++counts.directories;
+      // Levels below the top: the one entered would be levels.size().
+      bool enters = options.maxDepth < 0 || levels.size() <= static_cast<size_t>(options.maxDepth);
       DirectoryListing child;
-      if (onEnterDirectory) {
-        const char separator[] = {PATH_SEPARATOR, '\0'};
-        onEnterDirectory(directories.directory() + directories.name() + separator);
+      std::string childNative;
+      if (enters) {
+        if (onEnterDirectory)
+          onEnterDirectory(directories.directory() + directories.name() + separator);
+        if (nativePaths) {
+          childNative = level.nativeDirectory;
+          childNative.append(directories.nativeName());
+          childNative += PATH_SEPARATOR;
+        }
+        // One that cannot be read shows its own line and nothing beneath it.
+        directories.openChild(child);
       }
-      // One that cannot be read shows its own line and nothing beneath it.
-      directories.openChild(child);
       directories.next();
       advanceDirectories(directories);
       bool more = directories.isValid() || level.files.isValid();
       if (!options.pathList) {
-        output.writeLine({level.prefix.cStr(), more ? GLYPH_BRANCH : GLYPH_LAST, text});
+        output.writeLine({level.prefix.cStr(), more ? branch : last, text});
       }
-      enter(child, level.prefix + (more ? GLYPH_CONTINUE : GLYPH_BLANK));
+      if (enters) enter(child, level.prefix + (more ? continuing : blank), std::move(childNative));
       continue;
     }
     directories.close();
 
     DirScanner& files = level.files;
     while (files.isValid()) {
-      appendEntryText(files, false, text);
+      appendEntryText(files, false, text, level.nativeDirectory);
+      if (options.summary) counts.bytes += files.size();
+      if (++counts.files % PROGRESS_LINES == 0 && onProgress) {
+        onProgress(counts, files.directory());
+      }
       files.next();
       advanceFiles(files);
       if (options.pathList) {
         output.writeLine({text});
       } else {
-        output.writeLine({level.prefix.cStr(), files.isValid() ? GLYPH_BRANCH : GLYPH_LAST, text});
+        output.writeLine({level.prefix.cStr(), files.isValid() ? branch : last, text});
       }
     }
     levels.pop_back();
   }
+}
+
+std::string ReportWriter::summaryLine(const WalkCounts& walked) const {
+  std::string line;
+  appendGrouped(walked.directories, line);
+  line += options.utf8 ? u8" ディレクトリ、" : " ディレクトリ、";
+  appendGrouped(walked.files, line);
+  line += options.utf8 ? u8" ファイル、" : " ファイル、";
+  appendGrouped(walked.bytes, line);
+  line += options.utf8 ? u8" バイト" : " バイト";
+  return line;
 }
 
 }  // namespace qv

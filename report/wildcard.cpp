@@ -1,0 +1,62 @@
+#include "report/wildcard.h"
+
+#include "base/platform.h"
+
+namespace qv {
+
+namespace {
+
+bool sameChar(std::string_view name, size_t i, std::string_view pattern, size_t j, size_t length) {
+  if (length == 1) return foldCase(name[i]) == foldCase(pattern[j]);
+  return name.compare(i, length, pattern.substr(j, length)) == 0;
+}
+
+// Only the last "*" is ever backtracked to.
+bool wildcardMatch(std::string_view name, std::string_view pattern) {
+  size_t i = 0, j = 0;
+  size_t starPattern = std::string_view::npos, starName = 0;
+  while (i < name.size()) {
+    if (j < pattern.size() && pattern[j] == '*') {
+      starPattern = ++j;
+      starName = i;
+      continue;
+    }
+    size_t nameLength = nativeCharacterLength(name, i);
+    if (j < pattern.size()) {
+      size_t patternLength = nativeCharacterLength(pattern, j);
+      if ((pattern[j] == '?' && patternLength == 1) ||
+          (patternLength == nameLength && sameChar(name, i, pattern, j, nameLength))) {
+        i += nameLength;
+        j += patternLength;
+        continue;
+      }
+    }
+    if (starPattern == std::string_view::npos) return false;
+    starName += nativeCharacterLength(name, starName);
+    i = starName;
+    j = starPattern;
+  }
+  while (j < pattern.size() && pattern[j] == '*') ++j;
+  return j == pattern.size();
+}
+
+}  // namespace
+
+char foldCase(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool matchesPattern(std::string_view name, std::string_view pattern) {
+  if (pattern == "*" || pattern == "*.*") return true;
+  if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*") {
+    return wildcardMatch(name, pattern) ||
+           wildcardMatch(name, pattern.substr(0, pattern.size() - 2));
+  }
+  if (pattern.size() >= 2 && pattern.back() == '.' && pattern[pattern.size() - 2] != '.') {
+    return name.find('.') == std::string_view::npos &&
+           wildcardMatch(name, pattern.substr(0, pattern.size() - 1));
+  }
+  return wildcardMatch(name, pattern);
+}
+
+}  // namespace qv

@@ -1,0 +1,20 @@
+// The program's wildcard rules, as the platform's find-first applies them to
+// names: "*" matches any run of characters, "?" any one character, ASCII
+// letters match regardless of case and every other character only itself;
+// "*.*" matches every name, a pattern ending in ".*" also a name without that
+// dot, and one ending in "." only names without a dot. Names and patterns are
+// in the platform's own bytes. Free functions; nothing is owned.
+#pragma once
+
+#include <string_view>
+
+namespace qv {
+
+// The letter's upper case for ASCII letters; any other byte unchanged.
+char foldCase(char c);
+
+// True when name matches pattern. Takes time linear in the pattern's length
+// times the name's, whatever the pattern.
+bool matchesPattern(std::string_view name, std::string_view pattern);
+
+}  // namespace qv
