@@ -29,9 +29,11 @@ bool readDepth(const String& text, int& depth) {
   return true;
 }
 
+// A name holds no "/" and no separator of the platform; "\\" is looked for
+// by characters, as the byte may be a trail byte.
 bool hasSeparator(const String& pattern) {
-  // "\" is read by characters, as it may be a trail byte.
-  return pattern.find("/") >= 0 || pattern.find("\\") >= 0;
+  const char separator[] = {PATH_SEPARATOR, '\0'};
+  return pattern.find("/") >= 0 || pattern.find(separator) >= 0;
 }
 
 }  // namespace
