@@ -9,18 +9,18 @@ namespace {
 constexpr auto FIRST_DRAW = std::chrono::milliseconds(500);
 constexpr auto REDRAW = std::chrono::milliseconds(100);
 
-// Columns that code page 932 text takes: two for a double-byte character.
-int columnsOf(const std::string& text) {
-  int columns = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (isLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ++i;
-    columns += 1;
-  }
-  return columns;
+// Columns that the character at text[i] takes: two for a double-byte
+// character of code page 932, else one (half-width kana included).
+int columnsAt(const std::string& text, size_t i) {
+  return isLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
 }
 
-int leadColumns(const std::string& text, size_t i) {
-  return isLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+int columnsOf(const std::string& text) {
+  int columns = 0;
+  for (size_t i = 0; i < text.size(); i += static_cast<size_t>(columnsAt(text, i))) {
+    columns += columnsAt(text, i);
+  }
+  return columns;
 }
 
 }  // namespace
@@ -48,9 +48,8 @@ void ProgressLine::update(const WalkCounts& counts, const String& directory) {
     int drop = columnsOf(path) - (pathRoom - 3);
     size_t at = 0;
     while (at < path.size() && drop > 0) {
-      int width = leadColumns(path, at);
-      drop -= width;
-      at += static_cast<size_t>(width == 2 ? 2 : 1);
+      drop -= columnsAt(path, at);
+      at += static_cast<size_t>(columnsAt(path, at));
     }
     path = pathRoom > 3 ? "..." + path.substr(at) : std::string();
   }

@@ -147,5 +147,229 @@ TEST_F(CommandLineOptionsTest, Utf8WritesNamesAsTheFileSystemHoldsThem) {
                           u8"└" + bad + "  file://" + n + bad + "\r\n");
 }
 
+TEST_F(CommandLineOptionsTest, OutDashIsStandardOutputAndOnlyTheLastOutCounts) {
+  RunResult file = run({"in", in_, "out", "r.txt", "s"});
+  ASSERT_EQ(file.status, 0) << file.err;
+  RunResult standard = run({"in", in_, "out", "-", "s"});
+  EXPECT_EQ(standard.status, 0) << standard.err;
+  EXPECT_EQ(standard.out, readFile(dir_ / "r.txt"));
+  RunResult later = run({"in", in_, "out", "-", "out", "r2.txt"});
+  EXPECT_EQ(later.out, "");
+  EXPECT_TRUE(exists(dir_ / "r2.txt"));
+  // A file named "-" is reached by a path.
+  RunResult dashFile = run({"in", in_, "out", "./-"});
+  EXPECT_EQ(dashFile.out, "");
+  EXPECT_EQ(readFile(dir_ / "-").rfind("[" + in_ + "]\r\n", 0), 0u);
+}
+
+TEST_F(CommandLineOptionsTest, ATildeIsTheHomeDirectoryOnlyInTheValuesOfInAndOut) {
+  RunResult result =
+      run({"in", "~/in/", "out", "-", "exclude", "~*", "depth", "0"}, {"HOME=" + dir_.path()});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, lines({header(), "├[build]", "├[src]", "└a.txt"}));
+}
+
+// A child process of the real program, with its standard output and error
+// on descriptors the test chose.
+struct Child {
+  pid_t pid = -1;
+
+  // Runs quorvel with arguments in directory; out and err become its
+  // standard output and error. With ignorePipe, SIGPIPE is ignored in it as
+  // some shells and services leave it.
+  static Child start(const std::vector<std::string>& arguments, const std::string& directory,
+                     int out, int err, bool ignorePipe = false) {
+    Child child;
+    const std::string program = quorvelPath();
+    child.pid = fork();
+    if (child.pid == 0) {
+      dup2(out, 1);
+      dup2(err, 2);
+      // No other end of the test's pipes and terminals stays open in it.
+      for (int fd = 3; fd < 1024; ++fd) close(fd);
+      if (chdir(directory.c_str()) != 0) _exit(126);
+      for (const std::string& entry : ENVIRONMENT) putenv(strdup(entry.c_str()));
+      signal(SIGPIPE, ignorePipe ? SIG_IGN : SIG_DFL);
+      std::vector<char*> argv = {const_cast<char*>(program.c_str())};
+      for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      execv(program.c_str(), argv.data());
+      _exit(127);
+    }
+    return child;
+  }
+
+  int wait() {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+  }
+};
+
+// Everything readable from fd until its end (or, for a terminal, until the
+// other side is closed).
+std::string readAll(int fd) {
+  std::string text;
+  char buffer[4096];
+  for (;;) {
+    ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    text.append(buffer, static_cast<size_t>(n));
+  }
+  return text;
+}
+
+class BigTreeTest : public CommandLineOptionsTest {
+ protected:
+  // 30 directories of 150 files with long names: some 250 KB of report,
+  // many times what a pipe holds.
+  void SetUp() override {
+    CommandLineOptionsTest::SetUp();
+    for (int d = 0; d < 30; ++d) {
+      std::string directory = dir_ / ("big/d" + std::to_string(d));
+      makeDirs(directory);
+      for (int f = 0; f < 150; ++f) {
+        writeFile(directory + "/" + std::string(40, 'f') + std::to_string(f));
+      }
+    }
+    big_ = dir_ / "big/";
+  }
+
+  std::string big_;
+};
+
+TEST_F(BigTreeTest, AReaderThatStopsEarlyEndsTheRunQuietly) {
+  for (bool ignorePipe : {false, true}) {
+    SCOPED_TRACE(ignorePipe ? "SIGPIPE ignored" : "SIGPIPE as by default");
+    int out[2], err[2];
+    ASSERT_EQ(pipe(out), 0);
+    ASSERT_EQ(pipe(err), 0);
+    Child child =
+        Child::start({"in", big_, "out", "-", "summary"}, dir_.path(), out[1], err[1], ignorePipe);
+    close(out[1]);
+    close(err[1]);
+    // As head does: read the first lines, then go.
+    char first[100];
+    ASSERT_GT(read(out[0], first, sizeof first), 0);
+    close(out[0]);
+    std::string errors = readAll(err[0]);
+    close(err[0]);
+    int status = child.wait();
+    EXPECT_EQ(errors, "");
+    if (ignorePipe) {
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    } else {
+      EXPECT_TRUE((WIFSIGNALED(status) && WTERMSIG(status) == SIGPIPE) ||
+                  (WIFEXITED(status) && WEXITSTATUS(status) == 0))
+          << status;
+    }
+  }
+}
+
+// Columns that UTF-8 text takes on a terminal: two for each character of
+// three or more bytes (the Japanese of the line), one for any other.
+int columnsOf(const std::string& text) {
+  int columns = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    unsigned char byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x80) {
+      ++columns;
+    } else if (byte >= 0xE0) {
+      columns += 2;
+    } else if (byte >= 0xC0) {
+      ++columns;
+    }
+  }
+  return columns;
+}
+
+TEST_F(BigTreeTest, ProgressIsShownOnATerminalOnlyWhenTheRunTakesLong) {
+  // Too narrow for the whole path, whose start gives way to "...".
+  constexpr int WIDTH = 50;
+  // The report goes into a FIFO that the test leaves unread for a while, so
+  // that the run takes more than half a second.
+  const std::string fifo = dir_ / "fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  auto runSlowly = [&](const std::vector<std::string>& extra, int err) {
+    std::vector<std::string> arguments = {"in", big_, "out", fifo};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    int devNull = open("/dev/null", O_WRONLY);
+    Child child = Child::start(arguments, dir_.path(), devNull, err);
+    close(devNull);
+    int reader = open(fifo.c_str(), O_RDONLY);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    std::string report = readAll(reader);
+    close(reader);
+    int status = child.wait();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_NE(report.find("f149\r\n"), std::string::npos);
+  };
+
+  struct Case {
+    const char* name;
+    std::vector<std::string> extra;
+    bool shown;
+  } cases[] = {{"terminal", {}, true}, {"terminal, ne", {"ne"}, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    struct winsize size = {};
+    size.ws_col = WIDTH;
+    size.ws_row = 24;
+    ASSERT_EQ(ioctl(master, TIOCSWINSZ, &size), 0);
+    int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    runSlowly(c.extra, terminal);
+    close(terminal);
+    std::string shown = readAll(master);
+    close(master);
+    if (!c.shown) {
+      EXPECT_EQ(shown, "");
+      continue;
+    }
+    // Each drawing fills the line but its last column, between two CRs; the
+    // last one is all spaces: the line erased.
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_EQ(shown.front(), '\r');
+    const std::string erased = "\r" + std::string(WIDTH - 1, ' ') + "\r";
+    ASSERT_GE(shown.size(), erased.size());
+    EXPECT_EQ(shown.substr(shown.size() - erased.size()), erased);
+    std::string drawings = shown.substr(0, shown.size() - erased.size());
+    ASSERT_FALSE(drawings.empty()) << "never drawn";
+    size_t start = 0;
+    int count = 0;
+    while (start + 1 < drawings.size()) {
+      size_t end = drawings.find('\r', start + 1);
+      ASSERT_NE(end, std::string::npos);
+      std::string line = drawings.substr(start + 1, end - start - 1);
+      EXPECT_EQ(columnsOf(line), WIDTH - 1) << line;
+      EXPECT_NE(line.find(u8" ディレクトリ、"), std::string::npos) << line;
+      EXPECT_NE(line.find(u8" ファイル  ..."), std::string::npos) << line;
+      EXPECT_NE(line.find("/big/d"), std::string::npos) << line;
+      ++count;
+      start = end + 1;
+    }
+    // At most ten a second over the 1.2 s or so of the run, and at least one.
+    EXPECT_GE(count, 1);
+    EXPECT_LE(count, 15);
+  }
+
+  // Standard error not a terminal: nothing on it.
+  int err[2];
+  ASSERT_EQ(pipe(err), 0);
+  std::string errors;
+  std::thread drain([&] { errors = readAll(err[0]); });
+  runSlowly({}, err[1]);
+  close(err[1]);
+  drain.join();
+  close(err[0]);
+  EXPECT_EQ(errors, "");
+}
+
 }  // namespace
 }  // namespace qv::test
