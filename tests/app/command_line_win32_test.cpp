@@ -206,6 +206,22 @@ TEST_F(CommandLineTest, TheProgramWritesTheReportAndShowsNothing) {
   EXPECT_NE(report.find(".dot\r\n"), std::string::npos) << report;
 }
 
+TEST_F(CommandLineTest, OutDashWritesToStandardOutputInUtf8WithTheNamesTheProgramReads) {
+  const std::string in = dir_ / "in/";
+  // in/ holds sub/ (b.txt), 表/ (ソース.txt) and a.txt: the names the A calls
+  // give, made UTF-8.
+  RunResult result = run({"in", in, "exclude", "sub", "utf8", "lf", "summary", "out", "-"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.out, "[" + in + "]\n" + u8"├[表]\n｜└ソース.txt\n└a.txt\n" +
+                            u8"1 ディレクトリ、2 ファイル、5 バイト\n");
+  EXPECT_FALSE(exists(dir_ / "tree.txt"));
+  boxes.clear();
+  EXPECT_EQ(runInProcess({"in", in, "out", "-", "exec"}), 1);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "out - exec: 標準出力には exec を使えません");
+}
+
 TEST_F(CommandLineTest, DefaultsAndTheRuntimesSplittingOfTheCommandLine) {
   makeDirs(dir_ / "with space/表");
   writeFile(dir_ / "with space/表/x.txt");
