@@ -1,5 +1,6 @@
 #include "report/report_writer.h"
 
+#include <new>
 #include <vector>
 
 #include "base/error.h"
@@ -9,7 +10,20 @@
 
 namespace qv {
 
+void UnreadableDirectories::note(const String& directory) {
+  ++count;
+  if (first.size() < KEPT) first.emplace_back(directory.cStr());
+}
+
 void ReportWriter::generate(const String& outputPath, const String& inputSpec) {
+  try {
+    generateReport(outputPath, inputSpec);
+  } catch (const std::bad_alloc&) {
+    throwError(CODE_NOT_ENOUGH_MEMORY);
+  }
+}
+
+void ReportWriter::generateReport(const String& outputPath, const String& inputSpec) {
   const char separator[] = {PATH_SEPARATOR, '\0'};
   String spec = inputSpec.length() == 0 ? String(".") + separator + "*.*" : inputSpec.copy();
 
@@ -18,8 +32,11 @@ void ReportWriter::generate(const String& outputPath, const String& inputSpec) {
   uint32_t length = fullPathName(spec.cStr(), MAX_PATH_BYTES, buffer.data(), &filePart);
   // An input whose absolute form does not fit a path buffer is refused rather
   // than silently replaced by the current directory.
-  if (length == 0) throwLastError();
-  if (length >= static_cast<uint32_t>(MAX_PATH_BYTES)) throwError(CODE_FILENAME_TOO_LONG);
+  std::string inSubject = std::string("in ") + spec.cStr();
+  if (length == 0) throw Exception(lastError(), inSubject);
+  if (length >= static_cast<uint32_t>(MAX_PATH_BYTES)) {
+    throw Exception(CODE_FILENAME_TOO_LONG, inSubject);
+  }
   String pattern;
   if (filePart != nullptr) {
     pattern = filePart;
@@ -29,13 +46,20 @@ void ReportWriter::generate(const String& outputPath, const String& inputSpec) {
   if (pattern.length() == 0) pattern = "*.*";
 
   DirScanner check;
-  if (!check.open((directory + "*.*").cStr(), 0)) throwLastError();
+  if (!check.open((directory + "*.*").cStr(), 0)) throw Exception(lastError(), inSubject);
 
+  unreadable = UnreadableDirectories();
   TextOutputFile output;
-  output.open(outputPath, false, true);
-  output.writeLine("[" + directory + "]");
-  walk(output, directory, pattern, String());
-  output.close();
+  try {
+    output.open(outputPath, false, true);
+    output.writeLine("[" + directory + "]");
+    walk(output, directory, pattern, String());
+    output.close();
+  } catch (const Exception& exception) {
+    // Running out of memory is no fault of the output file.
+    if (exception.code() == CODE_NOT_ENOUGH_MEMORY) throw;
+    rethrowNaming(exception, std::string("out ") + outputPath.cStr());
+  }
 
   if (options.openAfterCreate) {
     String viewerCommand = findTextFileOpener();

@@ -29,7 +29,11 @@ void ReportWriter::walk(TextOutputFile& output, const String& directory, const S
 
   DirScanner directories;
   String all = directory + "*.*";
-  if (directories.open(all.cStr(), ATTRIBUTE_DIRECTORY)) advanceDirectories(directories);
+  if (directories.open(all.cStr(), ATTRIBUTE_DIRECTORY)) {
+    advanceDirectories(directories);
+  } else if (lastError() != CODE_FILE_NOT_FOUND && lastError() != CODE_NO_MORE_FILES) {
+    unreadable.note(directory);
+  }
   DirScanner files;
   String filePattern = directory + pattern;
   if (files.open(filePattern.cStr(), 0)) advanceFiles(files);
