@@ -23,13 +23,24 @@
 namespace qv::test {
 namespace {
 
-// Standard error in a UTF-8 locale: the caption, ": " and the text, one line.
-const std::string PARAMETER_ERROR = u8"Quorvel: パラメーターが間違っています。\n";
-const std::string PATH_NOT_FOUND = u8"Quorvel: 指定されたパスが見つかりません。\n";
-const std::string ACCESS_DENIED = u8"Quorvel: アクセスが拒否されました。\n";
-const std::string DISK_FULL = u8"Quorvel: ディスクに十分な空き領域がありません。\n";
-const std::string NAME_TOO_LONG = u8"Quorvel: ファイル名または拡張子が長すぎます。\n";
+// Standard error in a Japanese UTF-8 locale: the caption, ": ", what failed
+// and the system's text, one line.
+const std::string PARAMETER_ERROR = u8"パラメーターが間違っています。";
+const std::string PATH_NOT_FOUND = u8"指定されたパスが見つかりません。";
+const std::string ACCESS_DENIED = u8"アクセスが拒否されました。";
+const std::string DISK_FULL = u8"ディスクに十分な空き領域がありません。";
+const std::string NAME_TOO_LONG = u8"ファイル名または拡張子が長すぎます。";
 const std::string LAUNCH_FAILURE = u8"Quorvel: 起動に失敗しました。\n";
+
+// The line for a failure of what (an argument and its value) with a system
+// text.
+std::string failure(const std::string& what, const std::string& text) {
+  return "Quorvel: " + what + ": " + text + "\n";
+}
+
+std::string unknownOption(const std::string& argument) {
+  return u8"Quorvel: 不明なオプションです: " + argument + "\n";
+}
 
 // 2001-09-09 01:46:40 UTC, 10:46:40 in JST.
 constexpr int64_t A_TXT_TIME = 1000000000;
@@ -110,19 +121,23 @@ class CommandLineTest : public ::testing::Test {
   }
 
   // "$T" in an argument stands for the temporary directory.
-  std::vector<std::string> expand(std::vector<std::string> arguments) const {
-    for (std::string& argument : arguments) {
-      for (size_t at = argument.find("$T"); at != std::string::npos; at = argument.find("$T", at)) {
-        argument.replace(at, 2, dir_.path());
-        at += dir_.path().size();
-      }
+  std::string expand(std::string text) const {
+    for (size_t at = text.find("$T"); at != std::string::npos; at = text.find("$T", at)) {
+      text.replace(at, 2, dir_.path());
+      at += dir_.path().size();
     }
+    return text;
+  }
+  std::vector<std::string> expand(std::vector<std::string> arguments) const {
+    for (std::string& argument : arguments) argument = expand(argument);
     return arguments;
   }
 
   RunResult run(const std::vector<std::string>& arguments, RunOptions options = RunOptions()) {
     if (options.workingDirectory.empty()) options.workingDirectory = dir_.path();
-    std::vector<std::string> environment = {"LANG=C.UTF-8", "LC_ALL=C.UTF-8", "TZ=JST-9"};
+    // Japanese messages, UTF-8 text, whatever the machine's own locale.
+    std::vector<std::string> environment = {
+        "LANG=ja_JP.UTF-8", "LC_ALL=", "LC_MESSAGES=", "LC_CTYPE=C.UTF-8", "TZ=JST-9"};
     environment.insert(environment.end(), options.environment.begin(), options.environment.end());
     options.environment = environment;
     return runQuorvel(expand(arguments), options);
@@ -329,15 +344,15 @@ TEST_F(CommandLineTest, TheValueAfterInOrOutIsTakenWhateverItLooksLike) {
       {{"in", "$T/in/", "out", "out"}, 0, "", "out"},
       {{"out", "/hidden", "in", "$T/in/", "out", "r.txt"}, 0, "", "r.txt"},
       // "ne" is the output file's name here, so the failure is not silenced.
-      {{"out", "ne", "in", "$T/missing/"}, 2, PATH_NOT_FOUND, ""},
-      {{"in", "-hidden/", "out", "r.txt"}, 2, PATH_NOT_FOUND, ""},
+      {{"out", "ne", "in", "$T/missing/"}, 2, failure("in $T/missing/", PATH_NOT_FOUND), ""},
+      {{"in", "-hidden/", "out", "r.txt"}, 2, failure("in -hidden/", PATH_NOT_FOUND), ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.arguments));
     std::set<std::string> before = entriesOf(dir_.path());
     RunResult result = run(c.arguments);
     EXPECT_EQ(result.status, c.status);
-    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(result.err, expand(c.err));
     std::set<std::string> made;
     for (const std::string& name : entriesOf(dir_.path())) {
       if (before.count(name) == 0) made.insert(name);
@@ -376,30 +391,40 @@ TEST_F(CommandLineTest, AnUnknownArgumentStopsEverythingWithStatus1) {
       RunResult result = run(arguments);
       EXPECT_EQ(result.status, 1);
       EXPECT_EQ(result.out, "");
-      EXPECT_EQ(result.err, PARAMETER_ERROR);
+      // Bytes that are not UTF-8 are shown as the locale can.
+      if (bad.find('\xff') == std::string::npos) {
+        EXPECT_EQ(result.err, unknownOption(bad));
+      } else {
+        EXPECT_EQ(result.err.rfind(unknownOption("").substr(0, unknownOption("").size() - 1), 0),
+                  0u);
+      }
       EXPECT_EQ(entriesOf(dir_.path()), before);
     }
   }
 }
 
 TEST_F(CommandLineTest, InOrOutWithoutAValueEndsWithStatus2) {
-  const std::vector<std::vector<std::string>> cases = {
-      {"in"},
-      {"out"},
-      {"-in"},
-      {"/out"},
-      {"s", "in", "$T/in/", "out"},
-      {"out", "r.txt", "in"},
-      {"ne", "in"},
-      {"ne", "out", "r.txt", "out"},
+  struct Case {
+    std::vector<std::string> arguments;
+    const char* option;  // the option named in the message
   };
-  for (const std::vector<std::string>& arguments : cases) {
-    SCOPED_TRACE(::testing::PrintToString(arguments));
+  const std::vector<Case> cases = {
+      {{"in"}, "in"},
+      {{"out"}, "out"},
+      {{"-in"}, "in"},
+      {{"/out"}, "out"},
+      {{"s", "in", "$T/in/", "out"}, "out"},
+      {{"out", "r.txt", "in"}, "in"},
+      {{"ne", "in"}, "in"},
+      {{"ne", "out", "r.txt", "out"}, "out"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.arguments));
     std::set<std::string> before = entriesOf(dir_.path());
-    RunResult result = run(arguments);
+    RunResult result = run(c.arguments);
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, PARAMETER_ERROR);
+    EXPECT_EQ(result.err, failure(c.option, PARAMETER_ERROR));
     EXPECT_EQ(entriesOf(dir_.path()), before);
   }
 }
@@ -442,7 +467,7 @@ TEST_F(CommandLineTest, HelpAndVersionOnlyWhenAlone) {
     RunResult result = run(arguments);
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, PARAMETER_ERROR);
+    EXPECT_EQ(result.err, unknownOption(arguments.front() == "s" ? "--help" : arguments.front()));
   }
   EXPECT_EQ(entriesOf(dir_.path()), std::set<std::string>{"in"});
 }
@@ -457,13 +482,27 @@ TEST_F(CommandLineTest, AFailedRunSaysWhyAndEndsWithStatus2) {
     std::string err;
   };
   const std::vector<Case> cases = {
-      {"missing input", {"in", "$T/missing/", "out", "r.txt"}, PATH_NOT_FOUND},
-      {"missing input parent", {"in", "$T/missing/deeper/*.txt", "out", "r.txt"}, PATH_NOT_FOUND},
-      {"input is a file", {"in", "$T/in/a.txt/", "out", "r.txt"}, PATH_NOT_FOUND},
-      {"output in a missing directory", {"in", "$T/in/", "out", "$T/nodir/r.txt"}, PATH_NOT_FOUND},
-      {"output is a directory", {"in", "$T/in/", "out", "$T/in"}, ACCESS_DENIED},
-      {"output on a full disk", {"in", "$T/in/", "out", "/dev/full"}, DISK_FULL},
-      {"10,000-byte input", {"in", std::string(10000, 'a'), "out", "r.txt"}, NAME_TOO_LONG},
+      {"missing input",
+       {"in", "$T/missing/", "out", "r.txt"},
+       failure("in $T/missing/", PATH_NOT_FOUND)},
+      {"missing input parent",
+       {"in", "$T/missing/deeper/*.txt", "out", "r.txt"},
+       failure("in $T/missing/deeper/*.txt", PATH_NOT_FOUND)},
+      {"input is a file",
+       {"in", "$T/in/a.txt/", "out", "r.txt"},
+       failure("in $T/in/a.txt/", PATH_NOT_FOUND)},
+      {"output in a missing directory",
+       {"in", "$T/in/", "out", "$T/nodir/r.txt"},
+       failure("out $T/nodir/r.txt", PATH_NOT_FOUND)},
+      {"output is a directory",
+       {"in", "$T/in/", "out", "$T/in"},
+       failure("out $T/in", ACCESS_DENIED)},
+      {"output on a full device",
+       {"in", "$T/in/", "out", "/dev/full"},
+       failure("out /dev/full", DISK_FULL)},
+      {"10,000-byte input",
+       {"in", std::string(10000, 'a'), "out", "r.txt"},
+       failure("in " + std::string(10000, 'a'), NAME_TOO_LONG)},
   };
   for (const Case& c : cases) {
     for (bool silent : {false, true}) {
@@ -474,7 +513,7 @@ TEST_F(CommandLineTest, AFailedRunSaysWhyAndEndsWithStatus2) {
       RunResult result = run(arguments);
       EXPECT_EQ(result.status, 2);
       EXPECT_EQ(result.out, "");
-      EXPECT_EQ(result.err, silent ? "" : c.err);
+      EXPECT_EQ(result.err, silent ? "" : expand(c.err));
       EXPECT_EQ(entriesOf(dir_.path()), before);
     }
   }
@@ -489,11 +528,19 @@ TEST_F(CommandLineTest, AFailedRunLeavesAnExistingReportAsItWas) {
     std::string err;
   };
   const std::vector<Case> cases = {
-      {"missing input", {"in", "$T/missing/", "out", "old.txt"}, false, 2, PATH_NOT_FOUND},
+      {"missing input",
+       {"in", "$T/missing/", "out", "old.txt"},
+       false,
+       2,
+       failure("in $T/missing/", PATH_NOT_FOUND)},
       {"missing input, ne", {"ne", "in", "$T/missing/", "out", "old.txt"}, false, 2, ""},
-      {"in without a value", {"out", "old.txt", "in"}, false, 2, PARAMETER_ERROR},
-      {"unknown argument", {"out", "old.txt", "x"}, false, 1, PARAMETER_ERROR},
-      {"read-only report", {"in", "$T/in/", "out", "old.txt"}, true, 2, ACCESS_DENIED},
+      {"in without a value", {"out", "old.txt", "in"}, false, 2, failure("in", PARAMETER_ERROR)},
+      {"unknown argument", {"out", "old.txt", "x"}, false, 1, unknownOption("x")},
+      {"read-only report",
+       {"in", "$T/in/", "out", "old.txt"},
+       true,
+       2,
+       failure("out old.txt", ACCESS_DENIED)},
       {"read-only report, ne", {"in", "$T/in/", "out", "old.txt", "ne"}, true, 2, ""},
   };
   const std::string old = "old report\r\n";
@@ -507,27 +554,49 @@ TEST_F(CommandLineTest, AFailedRunLeavesAnExistingReportAsItWas) {
     }
     RunResult result = run(c.arguments, {"", {}, c.readOnly});
     EXPECT_EQ(result.status, c.status);
-    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(result.err, expand(c.err));
     EXPECT_EQ(readFile(path), old);
   }
 }
 
-TEST_F(CommandLineTest, AnUnreadableDirectoryIsListedWithoutItsContents) {
-  makeDirs(dir_ / "in/locked");
-  writeFile(dir_ / "in/locked/secret.txt");
+TEST_F(CommandLineTest, UnreadableDirectoriesAreListedEmptyAndWarnedAbout) {
+  // Five locked directories: the warning counts them all and names the first
+  // three in the order of the report.
+  for (const char* name : {"l1", "l2", "l3", "l4", "l5"}) {
+    makeDirs(dir_ / "in/" + name);
+    writeFile(dir_ / "in/" + name + "/secret.txt");
+  }
   writeFile(dir_ / "in/z.txt");
-  ASSERT_EQ(chmod((dir_ / "in/locked").c_str(), 0), 0);
-  RunResult result = run({"in", "$T/in/", "out", "r.txt"}, {"", {}, true});
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.err, "");
-  std::string report = readFile(dir_ / "r.txt");
-  EXPECT_EQ(report.rfind(header(dir_ / "in"), 0), 0u);
-  EXPECT_TRUE(contains(report, "[locked]\r\n"));
-  EXPECT_FALSE(contains(report, "secret.txt"));
-  EXPECT_TRUE(contains(report, "[sub]\r\n"));
-  EXPECT_TRUE(contains(report, "b.txt\r\n"));
-  EXPECT_TRUE(contains(report, "z.txt\r\n"));
-  EXPECT_TRUE(contains(report, "a.txt\r\n"));
+  RunResult reference = run({"in", "$T/in/", "out", "reference.txt"});
+  ASSERT_EQ(reference.status, 0);
+  for (const char* name : {"l1", "l2", "l3", "l4", "l5"}) {
+    ASSERT_EQ(chmod((dir_ / "in/" + name).c_str(), 0), 0);
+  }
+  const std::string expectedWarning = expand(
+      u8"Quorvel: 警告: 読み取れないディレクトリが 5 個あり、一覧にはその中身がありません:\n"
+      "  $T/in/l1/\n  $T/in/l2/\n  $T/in/l3/\n  ほか 2 個\n");
+  for (bool silent : {false, true}) {
+    SCOPED_TRACE(silent ? "with ne" : "without ne");
+    std::vector<std::string> arguments = {"in", "$T/in/", "out", "r.txt"};
+    if (silent) arguments.push_back("ne");
+    RunResult result = run(arguments, {"", {}, true});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, silent ? "" : expectedWarning);
+    std::string report = readFile(dir_ / "r.txt");
+    EXPECT_EQ(report.rfind(header(dir_ / "in"), 0), 0u);
+    EXPECT_TRUE(contains(report, "[l1]\r\n"));
+    EXPECT_FALSE(contains(report, "secret.txt"));
+    // Only the locked directories' contents are missing: the report is the
+    // reference without their lines.
+    std::string expected = readFile(dir_ / "reference.txt");
+    for (size_t at = expected.find("secret.txt"); at != std::string::npos;
+         at = expected.find("secret.txt")) {
+      size_t start = expected.rfind('\n', at) + 1;
+      expected.erase(start, expected.find('\n', at) + 1 - start);
+    }
+    EXPECT_EQ(report, expected);
+  }
 }
 
 TEST_F(CommandLineTest, AnInputDirectoryWhoseNameIsNotUtf8IsListed) {
