@@ -2,9 +2,12 @@
 // it writes where, the exit status and the one-line messages on standard
 // error, and how it copes with hostile input and failing output.
 #include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -202,7 +205,58 @@ class CommandLineTest : public ::testing::Test {
     return path;
   }
 
+  // A tree of 800 files with long names, made once in each test program: its
+  // report of about 190 KB is written in several blocks. Its path ends in "/".
+  static const std::string& bigTree() {
+    static TempDir tree;
+    static const std::string path = [] {
+      for (int d = 0; d < 8; ++d) {
+        std::string directory = tree / ("big/directory-" + std::to_string(d));
+        makeDirs(directory);
+        for (int f = 0; f < 100; ++f) {
+          writeFile(directory + "/" + std::string(220, 'n') + "-" + std::to_string(f) + ".txt");
+        }
+      }
+      return tree / "big/";
+    }();
+    return path;
+  }
+
+  // Starts the program in the temporary directory with standard output going
+  // to stdoutPath (closed when it is empty) and standard error to errPath().
+  pid_t start(const std::vector<std::string>& arguments,
+              const std::vector<std::string>& environment = {},
+              const std::string& stdoutPath = "/dev/null") {
+    std::vector<std::string> args = expand(arguments);
+    pid_t pid = fork();
+    if (pid != 0) return pid;
+    int err = open(errPath().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (err < 0 || dup2(err, 2) < 0 || chdir(dir_.path().c_str()) != 0) _exit(126);
+    close(1);
+    if (!stdoutPath.empty() && open(stdoutPath.c_str(), O_WRONLY) != 1) _exit(126);
+    for (const char* entry : {"LANG=ja_JP.UTF-8", "LC_ALL=", "LC_MESSAGES=", "LC_CTYPE=C.UTF-8"}) {
+      putenv(const_cast<char*>(entry));
+    }
+    for (const std::string& entry : environment) putenv(strdup(entry.c_str()));
+    std::vector<char*> argv = {const_cast<char*>(QUORVEL_EXECUTABLE)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(QUORVEL_EXECUTABLE, argv.data());
+    _exit(127);
+  }
+  std::string errPath() const { return logs_ / "stderr.txt"; }
+
+  // The temporary files the program leaves in directory.
+  static std::vector<std::string> temporaryFiles(const std::string& directory) {
+    std::vector<std::string> found;
+    for (const std::string& name : entriesOf(directory)) {
+      if (name.rfind(".quorvel-", 0) == 0) found.push_back(name);
+    }
+    return found;
+  }
+
   TempDir dir_;
+  TempDir logs_;
 };
 
 // ---------------------------------------------------------------------------
@@ -735,6 +789,172 @@ TEST_F(CommandLineTest, ExecWithoutAUsableViewerStillWritesTheReport) {
       EXPECT_EQ(result.err, silent ? "" : LAUNCH_FAILURE);
       EXPECT_EQ(readFile(dir_ / "r.txt"), expected);
     }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The output file: replaced whole, or written in place
+
+TEST_F(CommandLineTest, APipeOrAFifoAsOutputIsWrittenInPlace) {
+  RunResult reference = run({"in", bigTree(), "out", "reference.txt"});
+  ASSERT_EQ(reference.status, 0);
+  const std::string expected = readFile(dir_ / "reference.txt");
+
+  RunResult piped = run({"in", bigTree(), "out", "/dev/stdout"});
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_EQ(piped.err, "");
+  EXPECT_EQ(piped.out, expected);
+
+  ASSERT_EQ(mkfifo((dir_ / "fifo").c_str(), 0644), 0);
+  std::string received;
+  std::thread reader([&] {
+    int fd = open((dir_ / "fifo").c_str(), O_RDONLY);
+    char buffer[8192];
+    ssize_t n;
+    while (fd >= 0 && (n = read(fd, buffer, sizeof buffer)) > 0) received.append(buffer, n);
+    if (fd >= 0) close(fd);
+  });
+  RunResult fifo = run({"in", bigTree(), "out", "fifo"});
+  reader.join();
+  EXPECT_EQ(fifo.status, 0);
+  EXPECT_EQ(fifo.err, "");
+  EXPECT_EQ(received, expected);
+  struct stat st;
+  ASSERT_EQ(lstat((dir_ / "fifo").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_EQ(temporaryFiles(dir_.path()), std::vector<std::string>{});
+}
+
+TEST_F(CommandLineTest, ASignalDuringARunLeavesThePreviousReportAndNoTemporaryFile) {
+  const std::string old = "previous report\r\n";
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(strsignal(signal));
+    writeFile(dir_ / "r.txt", old);
+    pid_t pid = start({"in", bigTree(), "out", "r.txt"}, {"QUORVEL_TEST_STOP_AFTER_WRITES=1"});
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, WUNTRACED), pid);
+    ASSERT_TRUE(WIFSTOPPED(status));
+    // Halfway through, the new report grows in a temporary file.
+    EXPECT_EQ(readFile(dir_ / "r.txt"), old);
+    EXPECT_EQ(temporaryFiles(dir_.path()).size(), 1u);
+    kill(pid, signal);
+    kill(pid, SIGCONT);
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+    EXPECT_EQ(readFile(dir_ / "r.txt"), old);
+    EXPECT_EQ(entriesOf(dir_.path()), (std::set<std::string>{"in", "r.txt"}));
+  }
+}
+
+TEST_F(CommandLineTest, TwoRunsAtOnceEachLeaveAWholeReport) {
+  ASSERT_EQ(run({"in", bigTree(), "out", "names.txt"}).status, 0);
+  ASSERT_EQ(run({"in", bigTree(), "s", "out", "sizes.txt"}).status, 0);
+  const std::string names = readFile(dir_ / "names.txt");
+  const std::string sizes = readFile(dir_ / "sizes.txt");
+
+  // One run stops halfway while the other writes its whole report; the one
+  // that finishes last wins.
+  pid_t first = start({"in", bigTree(), "out", "r.txt"}, {"QUORVEL_TEST_STOP_AFTER_WRITES=2"});
+  int status = 0;
+  ASSERT_EQ(waitpid(first, &status, WUNTRACED), first);
+  ASSERT_TRUE(WIFSTOPPED(status));
+  RunResult second = run({"in", bigTree(), "s", "out", "r.txt"});
+  EXPECT_EQ(second.status, 0);
+  EXPECT_EQ(readFile(dir_ / "r.txt"), sizes);
+  kill(first, SIGCONT);
+  ASSERT_EQ(waitpid(first, &status, 0), first);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(readFile(dir_ / "r.txt"), names);
+
+  // Started together, as the scheduler has them.
+  for (int round = 0; round < 3; ++round) {
+    pid_t a = start({"in", bigTree(), "out", "r.txt"});
+    pid_t b = start({"in", bigTree(), "s", "out", "r.txt"});
+    for (pid_t pid : {a, b}) {
+      ASSERT_EQ(waitpid(pid, &status, 0), pid);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    std::string report = readFile(dir_ / "r.txt");
+    EXPECT_TRUE(report == names || report == sizes) << report.size() << " bytes";
+  }
+  EXPECT_EQ(temporaryFiles(dir_.path()), std::vector<std::string>{});
+}
+
+TEST_F(CommandLineTest, AFullDiskLeavesThePreviousReport) {
+  if (!runningAsRoot()) GTEST_SKIP() << "mounting a small tmpfs needs root";
+  const std::string small = dir_ / "small";
+  makeDirs(small);
+  std::string mount = "mount -t tmpfs -o size=128k,mode=0777 quorvel-test '" + small + "'";
+  if (std::system((mount + " 2>/dev/null").c_str()) != 0) {
+    GTEST_SKIP() << "no tmpfs can be mounted here";
+  }
+  struct Unmount {
+    std::string path;
+    ~Unmount() {
+      if (std::system(("umount '" + path + "'").c_str()) != 0) {
+        // The temporary directory's clean-up says what is left.
+      }
+    }
+  } unmount{small};
+  const std::string old = "previous report\r\n";
+  writeFile(small + "/r.txt", old);
+  RunResult result = run({"in", bigTree(), "out", "$T/small/r.txt"});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err, expand(failure("out $T/small/r.txt", DISK_FULL)));
+  EXPECT_EQ(readFile(small + "/r.txt"), old);
+  EXPECT_EQ(entriesOf(small), std::set<std::string>{"r.txt"});
+}
+
+// ---------------------------------------------------------------------------
+// The language of messages, and standard output that cannot be written
+
+TEST_F(CommandLineTest, SystemTextsFollowTheLocaleTheProgramsOwnStayJapanese) {
+  struct Case {
+    std::vector<std::string> environment;  // over LANG=ja_JP.UTF-8 alone
+    bool japanese;
+  };
+  const std::vector<Case> cases = {
+      {{}, true},
+      {{"LANG=C.UTF-8"}, false},
+      {{"LANG=en_US.UTF-8"}, false},
+      {{"LC_MESSAGES=ja_JP.UTF-8", "LANG=C.UTF-8"}, true},
+      {{"LC_MESSAGES=C.UTF-8"}, false},
+      {{"LC_ALL=C.UTF-8", "LC_MESSAGES=ja_JP.UTF-8"}, false},
+      {{"LANG=ja_JP.eucJP", "LC_CTYPE=C.UTF-8"}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.environment));
+    RunResult missing = run({"in", "$T/missing/", "out", "r.txt"}, {"", c.environment, false});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err,
+              expand(failure(
+                  "in $T/missing/",
+                  c.japanese ? PATH_NOT_FOUND : "The system cannot find the path specified.")));
+    RunResult unknown = run({"bogus"}, {"", c.environment, false});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_EQ(unknown.err, unknownOption("bogus"));
+  }
+}
+
+TEST_F(CommandLineTest, HelpAndVersionThatCannotBeWrittenEndWithStatus2) {
+  struct Case {
+    const char* option;
+    std::string output;  // "" for a closed standard output
+    std::string text;
+  };
+  const std::vector<Case> cases = {
+      {"--help", "/dev/full", DISK_FULL},
+      {"--version", "/dev/full", DISK_FULL},
+      {"--help", "", u8"ハンドルが無効です。"},
+      {"--version", "", u8"ハンドルが無効です。"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.option) + " > " + c.output);
+    pid_t pid = start({c.option}, {}, c.output);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
+    EXPECT_EQ(readFile(errPath()), failure(c.option, c.text));
   }
 }
 
