@@ -30,9 +30,14 @@ void* operator new(std::size_t size) {
   throw std::bad_alloc();
 }
 
+// GCC takes free() in operator delete for a mismatch; it pairs with the
+// malloc() of operator new above.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* block) noexcept {
   std::free(block);
 }
+#pragma GCC diagnostic pop
 
 void operator delete(void* block, std::size_t) noexcept {
   ::operator delete(block);
