@@ -54,6 +54,11 @@ bool File::openReplacement(const char* path) {
     }
     CloseHandle(existing);
     DWORD old = GetFileAttributesA(path);
+    // Wine run by root opens a read-only file for writing all the same.
+    if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY) != 0) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return false;
+    }
     if (old != INVALID_FILE_ATTRIBUTES) attributes = old;
   } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
     return false;
