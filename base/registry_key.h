@@ -1,13 +1,7 @@
 // RegistryKey holds one open registry key, read only, and closes it in its
 // destructor. It reads string values of a subkey below the key into
 // caller-supplied buffers and reports failure by its result, never by
-// throwing. RegistryReader builds the String interface on it.
-//
-// Where there is no registry (POSIX) the key answers from the desktop's
-// file-type associations: below CLASSES_ROOT, the default value of ".txt" is
-// the desktop-file id of the default text/plain application, and the default
-// value of "<id>\shell\open\command" is that desktop file's Exec line. Every
-// other key is missing.
+// throwing. RegistryReader builds the String interface on it. Windows only.
 #pragma once
 
 #include <cstdint>

@@ -47,41 +47,4 @@ String RegistryReader::getExpandedString(const String& subkey, const String& val
   return result;
 }
 
-namespace {
-
-// A value that is either kind of string, the plain kind first.
-String readAnyString(RegistryReader& reader, const String& subkey) {
-  String value = reader.getString(subkey, "", "");
-  if (value.length() == 0) value = reader.getExpandedString(subkey, "", "");
-  return value;
-}
-
-}  // namespace
-
-String findTextFileOpener() {
-  try {
-    RegistryReader reader;
-    if (!reader.open("", CLASSES_ROOT)) return String();
-    String result;
-    String type = readAnyString(reader, ".txt");
-    if (type.length() > 0) {
-      String command = readAnyString(reader, type + "\\shell\\open\\command");
-      if (command.length() > 0) {
-        // Everything from the first placeholder (%1, %U, %F ...) on is the
-        // argument part; a quoted program path loses its quotes.
-        int placeholder = command.find("%");
-        if (placeholder >= 0) command = command.left(placeholder);
-        while (command.left(1) == "\"") command = command.mid(1).trimLeft();
-        int quote = command.find("\"");
-        if (quote >= 0) command = command.left(quote);
-        result = command.trimRight();
-      }
-    }
-    reader.close();
-    return result;
-  } catch (...) {
-    return String();
-  }
-}
-
 }  // namespace qv

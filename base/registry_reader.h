@@ -2,9 +2,7 @@
 // owns (a RegistryKey held by value) and closes in close() or its destructor.
 // Every read takes a default that it returns whenever the value is missing,
 // empty or of another type, so reads report failure only by that default.
-//
-// findTextFileOpener() uses it to find the program the system opens ".txt"
-// files with; the report is shown with that program.
+// Windows only: findTextFileOpener() reads the ".txt" association with it.
 #pragma once
 
 #include "base/ansi_string.h"
@@ -36,11 +34,5 @@ class RegistryReader {
  private:
   RegistryKey key_;
 };
-
-// The program registered to open ".txt" files, as a program name or path
-// without arguments past the file placeholder and without quotes: "notepad",
-// "/opt/My Editor/ed", or "kate -b" when options precede the placeholder.
-// Empty when there is none or anything fails; never throws.
-String findTextFileOpener();
 
 }  // namespace qv

@@ -96,9 +96,6 @@ bool DirScanner::time(SystemTime& out, FileTimeKind kind) {
   loadDetails();
   uint64_t fileTime;
   switch (kind) {
-    case FileTimeKind::Creation:
-      fileTime = current_.creationTime;
-      break;
     case FileTimeKind::LastAccess:
       fileTime = current_.lastAccessTime;
       break;

@@ -13,7 +13,7 @@
 
 namespace qv {
 
-enum class FileTimeKind { Creation = 0, LastAccess = 1, LastWrite = 2 };
+enum class FileTimeKind { LastAccess = 1, LastWrite = 2 };
 
 class DirScanner {
  public:

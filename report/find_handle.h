@@ -17,7 +17,6 @@ namespace qv {
 // times (100 ns units since 1601-01-01 UTC).
 struct DirEntry {
   uint32_t attributes = 0;
-  uint64_t creationTime = 0;
   uint64_t lastAccessTime = 0;
   uint64_t lastWriteTime = 0;
   uint32_t sizeHigh = 0;

@@ -251,7 +251,7 @@ struct FindHandle::State {
     // The name keeps its buffer from entry to entry.
     entry.name = item.name;
     entry.attributes = item.attributes;
-    entry.creationTime = entry.lastAccessTime = entry.lastWriteTime = 0;
+    entry.lastAccessTime = entry.lastWriteTime = 0;
     entry.sizeHigh = entry.sizeLow = 0;
     entry.detailsPending = &item != &DOT && &item != &DOT_DOT;
   }
@@ -342,7 +342,7 @@ void FindHandle::loadDetails(DirEntry& entry) {
   if (result != 0) {
     // Nothing is known of the entry (it went away, or the directory can be
     // read but not searched): its times read as unconvertible, not as 1601.
-    entry.lastWriteTime = entry.lastAccessTime = entry.creationTime = ~0ULL;
+    entry.lastWriteTime = entry.lastAccessTime = ~0ULL;
     return;
   }
   uint64_t size = static_cast<uint64_t>(st.st_size);
@@ -350,7 +350,6 @@ void FindHandle::loadDetails(DirEntry& entry) {
   entry.sizeLow = static_cast<uint32_t>(size);
   entry.lastWriteTime = fileTimeOf(st.st_mtim);
   entry.lastAccessTime = fileTimeOf(st.st_atim);
-  entry.creationTime = fileTimeOf(st.st_ctim);
   if ((st.st_mode & S_IWUSR) == 0) entry.attributes |= ATTRIBUTE_READONLY;
 }
 

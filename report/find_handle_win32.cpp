@@ -12,7 +12,6 @@ uint64_t fileTimeOf(const FILETIME& t) {
 
 void fill(const WIN32_FIND_DATAA& data, DirEntry& entry) {
   entry.attributes = data.dwFileAttributes;
-  entry.creationTime = fileTimeOf(data.ftCreationTime);
   entry.lastAccessTime = fileTimeOf(data.ftLastAccessTime);
   entry.lastWriteTime = fileTimeOf(data.ftLastWriteTime);
   entry.sizeHigh = data.nFileSizeHigh;

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "base/error.h"
-#include "base/registry_reader.h"
+#include "base/text_file_opener.h"
 #include "base/text_output_file.h"
 #include "report/dir_scanner.h"
 

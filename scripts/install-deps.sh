@@ -3,7 +3,7 @@
 # are missing. Safe to run again.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev pkg-config qt6-base-dev fonts-ipafont-gothic xvfb xdotool)
+packages=(cmake ninja-build g++ libgtest-dev pkg-config qt6-base-dev fonts-ipafont-gothic xvfb xdotool strace)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

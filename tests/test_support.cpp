@@ -11,6 +11,13 @@ std::string sep(const std::string& text) {
   return result;
 }
 
+CurrentDirectoryScope::CurrentDirectoryScope(const std::string& path)
+    : saved_(currentDirectory()), changed_(changeDirectory(path)) {}
+
+CurrentDirectoryScope::~CurrentDirectoryScope() {
+  if (changed_) changeDirectory(saved_);
+}
+
 std::string lines(const std::vector<std::string>& reportLines) {
   std::string text;
   for (const std::string& line : reportLines) text += line + "\r\n";

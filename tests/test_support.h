@@ -9,7 +9,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qv::test {
@@ -77,6 +79,23 @@ void makeReadOnly(const std::string& path);
 std::string currentDirectory();
 bool changeDirectory(const std::string& path);
 
+// Makes path the current directory while it lives and puts the previous one
+// back when it ends, however the test leaves its scope.
+class CurrentDirectoryScope {
+ public:
+  explicit CurrentDirectoryScope(const std::string& path);
+  ~CurrentDirectoryScope();
+  CurrentDirectoryScope(const CurrentDirectoryScope&) = delete;
+  CurrentDirectoryScope& operator=(const CurrentDirectoryScope&) = delete;
+
+  // False when path could not be made the current directory.
+  bool changed() const { return changed_; }
+
+ private:
+  std::string saved_;
+  bool changed_;
+};
+
 // Sets or (value null) removes an environment variable of this process.
 void setEnvironment(const char* name, const char* value);
 
@@ -95,8 +114,9 @@ class TextAssociation {
   TextAssociation& operator=(const TextAssociation&) = delete;
 
  private:
-  std::string saved_;  // what the platform had before, to put back
-  bool hadSaved_ = false;
+  // What the platform had before, to put back: each setting's name and its
+  // value, none when it was not set.
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
 // A program that starts, ignores its arguments and ends.
@@ -112,12 +132,14 @@ struct RunOptions {
   std::string workingDirectory;          // empty: the current one
   std::vector<std::string> environment;  // extra NAME=value entries
   bool unprivileged = false;             // run as nobody when we are root (POSIX only)
+  std::string program{};                 // empty: quorvelPath()
 };
 
 // The quorvel program's path, as this platform's own programs name it.
 std::string quorvelPath();
 
-// Runs the quorvel program with arguments (as native bytes) and waits for it.
+// Runs the quorvel program (or options.program) with arguments (as native
+// bytes) and waits for it, reading its standard output and error as they come.
 RunResult runQuorvel(const std::vector<std::string>& arguments,
                      const RunOptions& options = RunOptions());
 

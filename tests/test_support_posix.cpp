@@ -1,9 +1,11 @@
 #include "test_support.h"
 
 #include <dirent.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <iconv.h>
+#include <poll.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -34,12 +36,27 @@ void removeTree(const std::string& path) {
   }
 }
 
-std::string readAll(int fd) {
-  std::string text;
+// Reads both pipes until both are closed, whichever the child fills first, so
+// that a child blocked on a full pipe never waits for us.
+void readBoth(int outFd, int errFd, std::string& out, std::string& err) {
+  struct pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
+  std::string* texts[2] = {&out, &err};
   char buffer[4096];
-  ssize_t n;
-  while ((n = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(n));
-  return text;
+  while (fds[0].fd >= 0 || fds[1].fd >= 0) {
+    if (poll(fds, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      throw std::runtime_error("poll failed");
+    }
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+      if (n > 0) {
+        texts[i]->append(buffer, static_cast<size_t>(n));
+      } else if (n == 0 || errno != EINTR) {
+        fds[i].fd = -1;
+      }
+    }
+  }
 }
 
 }  // namespace
@@ -169,6 +186,7 @@ bool runningAsRoot() {
 }
 
 RunResult runQuorvel(const std::vector<std::string>& arguments, const RunOptions& options) {
+  const std::string program = options.program.empty() ? quorvelPath() : options.program;
   int out[2], err[2];
   if (pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("pipe failed");
   pid_t pid = fork();
@@ -191,18 +209,16 @@ RunResult runQuorvel(const std::vector<std::string>& arguments, const RunOptions
       }
     }
     std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(QUORVEL_EXECUTABLE));
+    argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    execv(QUORVEL_EXECUTABLE, argv.data());
+    execv(program.c_str(), argv.data());
     _exit(127);
   }
   close(out[1]);
   close(err[1]);
   RunResult result;
-  // Standard error is small; read standard output first, then the rest.
-  result.out = readAll(out[0]);
-  result.err = readAll(err[0]);
+  readBoth(out[0], err[0], result.out, result.err);
   close(out[0]);
   close(err[0]);
   int status = 0;
@@ -214,13 +230,17 @@ RunResult runQuorvel(const std::vector<std::string>& arguments, const RunOptions
 namespace {
 
 const char* const XDG_VARIABLES[] = {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME",
-                                     "XDG_DATA_DIRS"};
+                                     "XDG_DATA_DIRS", "XDG_CURRENT_DESKTOP"};
 
 }  // namespace
 
 const char* const HARMLESS_PROGRAM = "true";
 
 TextAssociation::TextAssociation(const TempDir& dir, const std::string& program) {
+  for (const char* name : XDG_VARIABLES) {
+    const char* value = getenv(name);
+    saved_.emplace_back(name, value != nullptr ? std::optional<std::string>(value) : std::nullopt);
+  }
   std::string root = dir / "association";
   makeDirs(root + "/config");
   makeDirs(root + "/data/applications");
@@ -234,10 +254,12 @@ TextAssociation::TextAssociation(const TempDir& dir, const std::string& program)
   setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
   setenv("XDG_CONFIG_DIRS", (root + "/none").c_str(), 1);
   setenv("XDG_DATA_DIRS", (root + "/none").c_str(), 1);
+  unsetenv("XDG_CURRENT_DESKTOP");
 }
 
 TextAssociation::~TextAssociation() {
-  for (const char* name : XDG_VARIABLES) unsetenv(name);
+  for (const auto& [name, value] : saved_)
+    setEnvironment(name.c_str(), value ? value->c_str() : nullptr);
 }
 
 }  // namespace qv::test

@@ -145,6 +145,40 @@ std::string readAll(HANDLE pipe) {
   return text;
 }
 
+// Reads a pipe to its end on a thread of its own, so that the child can fill
+// it while standard output is being read.
+class PipeReader {
+ public:
+  explicit PipeReader(HANDLE pipe) : pipe_(pipe) {
+    thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
+    if (thread_ == nullptr) throw std::runtime_error("CreateThread failed");
+  }
+  ~PipeReader() { wait(); }
+  PipeReader(const PipeReader&) = delete;
+  PipeReader& operator=(const PipeReader&) = delete;
+
+  // Waits for the end of the pipe and gives what was read.
+  std::string& wait() {
+    if (thread_ != nullptr) {
+      WaitForSingleObject(thread_, INFINITE);
+      CloseHandle(thread_);
+      thread_ = nullptr;
+    }
+    return text_;
+  }
+
+ private:
+  static DWORD WINAPI run(void* self) {
+    PipeReader* reader = static_cast<PipeReader*>(self);
+    reader->text_ = readAll(reader->pipe_);
+    return 0;
+  }
+
+  HANDLE pipe_;
+  HANDLE thread_ = nullptr;
+  std::string text_;
+};
+
 }  // namespace
 
 TempDir::TempDir(const std::string& parent) {
@@ -277,7 +311,7 @@ bool runningAsRoot() {
 
 RunResult runQuorvel(const std::vector<std::string>& arguments, const RunOptions& options) {
   if (options.unprivileged) throw std::runtime_error("no unprivileged runs on Windows");
-  std::string program = quorvelPath();
+  std::string program = options.program.empty() ? quorvelPath() : options.program;
   std::string commandLine = quote(program);
   for (const std::string& argument : arguments) commandLine += " " + quote(argument);
 
@@ -305,8 +339,9 @@ RunResult runQuorvel(const std::vector<std::string>& arguments, const RunOptions
   CloseHandle(errWrite);
   RunResult result;
   if (started) {
+    PipeReader err(errRead);
     result.out = readAll(outRead);
-    result.err = readAll(errRead);
+    result.err = err.wait();
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD code = 0;
     if (GetExitCodeProcess(process.hProcess, &code)) result.status = static_cast<int>(code);
@@ -353,8 +388,7 @@ TextAssociation::TextAssociation(const TempDir&, const std::string& program) {
   DWORD size = sizeof buffer;
   if (RegGetValueA(HKEY_CLASSES_ROOT, ".txt", "", RRF_RT_REG_SZ, nullptr, buffer, &size) ==
       ERROR_SUCCESS) {
-    saved_ = buffer;
-    hadSaved_ = true;
+    saved_.emplace_back(".txt", buffer);
   }
   removeAssociation();
   if (program.empty()) return;
@@ -364,7 +398,7 @@ TextAssociation::TextAssociation(const TempDir&, const std::string& program) {
 
 TextAssociation::~TextAssociation() {
   removeAssociation();
-  if (hadSaved_) setDefaultValue(".txt", saved_);
+  for (const auto& [subkey, value] : saved_) setDefaultValue(subkey, *value);
 }
 
 }  // namespace qv::test

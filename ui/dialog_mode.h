@@ -1,5 +1,6 @@
 // The dialog mode of the program: the main dialog, shown until the user
-// closes it. Each toolkit build provides it; a build without one says so.
+// closes it. A build with a dialog module provides it by loading the module
+// (dialog_module.h); a build without a dialog says so.
 #pragma once
 
 namespace qv {
@@ -7,7 +8,8 @@ namespace qv {
 class ReportApp;
 
 // Shows the main dialog of app and returns when it is closed: 0, or 15 when
-// the dialog cannot be shown (no display, or the toolkit fails to start).
+// the dialog cannot be shown (no display, no dialog module, or the toolkit
+// fails to start).
 int runDialogMode(ReportApp& app);
 
 // The exit status when the dialog cannot be shown.

@@ -14,6 +14,7 @@
 #include "base/platform.h"
 #include "base/registry_key.h"
 #include "base/registry_reader.h"
+#include "base/text_file_opener.h"
 
 namespace qv {
 namespace {

@@ -72,10 +72,27 @@ TEST(TextOutputFile, OpenFailuresCarryTheSystemCode) {
   EXPECT_EQ(openCode(file, dir / "adir"), CODE_ACCESS_DENIED);
 }
 
+// A second close must not close what the system has since handed out under
+// the same handle, here the next file opened.
 TEST(TextOutputFile, CloseTwiceAndNeverOpenedDoNothing) {
+  TempDir dir;
   TextOutputFile never;
-  never.close();
-  never.close();
+  EXPECT_NO_THROW(never.close());
+  EXPECT_FALSE(never.isOpen());
+
+  TextOutputFile first;
+  first.open(String((dir / "first").c_str()), false, true);
+  first.writeLine("1");
+  first.close();
+  TextOutputFile second;
+  second.open(String((dir / "second").c_str()), false, true);
+  EXPECT_NO_THROW(first.close());
+  EXPECT_FALSE(first.isOpen());
+  EXPECT_TRUE(second.isOpen());
+  second.writeLine("2");
+  EXPECT_NO_THROW(second.close());
+  EXPECT_EQ(readFile(dir / "first"), "1\r\n");
+  EXPECT_EQ(readFile(dir / "second"), "2\r\n");
 }
 
 TEST(File, ModesCreateOrRequireTheFile) {

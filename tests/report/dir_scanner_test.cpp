@@ -156,12 +156,11 @@ TEST_F(DirScannerTest, EntryReportsSizeAttributesTimeAndDirectory) {
 
 TEST_F(DirScannerTest, RelativePathsUseTheCurrentDirectory) {
   writeFile(dir / "f");
-  std::string saved = test::currentDirectory();
-  ASSERT_TRUE(test::changeDirectory(dir.path()));
+  test::CurrentDirectoryScope inDir(dir.path());
+  ASSERT_TRUE(inDir.changed());
   DirScanner scanner;
   EXPECT_TRUE(scanner.open("f", 0));
   EXPECT_EQ(std::string(scanner.directory().cStr()), dir.path() + test::SEPARATOR);
-  ASSERT_TRUE(test::changeDirectory(saved));
 }
 
 }  // namespace

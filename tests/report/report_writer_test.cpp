@@ -173,8 +173,8 @@ TEST_F(ReportWriterTest, InputSpecIsSplitIntoDirectoryAndPattern) {
   writeFile(dir / "cur/sub/cur");
   writeFile(dir / "cur/cur");
   writeFile(dir / "cur/x.txt");
-  std::string saved = test::currentDirectory();
-  ASSERT_TRUE(test::changeDirectory(dir / "cur"));
+  test::CurrentDirectoryScope inCur(dir / "cur");
+  ASSERT_TRUE(inCur.changed());
   std::string cur = dir / "cur/";
   std::vector<std::string> everything = {"├[sub]", "｜├a.c", "｜├b.h", "｜└cur", "├cur", "└x.txt"};
   // Listing the parent with the pattern "cur" finds the two files of that name.
@@ -196,7 +196,6 @@ TEST_F(ReportWriterTest, InputSpecIsSplitIntoDirectoryAndPattern) {
     expected.insert(expected.end(), c.body.begin(), c.body.end());
     EXPECT_EQ(generate(c.input, dir / "r.out"), lines(expected)) << "input '" << c.input << "'";
   }
-  ASSERT_TRUE(test::changeDirectory(saved));
 }
 
 TEST_F(ReportWriterTest, DirectoryWithoutSeparatorSelectsFilesOfThatName) {

@@ -1,12 +1,14 @@
-// The dialog mode with Qt: the main dialog, modeless, until it is closed.
+// The dialog module with Qt: the main dialog, modeless, until it is closed.
 #include <QApplication>
 #include <QByteArray>
 #include <QFileInfo>
 #include <cstdlib>
+#include <type_traits>
 
 #include "app/report_app.h"
 #include "main_dialog.h"
 #include "ui/dialog_mode.h"
+#include "ui/dialog_module.h"
 
 namespace qv
 {
@@ -39,9 +41,7 @@ bool displayAvailable()
     return QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X") + QString::fromLatin1(number));
 }
 
-} // namespace
-
-int runDialogMode(ReportApp &app)
+int runDialog(ReportApp &app)
 {
     if (!displayAvailable()) {
         app.showWarning(nullptr,
@@ -66,4 +66,13 @@ int runDialogMode(ReportApp &app)
     }
 }
 
+} // namespace
+
 } // namespace qv
+
+// The module's entry, found by its name DIALOG_MODULE_ENTRY.
+extern "C" int quorvelDialogMain(qv::ReportApp &app)
+{
+    return qv::runDialog(app);
+}
+static_assert(std::is_same_v<decltype(&quorvelDialogMain), qv::DialogModuleEntry>);

@@ -1,34 +1,20 @@
-#include "base/platform_posix.h"
-#include "base/registry_key.h"
+#include "base/text_file_opener.h"
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
-#include <new>
 #include <string>
 #include <vector>
 
-#include "base/platform.h"
+#include "base/platform_posix.h"
 
+// The opener is the Exec line of the default text/plain application, read
+// from the XDG MIME association files (mimeapps.list, mimeinfo.cache) in the
+// precedence the freedesktop.org rules for MIME applications give them.
 namespace qv {
 
 namespace {
-
-constexpr uint32_t TYPE_STRING = 1;  // REG_SZ
-
-// What a handle points at: the key's path below CLASSES_ROOT, its components
-// separated by '\', "" for CLASSES_ROOT itself.
-struct KeyNode {
-  std::string path;
-};
-
-KeyNode rootNode;
-
-const char* const VERB_KEYS[] = {"shell", "open", "command"};
-constexpr size_t VERB_KEY_COUNT = sizeof(VERB_KEYS) / sizeof(VERB_KEYS[0]);
 
 std::string trim(const std::string& text) {
   size_t begin = text.find_first_not_of(" \t\r\n");
@@ -37,27 +23,15 @@ std::string trim(const std::string& text) {
   return text.substr(begin, end - begin + 1);
 }
 
-// Registry key names compare without regard to ASCII case.
-bool sameKeyName(const std::string& a, const char* b) {
-  size_t n = std::strlen(b);
-  if (a.size() != n) return false;
-  for (size_t i = 0; i < n; ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
-std::vector<std::string> split(const std::string& text, char separator, bool keepEmpty) {
+// The non-empty parts of text between separators.
+std::vector<std::string> split(const std::string& text, char separator) {
   std::vector<std::string> parts;
   size_t start = 0;
   for (;;) {
     size_t end = text.find(separator, start);
     std::string part =
         text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (keepEmpty || !part.empty()) parts.push_back(part);
+    if (!part.empty()) parts.push_back(part);
     if (end == std::string::npos) return parts;
     start = end + 1;
   }
@@ -81,7 +55,7 @@ std::vector<std::string> baseDirectoryList(const char* variable, const char* fal
   std::string value = environment(variable);
   if (value.empty()) value = fallback;
   std::vector<std::string> dirs;
-  for (const std::string& dir : split(value, ':', false)) {
+  for (const std::string& dir : split(value, ':')) {
     if (dir[0] == '/') dirs.push_back(dir);
   }
   return dirs;
@@ -151,7 +125,6 @@ bool findBelow(const std::string& dir, const std::string& rest, std::string& pat
 
 struct DesktopEntry {
   bool hidden = false;
-  bool hasExec = false;
   std::string exec;
 };
 
@@ -176,7 +149,6 @@ bool findApplication(const std::string& id, DesktopEntry& entry) {
           if (key == "Hidden") entry.hidden = value == "true";
           if (key == "Exec" && !seenExec) {
             seenExec = true;
-            entry.hasExec = true;
             entry.exec = value;
           }
         });
@@ -201,7 +173,7 @@ struct Associations {
 };
 
 void addIds(const std::string& value, std::vector<std::string>& ids) {
-  for (const std::string& id : split(value, ';', false)) {
+  for (const std::string& id : split(value, ';')) {
     std::string trimmed = trim(id);
     if (!trimmed.empty()) ids.push_back(trimmed);
   }
@@ -226,7 +198,7 @@ void readAssociations(const std::string& path, int level, std::vector<Associatio
 // directories; in each, the files of the current desktops before the plain one.
 std::vector<Associations> readAllAssociations() {
   std::vector<std::string> desktops;
-  for (std::string name : split(environment("XDG_CURRENT_DESKTOP"), ':', false)) {
+  for (std::string name : split(environment("XDG_CURRENT_DESKTOP"), ':')) {
     for (char& c : name) {
       if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
@@ -283,128 +255,21 @@ std::string defaultTextApplication() {
   return "";
 }
 
-// Which part of the association a key path names: 0 for ".txt", 1 to 4 for
-// "<id>", "<id>\shell", "<id>\shell\open", "<id>\shell\open\command"; -1 for
-// anything else. The id itself is not checked.
-int keyDepth(const std::vector<std::string>& parts) {
-  if (parts.size() == 1 && sameKeyName(parts[0], ".txt")) return 0;
-  if (parts.empty() || parts.size() > VERB_KEY_COUNT + 1 || parts[0].empty()) return -1;
-  for (size_t i = 1; i < parts.size(); ++i) {
-    if (!sameKeyName(parts[i], VERB_KEYS[i - 1])) return -1;
-  }
-  return static_cast<int>(parts.size());
-}
-
-bool keyExists(const std::string& path) {
-  if (path.empty()) return true;
-  std::vector<std::string> parts = split(path, '\\', true);
-  int depth = keyDepth(parts);
-  return depth == 0 || (depth > 0 && isInstalled(parts[0]));
-}
-
-// Reads the default value of the key at path; every value is a REG_SZ.
-bool readValue(const std::string& path, const char* valueName, std::string& value) {
-  if (valueName != nullptr && valueName[0] != '\0') return false;
-  std::vector<std::string> parts = split(path, '\\', true);
-  int depth = keyDepth(parts);
-  if (depth == 0) {
-    value = defaultTextApplication();
-    return !value.empty();
-  }
-  if (depth != static_cast<int>(VERB_KEY_COUNT + 1)) return false;
-  DesktopEntry entry;
-  if (!findApplication(parts[0], entry) || !entry.hasExec) return false;
-  // Desktop files are UTF-8; the program's text is code page 932.
-  posix::toCp932(entry.exec, value);
-  return true;
-}
-
-void closeHandle(RegistryHandle handle) {
-  delete static_cast<KeyNode*>(handle);
-}
-
 }  // namespace
 
-const RegistryHandle CLASSES_ROOT = &rootNode;
-
-bool RegistryKey::open(const char* subkey, RegistryHandle parent) {
-  RegistryHandle opened = nullptr;
-  bool ok = openSubKey(subkey, parent, opened);
-  close();
-  handle_ = opened;
-  return ok;
-}
-
-void RegistryKey::close() {
-  closeHandle(handle_);
-  handle_ = nullptr;
-}
-
-bool RegistryKey::openSubKey(const char* subkey, RegistryHandle parent, RegistryHandle& out) {
-  out = nullptr;
-  if (parent == nullptr) {
-    setLastError(CODE_INVALID_HANDLE);
-    return false;
+String findTextFileOpener() {
+  try {
+    std::string id = defaultTextApplication();
+    if (id.empty()) return String();
+    DesktopEntry entry;
+    if (!findApplication(id, entry) || entry.exec.empty()) return String();
+    // Desktop files are UTF-8; the program's text is code page 932.
+    std::string command;
+    posix::toCp932(entry.exec, command);
+    return openerFromCommand(command.c_str());
+  } catch (...) {
+    return String();
   }
-  const std::string& parentPath = static_cast<KeyNode*>(parent)->path;
-  std::string name = subkey != nullptr ? subkey : "";
-  std::string path = name.empty()         ? parentPath
-                     : parentPath.empty() ? name
-                                          : parentPath + "\\" + name;
-  if (!keyExists(path)) {
-    setLastError(CODE_FILE_NOT_FOUND);
-    return false;
-  }
-  KeyNode* node = new (std::nothrow) KeyNode;
-  if (node == nullptr) {
-    setLastError(CODE_NOT_ENOUGH_MEMORY);
-    return false;
-  }
-  node->path = path;
-  out = node;
-  return true;
-}
-
-uint32_t RegistryKey::queryString(const char* subkey, const char* valueName,
-                                  const char* defaultText, char* buffer, uint32_t bufferSize) {
-  return queryValue(subkey, valueName, defaultText, buffer, bufferSize, TYPE_STRING);
-}
-
-uint32_t RegistryKey::queryExpandString(const char* subkey, const char* valueName,
-                                        const char* defaultText, char* buffer,
-                                        uint32_t bufferSize) {
-  return queryValue(subkey, valueName, defaultText, buffer, bufferSize, TYPE_STRING + 1);
-}
-
-uint32_t RegistryKey::queryValue(const char* subkey, const char* valueName, const char* defaultText,
-                                 char* buffer, uint32_t bufferSize, uint32_t wantedType) {
-  uint32_t result = 0;
-  if (buffer != nullptr && bufferSize > 0) buffer[0] = '\0';
-  RegistryHandle key = nullptr;
-  if (handle_ != nullptr && openSubKey(subkey, handle_, key)) {
-    bool found = false;
-    std::string value;
-    if (readValue(static_cast<KeyNode*>(key)->path, valueName, value) &&
-        wantedType == TYPE_STRING) {
-      uint32_t size = static_cast<uint32_t>(value.size()) + 1;
-      if (buffer == nullptr) {
-        result = size;
-        found = true;
-      } else if (size <= bufferSize) {
-        std::memcpy(buffer, value.c_str(), size);
-        result = size - 1;
-        found = true;
-      }
-    }
-    closeHandle(key);
-    if (found) return result;
-  }
-  if (buffer != nullptr && defaultText != nullptr && bufferSize > 0) {
-    size_t count = std::min<size_t>(std::strlen(defaultText), bufferSize - 1);
-    std::memcpy(buffer, defaultText, count);
-    buffer[count] = '\0';
-  }
-  return result;
 }
 
 }  // namespace qv
