@@ -87,6 +87,8 @@ bool File::openReplacement(const char* path) {
     SetLastError(error);
     return false;
   }
+  // Wine takes the attribute from CreateFileA only for a file it creates.
+  SetFileAttributesA(temporary, FILE_ATTRIBUTE_HIDDEN);
   handle_ = reinterpret_cast<intptr_t>(handle);
   temporary_ = temporary;
   target_ = target;
