@@ -62,7 +62,12 @@ int main(int argc, char** argv) {
   if (setlocale(LC_ALL, "") == nullptr) setlocale(LC_CTYPE, "");
   if (argc == 2 && std::strcmp(argv[1], "--help") == 0) return printFor(argv[1], USAGE);
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) return printFor(argv[1], VERSION);
+  // A leading "~" that no shell expanded (it was quoted, or came from another
+  // program) stands for the home directory. No option starts with "~", so
+  // expanding every argument changes only the values of "in" and "out".
   std::vector<std::string> arguments;
-  for (int i = 1; i < argc; ++i) arguments.push_back(qv::posix::argumentToCp932(argv[i]));
+  for (int i = 1; i < argc; ++i) {
+    arguments.push_back(qv::posix::argumentToCp932(qv::posix::expandHome(argv[i]).c_str()));
+  }
   return qv::runEntry(arguments);
 }

@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <limits.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "base/platform.h"
 
@@ -274,6 +276,32 @@ uint32_t errorFromErrno(int err) {
     default:
       return 31;
   }
+}
+
+std::string expandHome(std::string_view native) {
+  if (native.empty() || native[0] != '~') return std::string(native);
+  size_t end = native.find('/');
+  if (end == std::string_view::npos) end = native.size();
+  std::string user(native.substr(1, end - 1));
+  std::string home;
+  if (user.empty()) {
+    if (const char* variable = std::getenv("HOME")) home = variable;
+  }
+  if (home.empty()) {
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (user.empty()) {
+      getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found);
+    } else {
+      getpwnam_r(user.c_str(), &entry, buffer.data(), buffer.size(), &found);
+    }
+    if (found == nullptr || found->pw_dir == nullptr || found->pw_dir[0] == '\0') {
+      return std::string(native);
+    }
+    home = found->pw_dir;
+  }
+  return home + std::string(native.substr(end));
 }
 
 bool failWithErrno(int err) {

@@ -39,6 +39,12 @@ void toUtf8(std::string_view cp932, std::string& out);
 // Works on CP932 and UTF-8 text alike.
 std::string absolutePath(std::string_view path, std::string_view currentDirectory);
 
+// The path with a leading "~" or "~user" (everything before the first "/")
+// replaced by the home directory, as a shell expands it: "~" is $HOME, or the
+// user's own home when that is unset or empty. Native bytes in and out; a
+// path without a leading "~", or whose user is unknown, comes back unchanged.
+std::string expandHome(std::string_view native);
+
 // The current directory in code page 932, its lossy components remembered.
 // Empty when it cannot be read; the last error is then set.
 std::string currentDirectory();

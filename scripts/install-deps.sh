@@ -3,7 +3,8 @@
 # are missing. Safe to run again.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev pkg-config qt6-base-dev fonts-ipafont-gothic xvfb xdotool strace)
+packages=(cmake ninja-build g++ libgtest-dev pkg-config qt6-base-dev qt6-translations-l10n
+  fonts-ipafont-gothic xvfb xdotool x11-utils strace)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

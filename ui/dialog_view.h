@@ -17,8 +17,9 @@ class DialogView {
   // The control's text, code page 932.
   virtual String itemText(int id) = 0;
   virtual void setItemText(int id, const String& text) = 0;
-  // At most characters can be typed into the edit control.
-  virtual void setTextLimit(int id, int characters) = 0;
+  // At most bytes of code page 932 (two for a double-byte character) can be
+  // typed into the edit control.
+  virtual void setTextLimit(int id, int bytes) = 0;
   // True only when the box is exactly checked.
   virtual bool isChecked(int id) = 0;
   virtual void setChecked(int id, bool checked) = 0;

@@ -386,6 +386,29 @@ TEST_F(CommandLineTest, LaterInAndOutReplaceEarlierOnes) {
   EXPECT_FALSE(exists(dir_ / "nodir"));
 }
 
+TEST_F(CommandLineTest, ALeadingTildeInInAndOutIsTheHomeDirectory) {
+  // The runs happen in in/sub, with the temporary directory as the home;
+  // "~nobody-q10" names no user, so it stays a name relative to in/sub.
+  makeDirs(dir_ / "in/sub/~nobody-q10");
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string output;  // below the temporary directory
+    std::string listed;
+  };
+  const std::vector<Case> cases = {
+      {{"in", "~/in/", "out", "~/r.txt"}, "r.txt", "in"},
+      {{"out", "~/in/r.txt", "in", "~nobody-q10/"}, "in/r.txt", "in/sub/~nobody-q10"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.arguments));
+    RunResult result = run(c.arguments, {dir_ / "in/sub", {"HOME=" + dir_.path()}, false});
+    EXPECT_EQ(result.status, 0) << result.err;
+    std::string report = readFile(dir_ / c.output);
+    EXPECT_EQ(report.rfind(header(dir_ / c.listed), 0), 0u) << report;
+    std::remove((dir_ / c.output).c_str());
+  }
+}
+
 TEST_F(CommandLineTest, TheValueAfterInOrOutIsTakenWhateverItLooksLike) {
   struct Case {
     std::vector<std::string> arguments;

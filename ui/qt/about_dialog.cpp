@@ -25,6 +25,9 @@ AboutDialog::AboutDialog(const QSizeF &unit, QWidget *parent)
 {
     setWindowTitle(fromProgramText("バージョン情報"));
     setModal(true);
+    // A window does not take its owner's font by itself; the box is set in
+    // the main dialog's.
+    if (parent != nullptr) setFont(parent->font());
 
     auto *icon = new QLabel(this);
     const QRect iconRect = dialogRect(unit, 11, 17, 20, 20);

@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "app/report_app.h"
+#include "japanese_translation.h"
 #include "main_dialog.h"
 #include "ui/dialog_mode.h"
 #include "ui/dialog_module.h"
@@ -56,6 +57,7 @@ int runDialog(ReportApp &app)
         QApplication application(argc, argv);
         QApplication::setApplicationName(QStringLiteral("Quorvel"));
         QApplication::setDesktopFileName(QStringLiteral("quorvel"));
+        installJapaneseTranslation(application);
         MainDialog dialog(app);
         QObject::connect(&dialog, &QDialog::finished, &application, &QCoreApplication::quit);
         dialog.show();

@@ -9,6 +9,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -18,6 +19,7 @@
 #include <QScreen>
 
 #include "about_dialog.h"
+#include "byte_limit_validator.h"
 #include "program_text.h"
 #include "save_button_image.h"
 #include "ui/resource_ids.h"
@@ -82,7 +84,9 @@ MainDialog::MainDialog(qv::ReportApp &app, QWidget *parent)
     auto button = [this](int id, const char *text, int x, int y, int w, int h) {
         auto *widget = new QPushButton(fromProgramText(text), this);
         widget->setGeometry(dialogRect(x, y, w, h));
-        widget->setAutoDefault(false);
+        // Enter presses the push button that has the focus; with the focus
+        // anywhere else it presses the default button, the save button.
+        widget->setAutoDefault(true);
         controls.insert(id, widget);
         return widget;
     };
@@ -125,7 +129,11 @@ MainDialog::MainDialog(qv::ReportApp &app, QWidget *parent)
 
     setFixedSize(dialogRect(0, 0, 240, 180).size());
 
-    // Enter in any edit presses the default button, the save button.
+    // The About item is in the context menu of every control, which the
+    // Menu key and Shift+F10 open for the focused one.
+    for (QWidget *widget : findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+        widget->installEventFilter(this);
+
     for (int id : { IDOK_SAVE, IDC_BROWSE_DIRECTORY, IDC_BROWSE_OUTPUT, IDC_INCLUDE_HIDDEN }) {
         connect(static_cast<QAbstractButton *>(controls.value(id)), &QAbstractButton::clicked, this,
             [this, id] { controller->command(id); });
@@ -165,14 +173,44 @@ void MainDialog::changeEvent(QEvent *event)
 
 void MainDialog::contextMenuEvent(QContextMenuEvent *event)
 {
-    // Window managers offer no system menu to extend: the item lives in the
-    // dialog's own context menu.
-    if (childAt(event->pos()) != nullptr
-        && qobject_cast<QLabel *>(childAt(event->pos())) == nullptr)
-        return;
-    QMenu menu(this);
-    menu.addAction(fromProgramText("バージョン情報(&A)..."), this, &MainDialog::showAbout);
-    menu.exec(event->globalPos());
+    showContextMenu(this, event->globalPos());
+}
+
+bool MainDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (widget == nullptr) return QDialog::eventFilter(watched, event);
+    if (event->type() == QEvent::ContextMenu) {
+        showContextMenu(widget, static_cast<QContextMenuEvent *>(event)->globalPos());
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress) {
+        // Not every platform turns these keys into a context menu event (the
+        // offscreen one and Shift+F10 nowhere); where one does, it arrives
+        // first and its menu takes the key press.
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool menuKey = key->key() == Qt::Key_Menu && key->modifiers() == Qt::NoModifier;
+        const bool shiftF10 = key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
+        if (menuKey || shiftF10) {
+            // At the text cursor of an edit, in the middle of anything else.
+            const QPoint at = widget->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+            showContextMenu(widget, widget->mapToGlobal(at));
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void MainDialog::showContextMenu(QWidget *widget, const QPoint &globalPos)
+{
+    // Window managers offer no system menu to extend, so the About item goes
+    // into the context menus: after an edit field's own items, or alone.
+    auto *edit = qobject_cast<QLineEdit *>(widget);
+    std::unique_ptr<QMenu> menu(
+        edit != nullptr ? edit->createStandardContextMenu() : new QMenu(this));
+    if (edit != nullptr) menu->addSeparator();
+    QAction *about = menu->addAction(fromProgramText("バージョン情報(&A)..."));
+    if (menu->exec(globalPos) == about) showAbout();
 }
 
 void MainDialog::showAbout()
@@ -185,7 +223,10 @@ void MainDialog::showAbout()
 
 String MainDialog::itemText(int id)
 {
-    if (auto *edit = qobject_cast<QLineEdit *>(control(id))) return toProgramText(edit->text());
+    if (auto *edit = qobject_cast<QLineEdit *>(control(id))) {
+        if (id == IDC_DIRECTORY || id == IDC_OUTPUT_FILE) return toProgramPath(edit->text());
+        return toProgramText(edit->text());
+    }
     if (auto *button = qobject_cast<QAbstractButton *>(control(id)))
         return toProgramText(button->text());
     return String();
@@ -199,9 +240,14 @@ void MainDialog::setItemText(int id, const String &text)
         button->setText(fromProgramText(text));
 }
 
-void MainDialog::setTextLimit(int id, int characters)
+void MainDialog::setTextLimit(int id, int bytes)
 {
-    if (auto *edit = qobject_cast<QLineEdit *>(control(id))) edit->setMaxLength(characters);
+    auto *edit = qobject_cast<QLineEdit *>(control(id));
+    if (edit == nullptr) return;
+    if (auto *limit = edit->findChild<ByteLimitValidator *>())
+        limit->setLimit(bytes);
+    else
+        edit->setValidator(new ByteLimitValidator(bytes, edit));
 }
 
 bool MainDialog::isChecked(int id)

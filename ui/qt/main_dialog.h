@@ -1,7 +1,9 @@
 // The main dialog on Qt: the controls of the main dialog template laid out
 // from its dialog units, the save button's composed image, the About box in
-// the context menu, and the message boxes, wait cursor and pickers that the
-// dialog's logic asks for. The logic itself is the MainDialogController that
+// every control's context menu, and the message boxes, wait cursor and
+// pickers that the dialog's logic asks for. The path fields read a leading
+// "~" as the home directory, and the edits count their limits in bytes of
+// code page 932. The logic itself is the MainDialogController that
 // the dialog owns; it reads and changes the controls through the DialogView
 // interface.
 #ifndef MAIN_DIALOG_H
@@ -31,7 +33,7 @@ public:
 
     qv::String itemText(int id) override;
     void setItemText(int id, const qv::String &text) override;
-    void setTextLimit(int id, int characters) override;
+    void setTextLimit(int id, int bytes) override;
     bool isChecked(int id) override;
     void setChecked(int id, bool checked) override;
     void setEnabled(int id, bool enabled) override;
@@ -47,8 +49,11 @@ public slots:
 protected:
     void changeEvent(QEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The context menu of widget (an edit's own items, then the About item).
+    void showContextMenu(QWidget *widget, const QPoint &globalPos);
     QRect dialogRect(int x, int y, int width, int height) const;
     void updateSaveButtonImage();
 

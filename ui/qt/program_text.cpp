@@ -15,3 +15,15 @@ qv::String toProgramText(const QString &text)
 {
     return qv::String(qv::posix::pathToCp932(text.toStdString()).c_str());
 }
+
+qv::String toProgramPath(const QString &text)
+{
+    return qv::String(qv::posix::pathToCp932(qv::posix::expandHome(text.toStdString())).c_str());
+}
+
+int programTextLength(const QString &text)
+{
+    std::string cp932;
+    qv::posix::toCp932(text.toStdString(), cp932);
+    return int(cp932.size());
+}

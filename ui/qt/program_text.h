@@ -15,4 +15,12 @@ inline QString fromProgramText(const qv::String &text)
 }
 qv::String toProgramText(const QString &text);
 
+// A path typed by the user, with a leading "~" or "~user" expanded to the
+// home directory as a shell would.
+qv::String toProgramPath(const QString &text);
+
+// The number of bytes that text takes in code page 932 (a character without
+// a CP932 form counts as the one "?" that stands for it).
+int programTextLength(const QString &text);
+
 #endif

@@ -9,8 +9,10 @@
 namespace
 {
 
-// The picture's black, dark grey, light grey and white stand for the button's
-// text, shadow, face and highlight colours.
+// The picture's black, dark grey and white stand for the button's text,
+// shadow and highlight colours; its light-grey background becomes
+// transparent, so that the button's own face (a gradient in most styles)
+// shows through.
 QImage mappedPicture(const QPalette &palette)
 {
     QImage picture = QImage(":/quorvel/floppy.bmp").convertToFormat(QImage::Format_ARGB32);
@@ -20,14 +22,14 @@ QImage mappedPicture(const QPalette &palette)
     } map[] = {
         { qRgb(0, 0, 0), palette.color(QPalette::ButtonText) },
         { qRgb(128, 128, 128), palette.color(QPalette::Dark) },
-        { qRgb(192, 192, 192), palette.color(QPalette::Button) },
+        { qRgb(192, 192, 192), QColor(Qt::transparent) },
         { qRgb(255, 255, 255), palette.color(QPalette::Light) },
     };
     for (int y = 0; y < picture.height(); ++y) {
         for (int x = 0; x < picture.width(); ++x) {
             QRgb pixel = picture.pixel(x, y) | 0xFF000000u;
             for (const auto &entry : map) {
-                if (pixel == (entry.from | 0xFF000000u)) picture.setPixel(x, y, entry.to.rgb());
+                if (pixel == (entry.from | 0xFF000000u)) picture.setPixel(x, y, entry.to.rgba());
             }
         }
     }
@@ -58,7 +60,7 @@ QPixmap composeSaveButtonImage(const QPalette &palette)
     const int cy = metrics.height();
 
     QPixmap image(cx + w + 3, cy + h);
-    image.fill(palette.color(QPalette::Button));
+    image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.drawImage(0, cy / 2, picture);
     painter.setFont(font);

@@ -1,7 +1,8 @@
 // The dialog mode of the real program on a virtual X display: a run without
-// arguments opens the main dialog, and closing it ends the program with
-// status 0.
+// arguments opens the main dialog, which asks the window manager for a close
+// box alone, and closing it ends the program with status 0.
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
@@ -54,7 +55,20 @@ bool onDisplay(const std::string &display, const std::string &command)
     return std::system(("export DISPLAY=" + display + "; " + command).c_str()) == 0;
 }
 
-TEST(DialogMode, ClosingTheDialogEndsWithStatus0)
+// The standard output of a shell command run with DISPLAY set.
+std::string outputOnDisplay(const std::string &display, const std::string &command)
+{
+    std::string output;
+    if (FILE *pipe = popen(("export DISPLAY=" + display + "; " + command).c_str(), "r")) {
+        char buffer[256];
+        while (fgets(buffer, sizeof buffer, pipe) != nullptr)
+            output += buffer;
+        pclose(pipe);
+    }
+    return output;
+}
+
+TEST(DialogMode, OpensWithOnlyACloseBoxAndClosingItEndsWithStatus0)
 {
     VirtualDisplay display;
     ASSERT_GT(display.pid, 0) << "Xvfb could not be started";
@@ -76,6 +90,23 @@ TEST(DialogMode, ClosingTheDialogEndsWithStatus0)
         "timeout 20 xdotool search --sync --onlyvisible --name '^Quorvel$' "
         "> /dev/null");
     EXPECT_TRUE(shown) << "the dialog did not appear";
+
+    // The Motif hints that window managers read for the frame's boxes:
+    // flags, functions (minimise 0x8, maximise 0x10, close 0x20) and
+    // decorations (minimise 0x20, maximise 0x40).
+    unsigned flags = 0, functions = 0, decorations = 0;
+    const std::string hints = outputOnDisplay(display.name,
+        "for w in $(xdotool search --onlyvisible --name '^Quorvel$'); do "
+        "xprop -id $w _MOTIF_WM_HINTS; done");
+    const size_t equals = hints.find('=');
+    ASSERT_NE(equals, std::string::npos) << hints;
+    ASSERT_EQ(
+        std::sscanf(hints.c_str() + equals + 1, " %x, %x, %x", &flags, &functions, &decorations), 3)
+        << hints;
+    EXPECT_EQ(flags & 0x3, 0x3u) << hints;
+    EXPECT_EQ(functions & 0x20, 0x20u) << hints;
+    EXPECT_EQ(functions & 0x18, 0u) << hints;
+    EXPECT_EQ(decorations & 0x60, 0u) << hints;
     // Without a window manager the keyboard follows the pointer: put it on
     // the dialog and press the key there.
     onDisplay(display.name,
