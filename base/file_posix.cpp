@@ -141,8 +141,8 @@ mode_t currentUmask() {
 
 bool File::openReplacement(const char* path) {
   close();
-  posix::forgetListings();
   std::string native = posix::nativePath(path);
+  if (native.empty()) return false;
   // Opening what is there first refuses a directory or a file that may not
   // be written, and tells a pipe or device, which is written in place.
   struct stat old;
@@ -226,14 +226,13 @@ bool File::commit() {
   }
   disarm(temporary_);
   temporary_.clear();
-  posix::forgetListings();
   return true;
 }
 
 bool File::open(const char* path, int mode) {
   close();
-  posix::forgetListings();
   std::string native = posix::nativePath(path);
+  if (native.empty()) return false;
   int fd;
   do {
     fd = ::open(native.c_str(), openFlags(mode) | O_CLOEXEC, 0666);

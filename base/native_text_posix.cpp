@@ -3,12 +3,13 @@
 #include <langinfo.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "base/platform.h"
 #include "base/platform_posix.h"
 
 namespace qv::posix {
@@ -153,62 +154,109 @@ void appendUtf8(uint32_t ch, std::string& out) {
   }
 }
 
-class NameMemory {
+// The current directory, native. False, with the last error set, when it
+// cannot be read; a directory that has been removed is told apart.
+bool readCurrentDirectory(std::string& out) {
+  std::string buffer(256, '\0');
+  while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno == ERANGE) {
+      buffer.resize(buffer.size() * 2);
+      continue;
+    }
+    if (errno == ENOENT) {
+      setLastError(CODE_CURRENT_DIRECTORY_GONE);
+    } else {
+      failWithErrno(errno);
+    }
+    return false;
+  }
+  buffer.resize(std::strlen(buffer.c_str()));
+  // Older kernels name a removed directory "(unreachable)/...".
+  if (buffer.empty() || buffer[0] != '/') {
+    setLastError(CODE_CURRENT_DIRECTORY_GONE);
+    return false;
+  }
+  out = std::move(buffer);
+  return true;
+}
+
+// The texts the user gave (command-line arguments, dialog fields), each under
+// its code page 932 form, with the absolute form and every directory on the way
+// to it, so that a path the program holds as CP932 text leads back to the
+// bytes the user typed. It grows with what the user types, never with the tree.
+class UserTexts {
  public:
-  static NameMemory& get() {
-    static NameMemory memory;
-    return memory;
+  static UserTexts& get() {
+    static UserTexts texts;
+    return texts;
   }
 
-  bool empty() const { return names_.empty(); }
-
-  void remember(std::string_view parent, std::string_view cp932Name, std::string_view native) {
-    names_.emplace(key(parent, cp932Name), std::string(native));
+  // With replace, the text supersedes what was recorded under the same CP932
+  // forms before: a dialog field is read anew at each use.
+  void record(std::string_view cp932, std::string_view native, bool replace) {
+    add(cp932, native, true, replace);
+    std::string cwd;
+    if (!native.empty() && native[0] != '/' && !readCurrentDirectory(cwd)) return;
+    std::string absolute = absolutePath(native, cwd);
+    std::string absoluteCp932;
+    toCp932(absolute, absoluteCp932);
+    add(absoluteCp932, absolute, true, replace);
+    // Every directory on the way, with and without its trailing separator.
+    size_t nativeSlash = 0, cp932Slash = 0;
+    for (;;) {
+      nativeSlash = absolute.find('/', nativeSlash + 1);
+      cp932Slash = absoluteCp932.find('/', cp932Slash + 1);
+      if (nativeSlash == std::string::npos || cp932Slash == std::string::npos) break;
+      add(std::string_view(absoluteCp932).substr(0, cp932Slash),
+          std::string_view(absolute).substr(0, nativeSlash), false, replace);
+      add(std::string_view(absoluteCp932).substr(0, cp932Slash + 1),
+          std::string_view(absolute).substr(0, nativeSlash + 1), false, replace);
+    }
   }
 
-  const std::string* find(std::string_view parent, std::string_view cp932Name) const {
-    auto it = names_.find(key(parent, cp932Name));
-    return it == names_.end() ? nullptr : &it->second;
+  // 1 with native set when the text stands for one recorded native text, 0
+  // when none is recorded, -1 when it stands for several. A text the user
+  // gave counts before a directory on the way to another.
+  int find(std::string_view cp932, std::string& native) const {
+    for (bool whole : {true, false}) {
+      const std::string* found = nullptr;
+      for (const Entry& entry : entries_) {
+        if (entry.whole != whole || entry.cp932 != cp932) continue;
+        if (found != nullptr && *found != entry.native) return -1;
+        found = &entry.native;
+      }
+      if (found != nullptr) {
+        native = *found;
+        return 1;
+      }
+    }
+    return 0;
   }
 
  private:
-  static std::string key(std::string_view parent, std::string_view name) {
-    std::string k(parent);
-    k += '\0';
-    k += name;
-    return k;
+  struct Entry {
+    std::string cp932;
+    std::string native;
+    bool whole;  // a text given, or its absolute form; else a directory on its way
+  };
+
+  void add(std::string_view cp932, std::string_view native, bool whole, bool replace) {
+    if (cp932.empty()) return;
+    bool known = false;
+    for (auto it = entries_.begin(); it != entries_.end();) {
+      bool same = it->cp932 == cp932 && it->whole == whole;
+      if (same && it->native != native && replace) {
+        it = entries_.erase(it);
+        continue;
+      }
+      if (same && it->native == native) known = true;
+      ++it;
+    }
+    if (!known) entries_.push_back({std::string(cp932), std::string(native), whole});
   }
 
-  std::unordered_map<std::string, std::string> names_;
+  std::vector<Entry> entries_;
 };
-
-// Calls visit(parent, component) for each component of an absolute path,
-// parent being the path before it ("/" for the root).
-template <typename Visit>
-void forEachComponent(std::string_view path, Visit visit) {
-  size_t start = 1;
-  while (start < path.size()) {
-    size_t end = path.find('/', start);
-    if (end == std::string_view::npos) end = path.size();
-    std::string_view parent = start == 1 ? std::string_view("/") : path.substr(0, start - 1);
-    visit(parent, path.substr(start, end - start));
-    start = end + 1;
-  }
-}
-
-// Remembers each component of an absolute native path that has no exact CP932
-// form and returns the path's CP932 form.
-std::string rememberPath(std::string_view native) {
-  std::string result;
-  std::string name;
-  bool exact = toCp932(native, result);
-  if (!exact) {
-    forEachComponent(native, [&](std::string_view parent, std::string_view component) {
-      if (!toCp932(component, name)) rememberName(parent, name, component);
-    });
-  }
-  return result;
-}
 
 bool localeIsUtf8() {
   const char* codeset = nl_langinfo(CODESET);
@@ -237,6 +285,12 @@ std::string convertLocale(std::string_view text, const char* to, const char* fro
 }
 
 }  // namespace
+
+size_t utf8Length(std::string_view text, size_t i) {
+  uint32_t ch;
+  size_t length = decodeUtf8(text, i, ch);
+  return length == 0 ? 1 : length;
+}
 
 bool toCp932(std::string_view native, std::string& out) {
   out.clear();
@@ -324,118 +378,63 @@ std::string absolutePath(std::string_view path, std::string_view currentDirector
   return result;
 }
 
-std::string currentDirectory() {
-  std::string buffer(256, '\0');
-  while (getcwd(buffer.data(), buffer.size()) == nullptr) {
-    if (errno != ERANGE) {
-      failWithErrno(errno);
-      return std::string();
+bool currentDirectory(std::string& out) {
+  return readCurrentDirectory(out);
+}
+
+bool nativeOf(std::string_view cp932, std::string& native) {
+  const UserTexts& texts = UserTexts::get();
+  int found = texts.find(cp932, native);
+  // Or two texts the user gave, joined: a directory and a pattern or name.
+  size_t cut = cp932.rfind('/');
+  if (found == 0 && cut != std::string_view::npos && cut + 1 < cp932.size()) {
+    std::string head, tail;
+    int headFound = texts.find(cp932.substr(0, cut + 1), head);
+    int tailFound = headFound > 0 ? texts.find(cp932.substr(cut + 1), tail) : 0;
+    if (headFound > 0 && tailFound >= 0) {
+      if (tailFound == 0) toUtf8(cp932.substr(cut + 1), tail);
+      native = head + tail;
+      return true;
     }
-    buffer.resize(buffer.size() * 2);
+    found = std::min(headFound, tailFound);
   }
-  buffer.resize(std::strlen(buffer.c_str()));
-  return rememberPath(buffer);
+  if (found < 0) {
+    setLastError(CODE_INVALID_NAME);
+    return false;
+  }
+  if (found == 0) toUtf8(cp932, native);
+  return true;
 }
 
 std::string nativePath(std::string_view cp932Path) {
-  std::string absolute;
-  if (!cp932Path.empty() && cp932Path[0] == '/' && cp932Path.find("/.") == std::string_view::npos &&
-      cp932Path.find("//") == std::string_view::npos) {
-    absolute.assign(cp932Path);  // Already in its absolute form.
-  } else if (!cp932Path.empty() && cp932Path[0] == '/') {
-    absolute = absolutePath(cp932Path, "/");
-  } else {
-    absolute = absolutePath(cp932Path, currentDirectory());
-  }
   std::string native;
-  const NameMemory& memory = NameMemory::get();
-  if (memory.empty()) {
-    toUtf8(absolute, native);
-    return native;
-  }
-  std::string part;
-  native = "/";
-  forEachComponent(absolute, [&](std::string_view, std::string_view component) {
-    std::string_view parent = native.size() == 1
-                                  ? std::string_view(native)
-                                  : std::string_view(native).substr(0, native.size() - 1);
-    if (const std::string* remembered = memory.find(parent, component)) {
-      native += *remembered;
-    } else {
-      toUtf8(component, part);
-      native += part;
-    }
-    native += '/';
-  });
-  if (absolute.back() != '/' && native.size() > 1) native.pop_back();
-  return native;
+  if (!nativeOf(cp932Path, native)) return std::string();
+  if (!native.empty() && native[0] == '/') return absolutePath(native, "/");
+  std::string cwd;
+  if (!readCurrentDirectory(cwd)) return std::string();
+  return absolutePath(native, cwd);
 }
 
 std::string nativeText(std::string_view cp932Path) {
   std::string native;
-  const NameMemory& memory = NameMemory::get();
-  if (memory.empty()) {
-    toUtf8(cp932Path, native);
-    return native;
-  }
-  // The native directory each component stands in, to look remembered names
-  // up under.
-  std::string parent;
-  if (!cp932Path.empty() && cp932Path[0] == '/') {
-    parent = "/";
-  } else {
-    parent = nativePath(".");
-  }
-  std::string part;
-  size_t start = 0;
-  for (;;) {
-    size_t end = cp932Path.find('/', start);
-    std::string_view component = cp932Path.substr(
-        start, end == std::string_view::npos ? std::string_view::npos : end - start);
-    if (component.empty() || component == ".") {
-      part.assign(component);
-    } else if (component == "..") {
-      part = "..";
-      size_t slash = parent.rfind('/');
-      parent.erase(slash == 0 ? 1 : slash);
-    } else {
-      if (const std::string* remembered = memory.find(parent, component)) {
-        part = *remembered;
-      } else {
-        toUtf8(component, part);
-      }
-      if (parent.size() > 1) parent += '/';
-      parent += part;
-    }
-    native += part;
-    if (end == std::string_view::npos) break;
-    native += '/';
-    start = end + 1;
-  }
+  if (!nativeOf(cp932Path, native)) toUtf8(cp932Path, native);
   return native;
-}
-
-void rememberName(std::string_view nativeParent, std::string_view cp932Name,
-                  std::string_view nativeName) {
-  NameMemory::get().remember(nativeParent, cp932Name, nativeName);
 }
 
 std::string pathToCp932(std::string_view native) {
   std::string result;
-  if (toCp932(native, result)) return result;
-  std::string cwd(256, '\0');
-  while (getcwd(cwd.data(), cwd.size()) == nullptr) {
-    if (errno != ERANGE) return result;
-    cwd.resize(cwd.size() * 2);
-  }
-  cwd.resize(std::strlen(cwd.c_str()));
-  rememberPath(absolutePath(native, cwd));
+  toCp932(native, result);
+  UserTexts::get().record(result, native, true);
   return result;
 }
 
 std::string argumentToCp932(const char* argument) {
-  if (localeIsUtf8()) return pathToCp932(argument);
-  return pathToCp932(convertLocale(argument, "UTF-8", nl_langinfo(CODESET)));
+  std::string native = localeIsUtf8() ? std::string(argument)
+                                      : convertLocale(argument, "UTF-8", nl_langinfo(CODESET));
+  std::string result;
+  toCp932(native, result);
+  UserTexts::get().record(result, native, false);
+  return result;
 }
 
 std::string toLocale(std::string_view cp932) {

@@ -2,13 +2,16 @@
 // system that does not belong to one of the handle classes (File, FindHandle,
 // RegistryKey) is declared here and implemented once per platform, in
 // platform_posix.cpp and platform_win32.cpp. All text crossing this seam is
-// code page 932; a POSIX implementation converts at the boundary.
+// code page 932, but for the paths in the platform's own bytes that nativeOf()
+// and nativeFullPath() deal in; a POSIX implementation converts at the
+// boundary.
 //
 // Failures are reported the way the Win32 calls report them: by a false or
 // zero result, with the reason left in lastError() as a Win32 error code.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace qv {
 
@@ -36,7 +39,11 @@ constexpr uint32_t CODE_INVALID_HANDLE = 6;
 constexpr uint32_t CODE_NOT_ENOUGH_MEMORY = 8;
 constexpr uint32_t CODE_NO_MORE_FILES = 18;
 constexpr uint32_t CODE_INVALID_PARAMETER = 87;
+constexpr uint32_t CODE_INVALID_NAME = 123;
 constexpr uint32_t CODE_FILENAME_TOO_LONG = 206;
+// The program's own: the current directory has been removed, so a relative
+// path leads nowhere (only POSIX lets that happen).
+constexpr uint32_t CODE_CURRENT_DIRECTORY_GONE = 0x10000002;
 
 // Message box styles and the buttons a box returns.
 constexpr unsigned BOX_WARNING = 0x30;
@@ -59,6 +66,17 @@ bool isLeadByte(unsigned char byte);
 // included) and writes nothing. *filePart points at the last component inside
 // buffer, or is null when the path ends in a separator. Returns 0 on failure.
 uint32_t fullPathName(const char* path, uint32_t bufferSize, char* buffer, char** filePart);
+
+// The platform's own bytes for a path held as code page 932 text: on Windows
+// the text itself; elsewhere the bytes the user gave for it, or its converted
+// form. False, with the last error set, when the text stands for no one path.
+bool nativeOf(const char* text, std::string& native);
+
+// fullPathName for a path in the platform's own bytes: its absolute form cut
+// into the directory part (ending in the separator) and the last component
+// (empty when the path ends in a separator). False, with the last error set,
+// when it cannot be made.
+bool nativeFullPath(const std::string& path, std::string& directory, std::string& name);
 
 // GetFileAttributesA: the attribute bits of path, or INVALID_ATTRIBUTES.
 uint32_t fileAttributes(const char* path);

@@ -67,6 +67,8 @@ const MessageEntry MESSAGES[] = {
      "The file size exceeds the limit allowed and cannot be saved.\r\n"},
     {1117, "I/O デバイス エラーが発生したため、要求を実行できませんでした。\r\n",
      "The request could not be performed because of an I/O device error.\r\n"},
+    {CODE_CURRENT_DIRECTORY_GONE, "カレント ディレクトリが存在しません。\r\n",
+     "The current directory does not exist.\r\n"},
     {1921,
      "システムがファイル名を解決できません。シンボリック リンクが多すぎる可能性があります。\r\n",
      "The name of the file cannot be resolved by the system.\r\n"},
@@ -99,16 +101,18 @@ bool isLeadByte(unsigned char byte) {
 uint32_t fullPathName(const char* path, uint32_t bufferSize, char* buffer, char** filePart) {
   if (filePart != nullptr) *filePart = nullptr;
   if (path == nullptr || *path == '\0') {
-    setLastError(123);
+    setLastError(CODE_INVALID_NAME);
     return 0;
   }
   std::string absolute;
   if (path[0] == '/') {
     absolute = posix::absolutePath(path, "/");
   } else {
-    std::string cwd = posix::currentDirectory();
-    if (cwd.empty()) return 0;
-    absolute = posix::absolutePath(path, cwd);
+    std::string cwd;
+    if (!posix::currentDirectory(cwd)) return 0;
+    std::string cwdText;
+    posix::toCp932(cwd, cwdText);
+    absolute = posix::absolutePath(path, cwdText);
   }
   if (absolute.size() + 1 > bufferSize || buffer == nullptr) {
     return static_cast<uint32_t>(absolute.size() + 1);
@@ -120,8 +124,28 @@ uint32_t fullPathName(const char* path, uint32_t bufferSize, char* buffer, char*
   return static_cast<uint32_t>(absolute.size());
 }
 
+bool nativeOf(const char* text, std::string& native) {
+  return posix::nativeOf(text, native);
+}
+
+bool nativeFullPath(const std::string& path, std::string& directory, std::string& name) {
+  std::string absolute;
+  if (!path.empty() && path[0] == '/') {
+    absolute = posix::absolutePath(path, "/");
+  } else {
+    std::string cwd;
+    if (!posix::currentDirectory(cwd)) return false;
+    absolute = posix::absolutePath(path, cwd);
+  }
+  size_t cut = absolute.rfind('/') + 1;
+  name = absolute.substr(cut);
+  directory = absolute.substr(0, cut);
+  return true;
+}
+
 uint32_t fileAttributes(const char* path) {
   std::string native = posix::nativePath(path);
+  if (native.empty()) return INVALID_ATTRIBUTES;
   struct stat st;
   if (stat(native.c_str(), &st) != 0) {
     int err = errno;

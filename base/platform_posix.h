@@ -3,12 +3,11 @@
 // the program's code page 932 text and the system's text (UTF-8 names, the
 // locale's encoding for arguments and messages).
 //
-// A name that has no exact code page 932 form (Café, a wave dash, bytes that
-// are not UTF-8) is shown with "?" or a near character, so its CP932 form
-// cannot be turned back into the name. The conversion remembers, for each
-// such name it meets, which native name stood behind its CP932 form in which
-// native directory, and nativePath() goes back through that memory component
-// by component. The memory lives as long as the process.
+// Names read from the file system never go through code page 932 and back:
+// the walk keeps their native bytes and makes CP932 text only for the report.
+// What the user types (arguments, dialog fields) is kept beside its CP932
+// form, so that a path the program holds as CP932 text is opened by the bytes
+// the user gave for it.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +28,10 @@ bool failWithErrno(int err);
 // input exactly.
 bool toCp932(std::string_view native, std::string& out);
 
+// The length of the character at text[i]: its UTF-8 sequence, or 1 for a
+// byte that does not start one.
+size_t utf8Length(std::string_view text, size_t i);
+
 // Converts code page 932 text to UTF-8 into out; a byte sequence that is not
 // CP932 becomes "?".
 void toUtf8(std::string_view cp932, std::string& out);
@@ -45,39 +48,34 @@ std::string absolutePath(std::string_view path, std::string_view currentDirector
 // path without a leading "~", or whose user is unknown, comes back unchanged.
 std::string expandHome(std::string_view native);
 
-// The current directory in code page 932, its lossy components remembered.
-// Empty when it cannot be read; the last error is then set.
-std::string currentDirectory();
+// The current directory, native. False, with the last error set, when it
+// cannot be read (CODE_CURRENT_DIRECTORY_GONE when it has been removed).
+bool currentDirectory(std::string& out);
 
-// The native path to hand to the system for a CP932 path: absolute, and with
-// every remembered lossy component turned back into its native name.
+// The native bytes of CP932 text: those the user gave for it (an argument or a
+// dialog field, or a path leading through one), else its UTF-8 form. False,
+// with the last error CODE_INVALID_NAME, when the user gave different texts of
+// that one CP932 form.
+bool nativeOf(std::string_view cp932, std::string& native);
+
+// The absolute native path for a CP932 path, by nativeOf() and the current
+// directory; "." and ".." resolved as text. Empty, with the last error set,
+// when it cannot be made.
 std::string nativePath(std::string_view cp932Path);
 
-// The native form of a CP932 path as it is written, relative or not: each
-// component is turned into its native name, remembered ones included, and
-// nothing is resolved or made absolute. For paths handed on to other programs.
+// The native form of a CP932 path as it is written, relative or not, for
+// paths handed on to other programs.
 std::string nativeText(std::string_view cp932Path);
 
-// Remembers that cp932Name, the CP932 form of nativeName, stands for it in the
-// native directory nativeParent ("/" or a path without a trailing separator).
-void rememberName(std::string_view nativeParent, std::string_view cp932Name,
-                  std::string_view nativeName);
-
-// Converts native (UTF-8) text that may be a path to CP932. When it has no
-// exact CP932 form, each of its path components is remembered under its
-// absolute native parent, so that the CP932 path leads back to it.
+// Converts native (UTF-8) text the user typed or picked in the dialog to CP932
+// and keeps it beside that form, replacing what was kept for the same form.
 std::string pathToCp932(std::string_view native);
 
-// Converts a command-line argument from the locale's encoding to CP932. When
-// the argument has no exact CP932 form, each of its path components is
-// remembered under its absolute native parent.
+// Converts a command-line argument from the locale's encoding to CP932 and
+// keeps its native form beside it.
 std::string argumentToCp932(const char* argument);
 
 // Converts CP932 text to the locale's encoding, for text shown to the user.
 std::string toLocale(std::string_view cp932);
-
-// Drops the directory listing kept for the next scan of the same directory;
-// called whenever the program creates or empties a file.
-void forgetListings();
 
 }  // namespace qv::posix

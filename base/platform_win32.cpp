@@ -27,6 +27,26 @@ uint32_t fullPathName(const char* path, uint32_t bufferSize, char* buffer, char*
   return GetFullPathNameA(path, bufferSize, buffer, filePart);
 }
 
+bool nativeOf(const char* text, std::string& native) {
+  native = text;
+  return true;
+}
+
+bool nativeFullPath(const std::string& path, std::string& directory, std::string& name) {
+  std::vector<char> buffer(MAX_PATH);
+  char* filePart = nullptr;
+  DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, buffer.data(), &filePart);
+  if (length == 0) return false;
+  if (length >= MAX_PATH) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return false;
+  }
+  name = filePart != nullptr ? filePart : "";
+  if (filePart != nullptr) *filePart = '\0';
+  directory = buffer.data();
+  return true;
+}
+
 uint32_t fileAttributes(const char* path) {
   return GetFileAttributesA(path);
 }

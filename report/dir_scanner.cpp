@@ -23,6 +23,25 @@ bool DirScanner::open(const char* path, uint32_t requiredAttributes) {
   return skipToRequired();
 }
 
+bool DirScanner::open(const DirectoryListing& listing, const std::string& pattern,
+                      uint32_t requiredAttributes) {
+  close();
+  directory_ = listing.directory();
+  requiredAttributes_ = requiredAttributes;
+  if (!handle_.first(listing, pattern, current_)) {
+    uint32_t error = lastError();
+    close();
+    setLastError(error);
+    return false;
+  }
+  return skipToRequired();
+}
+
+bool DirScanner::openChild(DirectoryListing& child) const {
+  const char separator[] = {PATH_SEPARATOR, '\0'};
+  return handle_.openChild(directory_ + current_.name.c_str() + separator, child);
+}
+
 bool DirScanner::next() {
   if (!isValid()) return false;
   if (!handle_.next(current_)) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "base/ansi_string.h"
 #include "base/platform.h"
@@ -26,6 +27,16 @@ class DirScanner {
   // requiredAttributes not 0 only entries having one of those bits are
   // yielded. True when it stands on an entry; else the last error tells why.
   bool open(const char* path, uint32_t requiredAttributes);
+
+  // As open(path), on a listing and a pattern in the platform's own bytes;
+  // the directory is the listing's.
+  bool open(const DirectoryListing& listing, const std::string& pattern,
+            uint32_t requiredAttributes);
+
+  // Makes child the listing of the subdirectory the scanner stands on, its
+  // directory being this one's followed by the entry's name and the
+  // separator. False, with the last error set, when it cannot be read.
+  bool openChild(DirectoryListing& child) const;
 
   // Moves to the next yielded entry; false, closed, at the end or on failure.
   bool next();

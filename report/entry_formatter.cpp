@@ -43,6 +43,13 @@ void appendAttributes(uint32_t attributes, std::string& text) {
 
 }  // namespace
 
+void appendShown(std::string_view text, std::string& line) {
+  for (char c : text) {
+    unsigned char b = static_cast<unsigned char>(c);
+    line += b < 0x20 || b == 0x7F ? '?' : c;
+  }
+}
+
 String ReportWriter::formatEntry(DirScanner& scanner, bool isDirectory) {
   std::string text;
   appendEntryText(scanner, isDirectory, text);
@@ -63,20 +70,20 @@ void ReportWriter::appendEntryText(DirScanner& scanner, bool isDirectory, std::s
     if (options.showAttributes) appendAttributes(scanner.attributes(), text);
   }
   if (options.pathList) {
-    text += scanner.directory().cStr();
-    text += scanner.name();
+    appendShown(scanner.directory().cStr(), text);
+    appendShown(scanner.name(), text);
   } else if (isDirectory) {
     text += '[';
-    text += scanner.name();
+    appendShown(scanner.name(), text);
     text += ']';
     return;
   } else {
-    text += scanner.name();
+    appendShown(scanner.name(), text);
   }
   if (options.fileUrl) {
     text += "  file://";
-    text += scanner.directory().cStr();
-    text += scanner.name();
+    appendShown(scanner.directory().cStr(), text);
+    appendShown(scanner.name(), text);
   }
 }
 

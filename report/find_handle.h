@@ -1,14 +1,21 @@
-// FindHandle wraps one platform directory scan (FindFirstFileA / FindNextFileA
-// on Windows) and ends it in its destructor. It yields the entries of the
-// directory part of a path whose names match the path's last component, a
-// wildcard pattern, filling a DirEntry for each. It reports failure by its
-// result and leaves the reason in lastError(). DirScanner builds on it.
+// FindHandle wraps one platform directory scan and ends it in its destructor.
+// It yields the entries of one directory whose names match a wildcard
+// pattern, filling a DirEntry for each, and reports failure by its result,
+// leaving the reason in lastError(). DirScanner builds on it.
+//
+// A DirectoryListing is one directory made ready to scan: on POSIX it is read
+// once, through a descriptor opened relative to its parent's, and the scans
+// of its subdirectories and of its files share it; on Windows it is the
+// directory's path, which each scan hands to FindFirstFileA. A listing is
+// made either from a path or from the subdirectory a scan stands on, apart
+// from scanning it, so listings can be produced ahead of the scans.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "base/ansi_string.h"
 #include "base/platform.h"
 
 namespace qv {
@@ -33,6 +40,30 @@ struct DirEntry {
 // filled in by the scan itself.
 constexpr uint32_t DETAIL_ATTRIBUTES = ATTRIBUTE_READONLY;
 
+// The platform's record of one listing; shared by the scans of it.
+struct ListingState;
+
+class DirectoryListing {
+ public:
+  DirectoryListing() = default;
+
+  // Makes the listing of the directory at nativePath (platform bytes, ending
+  // in the separator), shown as directory (code page 932). False, with the
+  // last error set, when the directory cannot be read.
+  bool open(const String& directory, const std::string& nativePath);
+
+  // The directory's full path, code page 932, ending in the separator.
+  const String& directory() const { return directory_; }
+
+  bool isOpen() const { return state_ != nullptr; }
+  void close();
+
+ private:
+  friend class FindHandle;
+  String directory_;
+  std::shared_ptr<ListingState> state_;
+};
+
 class FindHandle {
  public:
   FindHandle();
@@ -40,10 +71,14 @@ class FindHandle {
   FindHandle& operator=(const FindHandle&) = delete;
   ~FindHandle();
 
-  // Ends any scan, then starts one on path (directory part and pattern) and
-  // fills entry with the first match. False, with the handle closed and the
-  // last error set, when the directory cannot be read or nothing matches.
+  // Ends any scan, then starts one on path (code page 932: directory part and
+  // pattern) and fills entry with the first match. False, with the handle
+  // closed and the last error set, when the directory cannot be read or
+  // nothing matches.
   bool first(const char* path, DirEntry& entry);
+
+  // As first(), on a listing and a pattern in the platform's own bytes.
+  bool first(const DirectoryListing& listing, const std::string& pattern, DirEntry& entry);
 
   // Fills entry with the next match. False at the end (last error 18) or on
   // failure; the scan stays open until close().
@@ -51,6 +86,11 @@ class FindHandle {
 
   // Reads what the scan left out of entry (see DirEntry::detailsPending).
   void loadDetails(DirEntry& entry);
+
+  // Makes child the listing of the subdirectory the scan stands on, shown as
+  // directory. It is entered by its own name and never through a link. False,
+  // with the last error set, when it cannot be read.
+  bool openChild(const String& directory, DirectoryListing& child) const;
 
   void close();
   bool isOpen() const;

@@ -1,6 +1,7 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -21,10 +22,6 @@ namespace {
 
 constexpr uint64_t EPOCH_DIFFERENCE = 11644473600ULL;
 
-bool isLead(unsigned char b) {
-  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
 char upper(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
@@ -42,19 +39,16 @@ bool listedBefore(std::string_view a, std::string_view b) {
   return a < b;
 }
 
-size_t charLength(std::string_view s, size_t i) {
-  return isLead(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
-}
-
 bool sameChar(std::string_view name, size_t i, std::string_view pattern, size_t j, size_t length) {
   if (length == 1) return upper(name[i]) == upper(pattern[j]);
-  return name.compare(i, 2, pattern.substr(j, 2)) == 0;
+  return name.compare(i, length, pattern.substr(j, length)) == 0;
 }
 
-// "*" matches any run of characters and "?" one character (a double-byte
-// character is one); ASCII letters match regardless of case. Only the last
-// "*" is ever backtracked to, so any pattern takes time linear in its length
-// times the name's.
+// Names and pattern are native bytes: "*" matches any run of characters and
+// "?" one character (a UTF-8 sequence, or one byte that is none); ASCII
+// letters match regardless of case, every other character only itself. Only
+// the last "*" is ever backtracked to, so any pattern takes time linear in its
+// length times the name's.
 bool wildcardMatch(std::string_view name, std::string_view pattern) {
   size_t i = 0, j = 0;
   size_t starPattern = std::string_view::npos, starName = 0;
@@ -64,9 +58,9 @@ bool wildcardMatch(std::string_view name, std::string_view pattern) {
       starName = i;
       continue;
     }
-    size_t nameLength = charLength(name, i);
+    size_t nameLength = posix::utf8Length(name, i);
     if (j < pattern.size()) {
-      size_t patternLength = charLength(pattern, j);
+      size_t patternLength = posix::utf8Length(pattern, j);
       if ((pattern[j] == '?' && patternLength == 1) ||
           (patternLength == nameLength && sameChar(name, i, pattern, j, nameLength))) {
         i += nameLength;
@@ -75,7 +69,7 @@ bool wildcardMatch(std::string_view name, std::string_view pattern) {
       }
     }
     if (starPattern == std::string_view::npos) return false;
-    starName += charLength(name, starName);
+    starName += posix::utf8Length(name, starName);
     i = starName;
     j = starPattern;
   }
@@ -100,10 +94,14 @@ bool patternMatch(std::string_view name, std::string_view pattern) {
 }
 
 uint64_t fileTimeOf(const struct timespec& t) {
-  int64_t seconds = static_cast<int64_t>(t.tv_sec) + static_cast<int64_t>(EPOCH_DIFFERENCE);
-  // Times before 1601 have no file time; they read as the failure value.
-  if (seconds < 0) return ~0ULL;
-  return static_cast<uint64_t>(seconds) * 10000000ULL + static_cast<uint64_t>(t.tv_nsec) / 100;
+  // Times before 1601, and times too late for a file time, have none: they
+  // read as the failure value.
+  constexpr int64_t LATEST = static_cast<int64_t>(0x7FFFFFFFFFFFFFFFULL / 10000000ULL) -
+                             static_cast<int64_t>(EPOCH_DIFFERENCE);
+  int64_t seconds = static_cast<int64_t>(t.tv_sec);
+  if (seconds < -static_cast<int64_t>(EPOCH_DIFFERENCE) || seconds >= LATEST) return ~0ULL;
+  return static_cast<uint64_t>(seconds + static_cast<int64_t>(EPOCH_DIFFERENCE)) * 10000000ULL +
+         static_cast<uint64_t>(t.tv_nsec) / 100;
 }
 
 uint32_t typeAttributes(mode_t mode) {
@@ -113,65 +111,141 @@ uint32_t typeAttributes(mode_t mode) {
   return ATTRIBUTE_SYSTEM;
 }
 
+uint32_t codeOfOpenError(int err) {
+  // A link where a directory was listed (O_NOFOLLOW) or a directory gone.
+  if (err == ENOENT || err == ELOOP || err == ENOTDIR) return CODE_PATH_NOT_FOUND;
+  return posix::errorFromErrno(err);
+}
+
 }  // namespace
 
-// One directory's entries, converted and in listing order; "." and ".." are
-// not among them.
-struct Listing {
+// One directory's entries, converted and in listing order ("." and ".." are
+// not among them), and the directory's descriptor while the descriptor limit
+// allows. A listing made from a scan keeps its parent, so that a descriptor
+// given back can be opened again, name by name from the nearest ancestor
+// that holds one, and checked to be the same directory.
+struct ListingState {
   struct Item {
-    std::string name;    // code page 932
+    std::string name;    // code page 932, for the report
     std::string native;  // empty when its bytes are those of name
     uint32_t attributes;
+
+    const std::string& nativeName() const { return native.empty() ? name : native; }
   };
-  std::string directory;  // native, without a trailing separator but for "/"
+
   std::vector<Item> items;
-  // The open directory, so that an entry's details need no path look-up; -1
-  // when too many listings are open already (see MAX_OPEN_LISTINGS).
+  std::shared_ptr<ListingState> parent;  // null for a listing made from a path
+  std::string nativeName;                // in parent; the absolute path of a root
+  size_t pathLength = 0;                 // of the native path, separator included
+  int depth = 0;
+  dev_t device = 0;
+  ino_t inode = 0;
   int fd = -1;
 
-  Listing() = default;
-  Listing(const Listing&) = delete;
-  Listing& operator=(const Listing&) = delete;
-  ~Listing();
+  ListingState() = default;
+  ListingState(const ListingState&) = delete;
+  ListingState& operator=(const ListingState&) = delete;
+  ~ListingState();
+
+  // The open descriptor, opened again when it was given back; -1, with the
+  // last error set, when the directory is no longer the one listed.
+  int descriptor();
+
+  bool reopen(int directoryFd, bool follow, const ListingState* keep);
+  void release();
 };
 
 namespace {
 
-// A walk holds one listing per level it is in; past this depth the listings
-// give their descriptors back, so deep trees cannot run out of them.
-constexpr int MAX_OPEN_LISTINGS = 256;
-int openListings = 0;
+// The descriptors the listings hold, bounded by the process's limit (raised to
+// its hard limit the first time): past the bound, or when the system runs out,
+// the shallowest listing gives its descriptor back; it is opened again when
+// the walk returns to it.
+class DescriptorPool {
+ public:
+  static DescriptorPool& get() {
+    static DescriptorPool pool;
+    return pool;
+  }
 
-// The walker scans each directory twice in a row, once for its subdirectories
-// and once for its files. The listing read by one scan is kept for the very
-// next scan of the same directory and then dropped, so the directory is read
-// once; anything the program itself creates drops it at once (forgetListings).
-std::shared_ptr<const Listing>& lastListing() {
-  static std::shared_ptr<const Listing> listing;
-  return listing;
+  void add(ListingState* listing) { held_.push_back(listing); }
+
+  void remove(ListingState* listing) {
+    auto it = std::find(held_.begin(), held_.end(), listing);
+    if (it != held_.end()) held_.erase(it);
+  }
+
+  bool full() const { return held_.size() >= budget_; }
+
+  // Gives back the descriptor of the shallowest listing other than keep.
+  bool evict(const ListingState* keep) {
+    ListingState* victim = nullptr;
+    for (ListingState* listing : held_) {
+      if (listing != keep && (victim == nullptr || listing->depth < victim->depth)) {
+        victim = listing;
+      }
+    }
+    if (victim == nullptr) return false;
+    victim->release();
+    return true;
+  }
+
+ private:
+  // Left for the report file, the converter's tables and whatever else the
+  // process opens meanwhile.
+  static constexpr rlim_t RESERVE = 24;
+
+  DescriptorPool() {
+    struct rlimit limit;
+    rlim_t soft = 1024;
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0) {
+      soft = limit.rlim_cur;
+      if (limit.rlim_cur < limit.rlim_max) {
+        struct rlimit raised = limit;
+        raised.rlim_cur = limit.rlim_max == RLIM_INFINITY ? 1048576 : limit.rlim_max;
+        if (setrlimit(RLIMIT_NOFILE, &raised) == 0) soft = raised.rlim_cur;
+      }
+    }
+    budget_ = soft > RESERVE + 8 ? static_cast<size_t>(soft - RESERVE) : 8;
+  }
+
+  std::vector<ListingState*> held_;
+  size_t budget_;
+};
+
+// Opens a directory relative to directoryFd, without following a link in its
+// last component unless follow is set and without touching its access time
+// where the system lets us. Makes room in the pool first, and again when the
+// system runs out of descriptors; keep's descriptor is never given back.
+int openDirectory(int directoryFd, const char* name, bool follow, const ListingState* keep) {
+  static int noAtime = O_NOATIME;
+  DescriptorPool& pool = DescriptorPool::get();
+  if (pool.full()) pool.evict(keep);
+  int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (follow ? 0 : O_NOFOLLOW);
+  for (;;) {
+    int fd = openat(directoryFd, name, flags | noAtime);
+    if (fd >= 0) return fd;
+    int err = errno;
+    if (err == EINTR) continue;
+    // O_NOATIME is only for the owner of a file (or a privileged process).
+    if (err == EPERM && noAtime != 0) {
+      noAtime = 0;
+      continue;
+    }
+    if ((err == EMFILE || err == ENFILE) && pool.evict(keep)) continue;
+    setLastError(codeOfOpenError(err));
+    return -1;
+  }
 }
 
-const Listing::Item DOT = {".", std::string(), ATTRIBUTE_DIRECTORY};
-const Listing::Item DOT_DOT = {"..", std::string(), ATTRIBUTE_DIRECTORY};
-
-// Reads a directory with getdents64 straight into a Listing. False with the
-// last error set when it cannot be read.
-bool readListing(Listing& listing) {
-  int fd;
-  do {
-    fd = ::open(listing.directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) {
-    int err = errno;
-    setLastError(err == ENOENT ? CODE_PATH_NOT_FOUND : posix::errorFromErrno(err));
-    return false;
-  }
+// Reads the directory behind listing.fd with getdents64 into the listing.
+// False with the last error set when nothing can be read.
+bool readItems(ListingState& listing) {
   alignas(8) char buffer[32768];
   std::string name;
-  std::string full;
   int readError = 0;
   for (;;) {
-    long count = syscall(SYS_getdents64, fd, buffer, sizeof buffer);
+    long count = syscall(SYS_getdents64, listing.fd, buffer, sizeof buffer);
     if (count < 0 && errno == EINTR) continue;
     if (count <= 0) {
       if (count < 0) readError = errno;
@@ -182,7 +256,7 @@ bool readListing(Listing& listing) {
       offset += d->d_reclen;
       std::string_view native(d->d_name);
       if (native == "." || native == "..") continue;
-      bool exact = posix::toCp932(native, name);
+      posix::toCp932(native, name);
       uint32_t attributes;
       switch (d->d_type) {
         case DT_DIR:
@@ -194,7 +268,7 @@ bool readListing(Listing& listing) {
           break;
         case DT_UNKNOWN: {
           struct stat st;
-          attributes = fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0
+          attributes = fstatat(listing.fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0
                            ? typeAttributes(st.st_mode)
                            : ATTRIBUTE_ARCHIVE;
           break;
@@ -204,50 +278,100 @@ bool readListing(Listing& listing) {
           break;
       }
       if (native[0] == '.') attributes |= ATTRIBUTE_HIDDEN;
-      if (!exact) posix::rememberName(listing.directory, name, native);
       bool sameBytes = native == name;
       listing.items.push_back({name, sameBytes ? std::string() : std::string(native), attributes});
     }
   }
-  if (openListings < MAX_OPEN_LISTINGS) {
-    listing.fd = fd;
-    ++openListings;
-  } else {
-    ::close(fd);
-  }
   if (readError != 0 && listing.items.empty()) return posix::failWithErrno(readError);
   std::sort(listing.items.begin(), listing.items.end(),
-            [](const Listing::Item& a, const Listing::Item& b) {
-              return listedBefore(a.native.empty() ? a.name : a.native,
-                                  b.native.empty() ? b.name : b.native);
+            [](const ListingState::Item& a, const ListingState::Item& b) {
+              return listedBefore(a.nativeName(), b.nativeName());
             });
   return true;
 }
 
+// Takes over fd for listing, notes which directory it is and reads it.
+bool fillListing(ListingState& listing, int fd) {
+  listing.fd = fd;
+  DescriptorPool::get().add(&listing);
+  struct stat st;
+  if (fstat(fd, &st) != 0) return posix::failWithErrno(errno);
+  listing.device = st.st_dev;
+  listing.inode = st.st_ino;
+  return readItems(listing);
+}
+
+const ListingState::Item DOT = {".", std::string(), ATTRIBUTE_DIRECTORY};
+const ListingState::Item DOT_DOT = {"..", std::string(), ATTRIBUTE_DIRECTORY};
+
 }  // namespace
 
-Listing::~Listing() {
-  if (fd >= 0) {
-    ::close(fd);
-    --openListings;
+ListingState::~ListingState() {
+  release();
+}
+
+void ListingState::release() {
+  if (fd < 0) return;
+  ::close(fd);
+  fd = -1;
+  DescriptorPool::get().remove(this);
+}
+
+bool ListingState::reopen(int directoryFd, bool follow, const ListingState* keep) {
+  int opened = openDirectory(directoryFd, nativeName.c_str(), follow, keep);
+  if (opened < 0) return false;
+  struct stat st;
+  if (fstat(opened, &st) != 0 || st.st_dev != device || st.st_ino != inode) {
+    ::close(opened);
+    setLastError(CODE_PATH_NOT_FOUND);
+    return false;
   }
+  fd = opened;
+  DescriptorPool::get().add(this);
+  return true;
 }
 
-namespace posix {
-
-void forgetListings() {
-  lastListing().reset();
+int ListingState::descriptor() {
+  if (fd >= 0) return fd;
+  std::vector<ListingState*> chain;
+  ListingState* at = this;
+  while (at->fd < 0 && at->parent != nullptr) {
+    chain.push_back(at);
+    at = at->parent.get();
+  }
+  if (at->fd < 0 && !at->reopen(AT_FDCWD, true, nullptr)) return -1;
+  // Each one on the way keeps its descriptor, for the walk's way back up.
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+    ListingState* parentState = (*it)->parent.get();
+    if (parentState->fd < 0 && parentState->descriptor() < 0) return -1;
+    if (!(*it)->reopen(parentState->fd, false, parentState)) return -1;
+  }
+  return fd;
 }
 
-}  // namespace posix
+void DirectoryListing::close() {
+  state_.reset();
+}
+
+bool DirectoryListing::open(const String& directory, const std::string& nativePath) {
+  close();
+  auto state = std::make_shared<ListingState>();
+  state->nativeName = nativePath;
+  state->pathLength = nativePath.size();
+  int fd = openDirectory(AT_FDCWD, nativePath.c_str(), true, nullptr);
+  if (fd < 0 || !fillListing(*state, fd)) return false;
+  directory_ = directory;
+  state_ = std::move(state);
+  return true;
+}
 
 struct FindHandle::State {
-  std::shared_ptr<const Listing> listing;
-  std::vector<const Listing::Item*> selection;
+  std::shared_ptr<ListingState> listing;
+  std::vector<const ListingState::Item*> selection;
   size_t index = 0;
 
   void fill(DirEntry& entry) const {
-    const Listing::Item& item = *selection[index];
+    const ListingState::Item& item = *selection[index];
     // The name keeps its buffer from entry to entry.
     entry.name = item.name;
     entry.attributes = item.attributes;
@@ -271,34 +395,31 @@ void FindHandle::close() {
 
 bool FindHandle::first(const char* path, DirEntry& entry) {
   close();
-  std::string_view text(path);
-  size_t slash = text.rfind('/');
-  std::string_view pattern = slash == std::string_view::npos ? text : text.substr(slash + 1);
-  std::string directory =
-      posix::nativePath(slash == std::string_view::npos ? "." : text.substr(0, slash + 1));
-  if (directory.size() > 1 && directory.back() == '/') directory.pop_back();
+  std::string native = posix::nativePath(path);
+  if (native.empty()) return false;
+  size_t cut = native.rfind('/') + 1;
+  DirectoryListing listing;
+  if (!listing.open(String(), native.substr(0, cut))) return false;
+  return first(listing, native.substr(cut), entry);
+}
 
-  auto state = std::make_unique<State>();
-  std::shared_ptr<const Listing>& cached = lastListing();
-  if (cached && cached->directory == directory) {
-    state->listing = std::move(cached);
-    cached.reset();
-  } else {
-    auto listing = std::make_shared<Listing>();
-    listing->directory = std::move(directory);
-    if (!readListing(*listing)) return false;
-    state->listing = listing;
-    cached = listing;
+bool FindHandle::first(const DirectoryListing& listing, const std::string& pattern,
+                       DirEntry& entry) {
+  close();
+  if (!listing.isOpen()) {
+    setLastError(CODE_PATH_NOT_FOUND);
+    return false;
   }
-
+  auto state = std::make_unique<State>();
+  state->listing = listing.state_;
   // The two directory entries come first, as a directory scan lists them.
-  for (const Listing::Item* dots : {&DOT, &DOT_DOT}) {
+  for (const ListingState::Item* dots : {&DOT, &DOT_DOT}) {
     if (patternMatch(dots->name, pattern)) state->selection.push_back(dots);
   }
   bool all = pattern == "*" || pattern == "*.*";
   state->selection.reserve(state->listing->items.size() + 2);
-  for (const Listing::Item& item : state->listing->items) {
-    if (all || patternMatch(item.name, pattern)) state->selection.push_back(&item);
+  for (const ListingState::Item& item : state->listing->items) {
+    if (all || patternMatch(item.nativeName(), pattern)) state->selection.push_back(&item);
   }
   if (state->selection.empty()) {
     setLastError(CODE_FILE_NOT_FOUND);
@@ -326,20 +447,10 @@ bool FindHandle::next(DirEntry& entry) {
 void FindHandle::loadDetails(DirEntry& entry) {
   entry.detailsPending = false;
   if (!state_) return;
-  const Listing& listing = *state_->listing;
-  const Listing::Item& item = *state_->selection[state_->index];
-  const std::string& name = item.native.empty() ? item.name : item.native;
+  const ListingState::Item& item = *state_->selection[state_->index];
+  int fd = state_->listing->descriptor();
   struct stat st;
-  int result;
-  if (listing.fd >= 0) {
-    result = fstatat(listing.fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW);
-  } else {
-    std::string full = listing.directory;
-    if (full.size() > 1) full += '/';
-    full += name;
-    result = lstat(full.c_str(), &st);
-  }
-  if (result != 0) {
+  if (fd < 0 || fstatat(fd, item.nativeName().c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
     // Nothing is known of the entry (it went away, or the directory can be
     // read but not searched): its times read as unconvertible, not as 1601.
     entry.lastWriteTime = entry.lastAccessTime = ~0ULL;
@@ -351,6 +462,35 @@ void FindHandle::loadDetails(DirEntry& entry) {
   entry.lastWriteTime = fileTimeOf(st.st_mtim);
   entry.lastAccessTime = fileTimeOf(st.st_atim);
   if ((st.st_mode & S_IWUSR) == 0) entry.attributes |= ATTRIBUTE_READONLY;
+}
+
+bool FindHandle::openChild(const String& directory, DirectoryListing& child) const {
+  child.close();
+  if (!state_) {
+    setLastError(CODE_INVALID_HANDLE);
+    return false;
+  }
+  const ListingState::Item& item = *state_->selection[state_->index];
+  std::shared_ptr<ListingState> parent = state_->listing;
+  auto state = std::make_shared<ListingState>();
+  state->nativeName = item.nativeName();
+  state->pathLength = parent->pathLength + state->nativeName.size() + 1;
+  state->depth = parent->depth + 1;
+  // A directory the system could not name by its path (without the trailing
+  // separator) is not entered, so the depth of a walk stays within the
+  // platform's path limit.
+  if (state->pathLength > static_cast<size_t>(MAX_PATH_BYTES)) {
+    setLastError(CODE_FILENAME_TOO_LONG);
+    return false;
+  }
+  int parentFd = parent->descriptor();
+  if (parentFd < 0) return false;
+  int fd = openDirectory(parentFd, state->nativeName.c_str(), false, parent.get());
+  if (fd < 0 || !fillListing(*state, fd)) return false;
+  state->parent = std::move(parent);
+  child.directory_ = directory;
+  child.state_ = std::move(state);
+  return true;
 }
 
 }  // namespace qv

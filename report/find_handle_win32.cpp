@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <string>
+
 #include "report/find_handle.h"
 
 namespace qv {
@@ -23,15 +25,33 @@ void fill(const WIN32_FIND_DATAA& data, DirEntry& entry) {
 
 }  // namespace
 
-// The open find handle; ended when the state goes.
+// A directory's listing is its path, ending in the separator: each scan of it
+// is a find of its own.
+struct ListingState {
+  std::string path;
+};
+
+// The open find handle, ended when the state goes, and the directory it scans.
 struct FindHandle::State {
-  explicit State(HANDLE h) : handle(h) {}
+  State(HANDLE h, std::string d) : handle(h), directory(std::move(d)) {}
   ~State() { FindClose(handle); }
   State(const State&) = delete;
   State& operator=(const State&) = delete;
 
   HANDLE handle;
+  std::string directory;
+  std::string name;  // of the current entry
 };
+
+void DirectoryListing::close() {
+  state_.reset();
+}
+
+bool DirectoryListing::open(const String& directory, const std::string& nativePath) {
+  directory_ = directory;
+  state_ = std::make_shared<ListingState>(ListingState{nativePath});
+  return true;
+}
 
 FindHandle::FindHandle() = default;
 
@@ -50,8 +70,45 @@ bool FindHandle::first(const char* path, DirEntry& entry) {
   WIN32_FIND_DATAA data;
   HANDLE handle = FindFirstFileA(path, &data);
   if (handle == INVALID_HANDLE_VALUE) return false;
-  state_ = std::make_unique<State>(handle);
+  // The directory part, cut where the system says the last component starts
+  // (the byte 0x5C may be the trail byte of a double-byte character).
+  char full[MAX_PATH];
+  char* filePart = nullptr;
+  DWORD length = GetFullPathNameA(path, MAX_PATH, full, &filePart);
+  std::string directory;
+  if (length > 0 && length < MAX_PATH && filePart != nullptr) directory.assign(full, filePart);
+  state_ = std::make_unique<State>(handle, std::move(directory));
   fill(data, entry);
+  state_->name = data.cFileName;
+  return true;
+}
+
+bool FindHandle::first(const DirectoryListing& listing, const std::string& pattern,
+                       DirEntry& entry) {
+  close();
+  if (!listing.isOpen()) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return false;
+  }
+  const std::string& directory = listing.state_->path;
+  WIN32_FIND_DATAA data;
+  HANDLE handle = FindFirstFileA((directory + pattern).c_str(), &data);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  state_ = std::make_unique<State>(handle, directory);
+  fill(data, entry);
+  state_->name = data.cFileName;
+  return true;
+}
+
+bool FindHandle::openChild(const String& directory, DirectoryListing& child) const {
+  child.close();
+  if (!state_) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return false;
+  }
+  child.directory_ = directory;
+  child.state_ =
+      std::make_shared<ListingState>(ListingState{state_->directory + state_->name + "\\"});
   return true;
 }
 
@@ -63,6 +120,7 @@ bool FindHandle::next(DirEntry& entry) {
   WIN32_FIND_DATAA data;
   if (!FindNextFileA(state_->handle, &data)) return false;
   fill(data, entry);
+  state_->name = data.cFileName;
   return true;
 }
 

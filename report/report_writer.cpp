@@ -1,6 +1,7 @@
 #include "report/report_writer.h"
 
 #include <new>
+#include <string>
 #include <vector>
 
 #include "base/error.h"
@@ -37,23 +38,41 @@ void ReportWriter::generateReport(const String& outputPath, const String& inputS
   if (length >= static_cast<uint32_t>(MAX_PATH_BYTES)) {
     throw Exception(CODE_FILENAME_TOO_LONG, inSubject);
   }
-  String pattern;
-  if (filePart != nullptr) {
-    pattern = filePart;
-    *filePart = '\0';
-  }
+  if (filePart != nullptr) *filePart = '\0';
   String directory(buffer.data());
-  if (pattern.length() == 0) pattern = "*.*";
 
-  DirScanner check;
-  if (!check.open((directory + "*.*").cStr(), 0)) throw Exception(lastError(), inSubject);
+  // The same split of the bytes the user gave, which are what is opened.
+  std::string nativeSpec, nativeDirectory, nativePattern;
+  if (!nativeOf(spec.cStr(), nativeSpec) ||
+      !nativeFullPath(nativeSpec, nativeDirectory, nativePattern)) {
+    throw Exception(lastError(), inSubject);
+  }
+  if (nativePattern.empty()) nativePattern = "*.*";
+
+  {
+    DirectoryListing listing;
+    DirScanner check;
+    if (!listing.open(directory, nativeDirectory) || !check.open(listing, "*.*", 0)) {
+      throw Exception(lastError(), inSubject);
+    }
+  }
 
   unreadable = UnreadableDirectories();
   TextOutputFile output;
   try {
     output.open(outputPath, false, true);
-    output.writeLine("[" + directory + "]");
-    walk(output, directory, pattern, String());
+    std::string header = "[";
+    appendShown(directory.cStr(), header);
+    header += ']';
+    output.writeLine({header});
+    // Read after the report file is opened: a report that replaces one inside
+    // the tree lists the file it replaces.
+    DirectoryListing root;
+    if (root.open(directory, nativeDirectory)) {
+      walk(output, root, nativePattern, String());
+    } else {
+      unreadable.note(directory);
+    }
     output.close();
   } catch (const Exception& exception) {
     // Running out of memory is no fault of the output file.

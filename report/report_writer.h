@@ -7,7 +7,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/ansi_string.h"
@@ -17,6 +19,7 @@
 namespace qv {
 
 class DirScanner;
+class DirectoryListing;
 class TextOutputFile;
 
 struct ReportOptions {
@@ -36,6 +39,10 @@ constexpr const char* GLYPH_LAST = "\x84\xA4";      // U+2514, the last entry
 constexpr const char* GLYPH_CONTINUE = "\x81\x62";  // U+FF5C, below a non-last directory
 constexpr const char* GLYPH_BLANK = "\x81\x40";     // U+3000, below the last directory
 
+// Appends text as a report line shows it: a control character (0x00 to 0x1F,
+// 0x7F) becomes "?", so that no name can break or forge a line. Such bytes are
+// never part of a double-byte character.
+void appendShown(std::string_view text, std::string& line);
 // The directories that a walk could not read (no permission, vanished): they
 // are listed without their contents. Counts them and keeps the first few.
 struct UnreadableDirectories {
@@ -58,6 +65,10 @@ class ReportWriter {
   // Filled by the walk of the last generate().
   UnreadableDirectories unreadable;
 
+  // Called with the full path of each subdirectory just before the walk reads
+  // it, after its parent has been listed; lets a test change the tree there.
+  std::function<void(const String& directory)> onEnterDirectory;
+
   // Reads the arguments into the options and generates the report once.
   // Returns 0, 1 for an argument that is not an option (nothing generated;
   // the argument goes to *unknown when given), or 2 when generation failed
@@ -75,6 +86,11 @@ class ReportWriter {
   // Writes the lines of directory (a full path ending in the separator) and
   // everything beneath it. Throws Exception when a write fails.
   void walk(TextOutputFile& output, const String& directory, const String& pattern,
+            const String& prefix);
+
+  // As walk(), on a directory already made ready and a pattern in the
+  // platform's own bytes. The depth of the tree costs heap, not stack.
+  void walk(TextOutputFile& output, const DirectoryListing& directory, const std::string& pattern,
             const String& prefix);
 
   // The text of the entry the scanner stands on, without prefix or glyph.

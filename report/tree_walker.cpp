@@ -1,5 +1,7 @@
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "base/text_output_file.h"
 #include "report/dir_scanner.h"
@@ -13,10 +15,33 @@ bool isDots(const char* name) {
   return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
 }
 
+// One directory of the path being walked: its two scans and the indentation
+// of its lines.
+struct Level {
+  DirScanner directories;
+  DirScanner files;
+  String prefix;
+};
+
 }  // namespace
 
 void ReportWriter::walk(TextOutputFile& output, const String& directory, const String& pattern,
                         const String& prefix) {
+  std::string nativeDirectory, nativePattern;
+  DirectoryListing listing;
+  // A directory that cannot be read lists nothing.
+  if (!nativeOf(directory.cStr(), nativeDirectory) || !nativeOf(pattern.cStr(), nativePattern)) {
+    return;
+  }
+  if (!listing.open(directory, nativeDirectory)) {
+    unreadable.note(directory);
+    return;
+  }
+  walk(output, listing, nativePattern, prefix);
+}
+
+void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& directory,
+                        const std::string& pattern, const String& prefix) {
   const uint32_t skip = options.skipAttributes;
   // A directory scan entry is left out for the mask and for "." and "..", a
   // file scan entry for the mask and for being a directory.
@@ -27,44 +52,62 @@ void ReportWriter::walk(TextOutputFile& output, const String& directory, const S
     while (scan.isValid() && scan.hasAnyAttribute(skip | ATTRIBUTE_DIRECTORY)) scan.next();
   };
 
-  DirScanner directories;
-  String all = directory + "*.*";
-  if (directories.open(all.cStr(), ATTRIBUTE_DIRECTORY)) {
-    advanceDirectories(directories);
-  } else if (lastError() != CODE_FILE_NOT_FOUND && lastError() != CODE_NO_MORE_FILES) {
-    unreadable.note(directory);
-  }
-  DirScanner files;
-  String filePattern = directory + pattern;
-  if (files.open(filePattern.cStr(), 0)) advanceFiles(files);
+  // The levels from the top down to the directory being listed; a level is
+  // left once its files are written.
+  std::vector<std::unique_ptr<Level>> levels;
+  auto enter = [&](const DirectoryListing& listing, String levelPrefix) {
+    auto level = std::make_unique<Level>();
+    level->prefix = std::move(levelPrefix);
+    if (listing.isOpen()) {
+      if (level->directories.open(listing, "*.*", ATTRIBUTE_DIRECTORY)) {
+        advanceDirectories(level->directories);
+      }
+      if (level->files.open(listing, pattern, 0)) advanceFiles(level->files);
+    }
+    levels.push_back(std::move(level));
+  };
 
+  enter(directory, prefix.copy());
   std::string text;
-  const char separator[] = {PATH_SEPARATOR, '\0'};
-  while (directories.isValid()) {
-    String name(directories.name());
-    appendEntryText(directories, true, text);
-    directories.next();
-    advanceDirectories(directories);
-    bool more = directories.isValid() || files.isValid();
-    if (!options.pathList) {
-      output.writeLine({prefix.cStr(), more ? GLYPH_BRANCH : GLYPH_LAST, text});
+  while (!levels.empty()) {
+    Level& level = *levels.back();
+    DirScanner& directories = level.directories;
+    if (directories.isValid()) {
+      appendEntryText(directories, true, text);
+      DirectoryListing child;
+      if (onEnterDirectory) {
+        const char separator[] = {PATH_SEPARATOR, '\0'};
+        onEnterDirectory(directories.directory() + directories.name() + separator);
+      }
+      // One that cannot be read shows its own line and nothing beneath it.
+      if (!directories.openChild(child)) {
+        const char separator[] = {PATH_SEPARATOR, '\0'};
+        unreadable.note(directories.directory() + directories.name() + separator);
+      }
+      directories.next();
+      advanceDirectories(directories);
+      bool more = directories.isValid() || level.files.isValid();
+      if (!options.pathList) {
+        output.writeLine({level.prefix.cStr(), more ? GLYPH_BRANCH : GLYPH_LAST, text});
+      }
+      enter(child, level.prefix + (more ? GLYPH_CONTINUE : GLYPH_BLANK));
+      continue;
     }
-    walk(output, directory + name + separator, pattern,
-         prefix + (more ? GLYPH_CONTINUE : GLYPH_BLANK));
-  }
-  directories.close();
+    directories.close();
 
-  while (files.isValid()) {
-    appendEntryText(files, false, text);
-    files.next();
-    advanceFiles(files);
-    if (options.pathList) {
-      output.writeLine({text});
-    } else {
-      output.writeLine({prefix.cStr(), files.isValid() ? GLYPH_BRANCH : GLYPH_LAST, text});
+    DirScanner& files = level.files;
+    while (files.isValid()) {
+      appendEntryText(files, false, text);
+      files.next();
+      advanceFiles(files);
+      if (options.pathList) {
+        output.writeLine({text});
+      } else {
+        output.writeLine({level.prefix.cStr(), files.isValid() ? GLYPH_BRANCH : GLYPH_LAST, text});
+      }
     }
+    levels.pop_back();
   }
-  files.close();
 }
 
 }  // namespace qv

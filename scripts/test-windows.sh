@@ -6,8 +6,11 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 # Wine without its 32-bit half: this kind of machine runs no 32-bit code.
+# The dialog tests draw Japanese with the IPA Gothic fonts, and window frames
+# with the fonts that Wine brings.
 packages=(cmake ninja-build googletest g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-          wine wine64 locales xvfb xdotool)
+          wine wine64 locales xvfb xdotool fonts-ipafont-gothic
+          fonts-wine)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

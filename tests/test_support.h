@@ -133,6 +133,11 @@ struct RunOptions {
   std::vector<std::string> environment;  // extra NAME=value entries
   bool unprivileged = false;             // run as nobody when we are root (POSIX only)
   std::string program{};                 // empty: quorvelPath()
+  // POSIX only: limits set for the program (0: inherited), and the working
+  // directory removed after the program is in it.
+  long stackLimitBytes = 0;
+  long descriptorLimit = 0;
+  bool removeWorkingDirectory = false;
 };
 
 // The quorvel program's path, as this platform's own programs name it.

@@ -7,6 +7,7 @@
 #include <iconv.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -199,6 +200,17 @@ RunResult runQuorvel(const std::vector<std::string>& arguments, const RunOptions
     if (devNull >= 0) dup2(devNull, 0);
     if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0)
       _exit(126);
+    if (options.removeWorkingDirectory && rmdir(options.workingDirectory.c_str()) != 0) _exit(126);
+    if (options.stackLimitBytes > 0) {
+      rlimit limit{static_cast<rlim_t>(options.stackLimitBytes),
+                   static_cast<rlim_t>(options.stackLimitBytes)};
+      if (setrlimit(RLIMIT_STACK, &limit) != 0) _exit(126);
+    }
+    if (options.descriptorLimit > 0) {
+      rlimit limit{static_cast<rlim_t>(options.descriptorLimit),
+                   static_cast<rlim_t>(options.descriptorLimit)};
+      if (setrlimit(RLIMIT_NOFILE, &limit) != 0) _exit(126);
+    }
     for (const std::string& entry : options.environment) putenv(strdup(entry.c_str()));
     if (options.unprivileged && geteuid() == 0) {
       // Dropping to nobody takes away the capabilities that let root read

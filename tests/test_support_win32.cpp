@@ -311,6 +311,10 @@ bool runningAsRoot() {
 
 RunResult runQuorvel(const std::vector<std::string>& arguments, const RunOptions& options) {
   if (options.unprivileged) throw std::runtime_error("no unprivileged runs on Windows");
+  if (options.stackLimitBytes != 0 || options.descriptorLimit != 0 ||
+      options.removeWorkingDirectory) {
+    throw std::runtime_error("no process limits on Windows");
+  }
   std::string program = options.program.empty() ? quorvelPath() : options.program;
   std::string commandLine = quote(program);
   for (const std::string& argument : arguments) commandLine += " " + quote(argument);

@@ -1,5 +1,6 @@
 // The dialog mode of the program: the main dialog, shown until the user
-// closes it. A build with a dialog module provides it by loading the module
+// closes it. The Windows program shows its own Win32 dialog (ui/win32/); a
+// build with a dialog module provides it by loading the module
 // (dialog_module.h); a build without a dialog says so.
 #pragma once
 

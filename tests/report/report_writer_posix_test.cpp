@@ -3,9 +3,15 @@
 // code page 932 form.
 #include "report/report_writer.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <string>
+
+#include "base/platform_posix.h"
 #include "report/report_test.h"
 #include "test_support.h"
 
@@ -67,8 +73,131 @@ TEST_F(ReportWriterPosixTest, NamesWithoutExactCp932FormAreStillFollowed) {
   std::string n = dir / "n/";
   EXPECT_EQ(generate(n), lines({"[" + n + "]", "├[bad??]", "｜└old.txt", "├[Caf?]", "｜└[sub]",
                                 "｜　└deep.txt", "└[wave?dash]", "　└in.txt"}));
-  // Given through such a directory, the input is found as well.
-  EXPECT_EQ(generate(n + "Caf?/"), lines({"[" + n + "Caf?/]", "└[sub]", "　└deep.txt"}));
+}
+
+TEST_F(ReportWriterPosixTest, SiblingsOfOneCp932FormAreEachEnteredAsThemselves) {
+  // All five show as "?" or "bad?"; each holds a file of its own.
+  const char* names[] = {u8"é", u8"ü", "?", "bad\xff", "bad\xfe"};
+  for (const char* name : names) makeDirs(dir / "s/" + name);
+  writeFile(dir / u8"s/é/only-e");
+  writeFile(dir / u8"s/ü/only-u");
+  writeFile(dir / "s/?/only-q");
+  writeFile(dir / "s/bad\xff/only-ff");
+  writeFile(dir / "s/bad\xfe/only-fe");
+  std::string s = dir / "s/";
+  writer.options.pathList = 1;
+  EXPECT_EQ(generate(s), lines({"[" + s + "]", s + "?/only-q", s + "bad?/only-fe",
+                                s + "bad?/only-ff", s + "?/only-e", s + "?/only-u"}));
+}
+
+TEST_F(ReportWriterPosixTest, DialogFieldsLeadToWhatWasTypedInThem) {
+  // The dialog converts its fields as the user leaves them; the report is of
+  // the directory field joined with the pattern field.
+  const std::string e = u8"é";
+  makeDirs(dir / "d/" + e);
+  makeDirs(dir / "d/?");
+  writeFile(dir / "d/" + e + "/in-e.txt");
+  writeFile(dir / "d/?/in-q.txt");
+  std::string directory = posix::pathToCp932(dir / "d/" + e + "/");
+  std::string pattern = posix::pathToCp932("*.txt");
+  std::string output = posix::pathToCp932(dir / "d/" + e + "/r.out");
+  writer.generate(String(output.c_str()), String((directory + pattern).c_str()));
+  EXPECT_EQ(readFile(dir / "d/" + e + "/r.out"), lines({"[" + dir / "d/?/]", "└in-e.txt"}));
+  EXPECT_FALSE(test::exists(dir / "d/?/r.out"));
+}
+
+TEST_F(ReportWriterPosixTest, ADirectorySwappedForALinkIsNotFollowed) {
+  // Listed as a directory, it is a link to one outside the tree by the time
+  // the walk gets to it.
+  makeDirs(dir / "outside");
+  writeFile(dir / "outside/secret.txt");
+  makeDirs(dir / "t/sub");
+  writeFile(dir / "t/sub/own.txt");
+  writeFile(dir / "t/z.txt");
+  std::string t = dir / "t/";
+  int calls = 0;
+  writer.onEnterDirectory = [&](const String& directory) {
+    ++calls;
+    EXPECT_EQ(std::string(directory.cStr()), t + "sub/");
+    ASSERT_EQ(rename((t + "sub").c_str(), (dir / "moved").c_str()), 0);
+    ASSERT_EQ(symlink((dir / "outside").c_str(), (t + "sub").c_str()), 0);
+  };
+  EXPECT_EQ(generate(t), lines({"[" + t + "]", "├[sub]", "└z.txt"}));
+  EXPECT_EQ(calls, 1);
+}
+
+TEST_F(ReportWriterPosixTest, ControlCharactersInNamesShowAsQuestionMarks) {
+  // A name that would end the line and forge another one.
+  std::string forged = std::string("x.txt\r\n") + u8"└[fake]";
+  makeDirs(dir / "c/" + forged);
+  writeFile(dir / "c/" + forged + "/in.txt");
+  writeFile(dir / "c/tab\there\x7f\x01");
+  std::string c = dir / "c/";
+  EXPECT_EQ(generate(c), lines({"[" + c + "]", "├[x.txt??└[fake]]", "｜└in.txt", "└tab?here??"}));
+  writer.options.pathList = 1;
+  writer.options.fileUrl = 1;
+  EXPECT_EQ(generate(c), lines({"[" + c + "]",
+                                c + "x.txt??└[fake]/in.txt  file://" + c + "x.txt??└[fake]/in.txt",
+                                c + "tab?here??  file://" + c + "tab?here??"}));
+}
+
+TEST_F(ReportWriterPosixTest, TimesTooLateForTheConversionReadAsAllZero) {
+  if (!test::exists("/dev/shm")) GTEST_SKIP() << "no tmpfs at /dev/shm";
+  TempDir shm("/dev/shm");
+  writeFile(shm / "late");
+  test::setModifiedTime(shm / "late", int64_t{1} << 62);
+  struct stat st;
+  ASSERT_EQ(stat((shm / "late").c_str(), &st), 0);
+  if (st.st_mtime != int64_t{1} << 62) GTEST_SKIP() << "the file system cannot hold the time";
+  writer.options.showTime = 1;
+  EXPECT_EQ(generate(shm.path() + "/", dir / "r.out"),
+            lines({"[" + shm / "]", "└ 0000/00/00 00:00:00  late"}));
+}
+
+// Makes the directories of relative under base by descriptors, so that the
+// whole may be longer than a path can be; returns the deepest one's descriptor.
+int makeDirsAt(const std::string& base, const std::string& relative) {
+  int fd = open(base.c_str(), O_RDONLY | O_DIRECTORY);
+  size_t start = 0;
+  while (fd >= 0 && start < relative.size()) {
+    size_t end = relative.find('/', start);
+    if (end == std::string::npos) end = relative.size();
+    std::string name = relative.substr(start, end - start);
+    mkdirat(fd, name.c_str(), 0777);
+    int child = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+    close(fd);
+    fd = child;
+    start = end + 1;
+  }
+  return fd;
+}
+
+TEST_F(ReportWriterPosixTest, DirectoriesAtThePathLimitKeepTheirPathInEveryLine) {
+  writer.options.pathList = 1;
+  writer.options.fileUrl = 1;
+  for (size_t length : {4092u, 4093u, 4094u, 4095u}) {
+    // Components of up to 200 bytes make the directory's path length bytes.
+    std::string top = dir / "L" + std::to_string(length);
+    std::string relative;
+    size_t total = top.size();
+    while (total < length) {
+      size_t part = std::min<size_t>(200, length - total - 1);
+      if (length - total - 1 - part == 1) --part;  // no part of 0 bytes later
+      relative += (relative.empty() ? "" : "/") + std::string(part, 'd');
+      total += part + 1;
+    }
+    std::string deepest = top + "/" + relative;
+    ASSERT_EQ(deepest.size(), length);
+    makeDirs(top);
+    int fd = makeDirsAt(top, relative);
+    ASSERT_GE(fd, 0);
+    int file = openat(fd, "F.txt", O_WRONLY | O_CREAT, 0666);
+    ASSERT_GE(file, 0);
+    close(file);
+    close(fd);
+    std::string line = deepest + "/F.txt";
+    EXPECT_EQ(generate(top + "/"), lines({"[" + top + "/]", line + "  file://" + line})) << length;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,36 @@
+# Sourced by the scripts that show the Windows program's windows under Wine:
+# wine_display_start WINE_RUN PREFIX starts Xvfb on a free display (in
+# $display), gives the prefix a fresh Wine server bound to it, and makes the
+# prefix draw Japanese: "ＭＳ Ｐゴシック" and "ＭＳ ゴシック" are replaced by the IPA
+# Gothic fonts, and Wine draws its own window frames (there is no window
+# manager). wine_display_stop ends both; it is set as the EXIT trap.
+
+wine_display_stop() {
+  WINEPREFIX=$wine_prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
+  WINEPREFIX=$wine_prefix /usr/lib/wine/wineserver -w 2>/dev/null || true
+  if [[ -n ${wine_xvfb:-} ]]; then kill "$wine_xvfb" 2>/dev/null; wait "$wine_xvfb" 2>/dev/null; fi
+  true
+}
+
+wine_display_start() {
+  wine_run=$1 wine_prefix=$2
+  display=
+  for number in $(seq 81 99); do
+    if [[ ! -e /tmp/.X11-unix/X$number ]]; then display=:$number; break; fi
+  done
+  [[ -n $display ]] || { echo "no free X display"; return 1; }
+  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  wine_xvfb=$!
+  trap wine_display_stop EXIT
+  for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X${display#:} ]] && break; sleep 0.1; done
+  # Wine's desktop belongs to its server: one left running by earlier runs
+  # has no display.
+  WINEPREFIX=$wine_prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
+  WINEPREFIX=$wine_prefix /usr/lib/wine/wineserver -w 2>/dev/null || true
+  export QUORVEL_WINE_DISPLAY=$display
+  local key='HKCU\Software\Wine\Fonts\Replacements'
+  "$wine_run" "$wine_prefix" reg add "$key" /v 'ＭＳ Ｐゴシック' /t REG_SZ /d IPAPGothic /f >/dev/null
+  "$wine_run" "$wine_prefix" reg add "$key" /v 'ＭＳ ゴシック' /t REG_SZ /d IPAGothic /f >/dev/null
+  "$wine_run" "$wine_prefix" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ \
+    /d N /f >/dev/null
+}

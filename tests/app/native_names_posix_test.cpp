@@ -1,0 +1,167 @@
+// The real program on trees and arguments built to mislead it: names with no
+// code page 932 form given on the command line, a removed working directory,
+// a small descriptor limit and a small stack.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace qv::test {
+namespace {
+
+class NativeNamesTest : public ::testing::Test {
+ protected:
+  RunResult run(const std::vector<std::string>& arguments, RunOptions options = RunOptions()) {
+    if (options.workingDirectory.empty()) options.workingDirectory = dir_.path();
+    // Japanese messages, UTF-8 text, whatever the machine's own locale.
+    options.environment = {"LANG=ja_JP.UTF-8", "LC_ALL=", "LC_MESSAGES=", "LC_CTYPE=C.UTF-8",
+                           "TZ=JST-9"};
+    return runQuorvel(arguments, options);
+  }
+
+  TempDir dir_;
+};
+
+// A chain of depth directories named "d" under top, each holding a file "f",
+// made by descriptors.
+void makeChain(const std::string& top, int depth) {
+  makeDirs(top);
+  int fd = open(top.c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(fd, 0);
+  for (int level = 0; level < depth; ++level) {
+    ASSERT_EQ(mkdirat(fd, "d", 0777), 0);
+    int file = openat(fd, "f", O_WRONLY | O_CREAT, 0666);
+    ASSERT_GE(file, 0);
+    close(file);
+    int child = openat(fd, "d", O_RDONLY | O_DIRECTORY);
+    close(fd);
+    fd = child;
+    ASSERT_GE(fd, 0);
+  }
+  close(fd);
+}
+
+// The path-list report of such a chain: the deepest file first.
+std::string chainReport(const std::string& top, int depth) {
+  std::vector<std::string> expected = {"[" + top + "/]"};
+  for (int level = depth - 1; level >= 0; --level) {
+    std::string path = top;
+    for (int i = 0; i < level; ++i) path += "/d";
+    expected.push_back(path + "/f");
+  }
+  return lines(expected);
+}
+
+TEST_F(NativeNamesTest, InAndOutAreTheDirectoriesNamedNotTheirLookAlikes) {
+  const std::string e = u8"é";
+  makeDirs(dir_ / "t/" + e);
+  makeDirs(dir_ / "t/?");
+  writeFile(dir_ / "t/" + e + "/notes.txt", "keep");
+  writeFile(dir_ / "t/?/q.txt");
+  writeFile(dir_ / "t/" + e + "/e.txt");
+
+  RunResult result = run({"in", dir_ / "t/?/", "out", dir_ / "t/?/notes.txt"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(readFile(dir_ / "t/" + e + "/notes.txt"), "keep");
+  // The report takes its name only when complete, so a new one is not in its
+  // own listing.
+  EXPECT_EQ(readFile(dir_ / "t/?/notes.txt"), lines({"[" + dir_ / "t/?/]", "└q.txt"}));
+
+  result = run({"in", dir_ / "t/" + e + "/", "out", dir_ / "e-report.txt"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(readFile(dir_ / "e-report.txt"), lines({"[" + dir_ / "t/?/]", "├e.txt", "└notes.txt"}));
+
+  // Written where named, under a name of no CP932 form.
+  result = run({"in", dir_ / "t/?/", "out", "r" + e + ".txt"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(exists(dir_ / "r" + e + ".txt"));
+  EXPECT_FALSE(exists(dir_ / "r?.txt"));
+}
+
+TEST_F(NativeNamesTest, APatternCharacterWithoutCp932FormMatchesOnlyItself) {
+  const std::string cafe = u8"café.txt";
+  makeDirs(dir_ / "p");
+  for (const std::string& name :
+       {cafe, std::string("cafe.txt"), std::string("cafX.txt"), std::string(u8"cafü.txt")}) {
+    writeFile(dir_ / "p/" + name);
+  }
+  RunResult result = run({"in", dir_ / "p/" + cafe, "out", "r.txt"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(readFile(dir_ / "r.txt"), lines({"[" + dir_ / "p/]", "└caf?.txt"}));
+  // A "?" of the pattern itself still stands for any one character.
+  result = run({"in", dir_ / "p/caf?.txt", "out", "r.txt"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(readFile(dir_ / "r.txt"),
+            lines({"[" + dir_ / "p/]", "├cafe.txt", "├cafX.txt", "├caf?.txt", "└caf?.txt"}));
+}
+
+TEST_F(NativeNamesTest, ARemovedWorkingDirectoryMakesRelativePathsAnError) {
+  makeDirs(dir_ / "in");
+  writeFile(dir_ / "in/a.txt");
+  makeDirs(dir_ / "gone");
+  RunOptions options;
+  options.workingDirectory = dir_ / "gone";
+  options.removeWorkingDirectory = true;
+  const std::string message = u8": カレント ディレクトリが存在しません。\n";
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string notWritten;  // where the path would lead from the root
+    std::string what;        // the argument the message names
+  } cases[] = {
+      {{"in", dir_ / "in/", "out", "quorvel-gone-test.txt"},
+       "/quorvel-gone-test.txt",
+       "out quorvel-gone-test.txt"},
+      {{"in", dir_ / "in/"}, "/tree.txt", "out ./tree.txt"},
+      {{"in", "in/", "out", dir_ / "r.txt"}, dir_ / "r.txt", "in in/"},
+  };
+  for (const Case& c : cases) {
+    bool existedBefore = exists(c.notWritten);
+    makeDirs(dir_ / "gone");
+    RunResult result = run(c.arguments, options);
+    EXPECT_EQ(result.status, 2) << c.arguments[1];
+    EXPECT_EQ(result.err, "Quorvel: " + c.what + message) << c.arguments[1];
+    if (!existedBefore) {
+      EXPECT_FALSE(exists(c.notWritten)) << c.notWritten;
+    }
+  }
+}
+
+TEST_F(NativeNamesTest, ASmallDescriptorLimitStillListsEveryLevel) {
+  std::string top = dir_ / "chain";
+  makeChain(top, 1000);
+  for (long limit : {256L, 64L, 32L}) {
+    RunOptions options;
+    options.descriptorLimit = limit;
+    // The size column reads every file through its directory's descriptor.
+    RunResult result = run({"in", top + "/", "out", dir_ / "r.txt", "p"}, options);
+    ASSERT_EQ(result.status, 0) << limit << result.err;
+    EXPECT_EQ(readFile(dir_ / "r.txt"), chainReport(top, 1000)) << limit;
+    result = run({"in", top + "/", "out", dir_ / "r.txt", "p", "a"}, options);
+    ASSERT_EQ(result.status, 0) << limit << result.err;
+    std::string report = readFile(dir_ / "r.txt");
+    EXPECT_EQ(report.find(" R"), std::string::npos) << limit;
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 1001) << limit;
+  }
+}
+
+TEST_F(NativeNamesTest, TheDeepestTreeAPathAllowsIsListedOnASmallStack) {
+  // Each level adds "/d": the deepest directory whose path fits the limit.
+  std::string top = dir_ / "deep";
+  int depth = static_cast<int>((4095 - top.size()) / 2);
+  makeChain(top, depth + 1);
+  RunOptions options;
+  options.stackLimitBytes = 1024 * 1024;
+  RunResult result = run({"in", top + "/", "out", dir_ / "r.txt", "p"}, options);
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(readFile(dir_ / "r.txt"), chainReport(top, depth + 1));
+}
+
+}  // namespace
+}  // namespace qv::test

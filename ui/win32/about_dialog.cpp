@@ -1,0 +1,37 @@
+#include "ui/win32/about_dialog.h"
+
+#include "app/report_app.h"
+#include "ui/resource_ids.h"
+
+namespace qv {
+
+// Short enough for the one line of 80 dialog units that the template has.
+const char* const COPYRIGHT_LINE = "(C) 2026 Quorvel";
+
+INT_PTR CALLBACK aboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      SetDlgItemTextA(window, IDC_VERSION, "");
+      SetDlgItemTextA(window, IDC_COPYRIGHT, "");
+      try {
+        if (theApplication != nullptr) {
+          String line = theApplication->name() + " Version " + theApplication->version();
+          SetDlgItemTextA(window, IDC_VERSION, line.cStr());
+        }
+        SetDlgItemTextA(window, IDC_COPYRIGHT, COPYRIGHT_LINE);
+      } catch (...) {
+        // The box opens with the texts set so far.
+      }
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+        EndDialog(window, LOWORD(wParam));
+        return TRUE;
+      }
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace qv

@@ -1,0 +1,176 @@
+#include "ui/win32/main_dialog.h"
+
+#include <memory>
+#include <vector>
+
+#include "app/report_app.h"
+#include "ui/main_dialog_controller.h"
+#include "ui/resource_ids.h"
+#include "ui/win32/about_dialog.h"
+#include "ui/win32/save_button_image.h"
+#include "ui/win32/shell_pickers.h"
+
+namespace qv {
+
+namespace {
+
+const char ABOUT_ITEM[] = "バージョン情報(&A)...";
+
+// The controls of the dialog window, as the controller sees them.
+class Win32DialogView : public DialogView {
+ public:
+  Win32DialogView(HWND window, const MainDialogSeams* seams) : window_(window) {
+    if (seams != nullptr) seams_ = *seams;
+  }
+
+  String itemText(int id) override {
+    std::vector<char> buffer(static_cast<size_t>(MAX_PATH_BYTES));
+    GetDlgItemTextA(window_, id, buffer.data(), MAX_PATH_BYTES);
+    return String(buffer.data());
+  }
+  void setItemText(int id, const String& text) override {
+    SetDlgItemTextA(window_, id, text.cStr());
+  }
+  void setTextLimit(int id, int characters) override {
+    SendDlgItemMessageA(window_, id, EM_LIMITTEXT, static_cast<WPARAM>(characters), 0);
+  }
+  bool isChecked(int id) override {
+    return SendDlgItemMessageA(window_, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  }
+  void setChecked(int id, bool checked) override {
+    SendDlgItemMessageA(window_, id, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+  void setEnabled(int id, bool enabled) override { EnableWindow(GetDlgItem(window_, id), enabled); }
+  void setFocus(int id) override { SetFocus(GetDlgItem(window_, id)); }
+
+  int showMessageBox(const char* text, const char* caption, unsigned style) override {
+    if (seams_.box) return seams_.box(window_, text, caption, style);
+    return qv::showMessageBox(window_, text, caption, style);
+  }
+
+  void setWaitCursor(bool waiting) override {
+    SetCursor(LoadCursorA(nullptr, waiting ? IDC_WAIT : IDC_ARROW));
+  }
+
+  bool pickFolder(const char* title, const char* initialFolder, String& folder) override {
+    if (seams_.folderPicker) return seams_.folderPicker(window_, title, initialFolder, folder);
+    return browseForFolder(window_, title, initialFolder, folder);
+  }
+
+  bool pickSaveFile(const SaveFileDialog& dialog, String& file) override {
+    if (seams_.saveFilePicker) return seams_.saveFilePicker(dialog, file);
+    return showSaveFileDialog(dialog, file);
+  }
+
+ private:
+  HWND window_;
+  MainDialogSeams seams_;
+};
+
+// What the dialog window owns while it exists.
+struct MainDialog {
+  MainDialog(HWND window, ReportApp& app, const MainDialogSeams* seams)
+      : view(window, seams), controller(app, view, window) {}
+
+  Win32DialogView view;
+  MainDialogController controller;
+};
+
+MainDialog* dialogOf(HWND window) {
+  return reinterpret_cast<MainDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+void initialize(HWND window, const MainDialogSeams* seams) {
+  ReportApp& app = *theApplication;
+  SetWindowTextA(window, app.name().cStr());
+  auto dialog = std::make_unique<MainDialog>(window, app, seams);
+  dialog->controller.initialize();
+  SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(dialog.release()));
+
+  HMENU menu = GetSystemMenu(window, FALSE);
+  if (menu != nullptr) {
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, IDM_ABOUT, ABOUT_ITEM);
+  }
+  auto instance = static_cast<HINSTANCE>(app.instanceHandle());
+  HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAIN));
+  SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  updateSaveButtonImage(window, false);
+}
+
+void reportFailure(HWND window, const Exception& exception) {
+  if (theApplication == nullptr) return;
+  try {
+    if (exception.code() == LAUNCH_FAILED) {
+      theApplication->messageBox(window, LAUNCH_FAILED_TEXT, BOX_WARNING);
+    } else {
+      theApplication->reportError(window, &exception);
+    }
+  } catch (...) {
+    // A box that cannot be shown has nowhere else to go.
+  }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  try {
+    switch (message) {
+      case WM_INITDIALOG:
+        if (theApplication != nullptr) {
+          initialize(window, reinterpret_cast<const MainDialogSeams*>(lParam));
+        }
+        return TRUE;
+      case WM_COMMAND:
+        if (LOWORD(wParam) == IDCANCEL_CLOSE) {
+          DestroyWindow(window);
+        } else if (MainDialog* dialog = dialogOf(window)) {
+          dialog->controller.command(LOWORD(wParam));
+        }
+        return TRUE;
+      case WM_SYSCOMMAND:
+        if (wParam != IDM_ABOUT || theApplication == nullptr) return FALSE;
+        DialogBoxParamA(static_cast<HINSTANCE>(theApplication->instanceHandle()),
+                        MAKEINTRESOURCEA(IDD_ABOUT), window, aboutDialogProc, 0);
+        return TRUE;
+      case WM_SYSCOLORCHANGE:
+        updateSaveButtonImage(window, false);
+        return TRUE;
+      case WM_DESTROY:
+        updateSaveButtonImage(window, true);
+        PostQuitMessage(0);
+        return TRUE;
+      case WM_NCDESTROY:
+        std::unique_ptr<MainDialog>(dialogOf(window)).reset();
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        return FALSE;
+      default:
+        return FALSE;
+    }
+  } catch (const Exception& exception) {
+    reportFailure(window, exception);
+  } catch (...) {
+  }
+  return TRUE;
+}
+
+HWND createMainDialog(HINSTANCE instance, const MainDialogSeams* seams) {
+  return CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, mainDialogProc,
+                            reinterpret_cast<LPARAM>(seams));
+}
+
+int runMessageLoop(HWND dialog) {
+  MSG message = {};
+  for (;;) {
+    BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0) return static_cast<int>(message.wParam);
+    if (got == -1) return 0;
+    if (!IsDialogMessageA(dialog, &message)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+  }
+}
+
+}  // namespace qv
