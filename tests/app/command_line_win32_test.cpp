@@ -168,7 +168,7 @@ TEST_F(CommandLineTest, MessagesAreWarningBoxesCaptionedWithTheName) {
   }
 }
 
-TEST_F(CommandLineTest, AReadOnlyReportIsKeptAndADeviceWrittenInPlace) {
+TEST_F(CommandLineTest, AReadOnlyReportIsKeptAndNoTemporaryFileLeft) {
   const std::string in = dir_ / "in/";
   writeFile(dir_ / "old.txt", "old\r\n");
   makeReadOnly(dir_ / "old.txt");
@@ -176,10 +176,6 @@ TEST_F(CommandLineTest, AReadOnlyReportIsKeptAndADeviceWrittenInPlace) {
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, failure("out " + dir_ / "old.txt", CODE_ACCESS_DENIED));
   EXPECT_EQ(readFile(dir_ / "old.txt"), "old\r\n");
-
-  boxes.clear();
-  EXPECT_EQ(runInProcess({"in", in, "out", "NUL"}), 0);
-  EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(listDirectory(dir_.path()), (std::vector<std::string>{"in", "old.txt"}));
 }
 
