@@ -36,9 +36,15 @@ bool hasSeparator(const String& pattern) {
   return pattern.find("/") >= 0 || pattern.find(separator) >= 0;
 }
 
+// The value after "in" or "out"; a missing one fails naming the option.
+String valueAfter(const StringList& arguments, int index, const char* option) {
+  if (index >= arguments.count()) throw Exception(CODE_INVALID_PARAMETER, option);
+  return arguments.get(index);
+}
+
 }  // namespace
 
-int ReportWriter::runCommandLine(const StringList& arguments, String* problem) {
+int ReportWriter::runCommandLine(const StringList& arguments, String* unknown, String* problem) {
   String outputPath = "./tree.txt";
   String inputSpec;
   int result = 0;
@@ -51,9 +57,9 @@ int ReportWriter::runCommandLine(const StringList& arguments, String* problem) {
     // One leading "-" or "/" only: --in becomes -in, which is no option.
     if (option.left(1) == "-" || option.left(1) == "/") option = option.right(option.length() - 1);
     if (option == "in") {
-      inputSpec = arguments.get(++index);
+      inputSpec = valueAfter(arguments, ++index, "in");
     } else if (option == "out") {
-      outputPath = arguments.get(++index);
+      outputPath = valueAfter(arguments, ++index, "out");
     } else if (option == "s") {
       options.showSize = 1;
     } else if (option == "t") {
@@ -89,6 +95,7 @@ int ReportWriter::runCommandLine(const StringList& arguments, String* problem) {
     } else if (option == "summary") {
       options.summary = true;
     } else {
+      if (unknown != nullptr) *unknown = arguments.get(index);
       return 1;
     }
   }

@@ -135,7 +135,10 @@ struct SystemTime {
 bool fileTimeToLocalTime(uint64_t fileTime, SystemTime& out);
 
 // The system's message text for an error code, owned by this object; null
-// when the system has none for the code. The text keeps its line ending.
+// when the system has none for the code. The text keeps its line ending and
+// is in the language of the user's system messages (on POSIX, Japanese when
+// LC_ALL, LC_MESSAGES or LANG, the first one set, starts with "ja", else
+// English).
 class SystemMessage {
  public:
   explicit SystemMessage(uint32_t code);

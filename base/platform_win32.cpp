@@ -77,14 +77,6 @@ ModuleHandle currentModule() {
   return GetModuleHandleA(nullptr);
 }
 
-bool writeStandardError(const char* text) {
-  HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  DWORD length = static_cast<DWORD>(std::strlen(text));
-  return WriteFile(handle, text, length, &written, nullptr) && written == length;
-}
-
 int standardErrorTerminalWidth() {
   // A program of the windows subsystem has a console only when it was given
   // one; a redirected standard error is no console.
@@ -99,6 +91,16 @@ int standardErrorTerminalWidth() {
 
 int showMessageBox(WindowHandle owner, const char* text, const char* caption, unsigned style) {
   return MessageBoxA(static_cast<HWND>(owner), text, caption, style);
+}
+
+bool writeStandardError(const char* text) {
+  // A program of the windows subsystem has a standard error only when its
+  // caller redirected one.
+  HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return true;
+  DWORD length = static_cast<DWORD>(std::strlen(text));
+  DWORD written = 0;
+  return WriteFile(handle, text, length, &written, nullptr) && written == length;
 }
 
 bool startProgram(const char* program, const char* parameters) {

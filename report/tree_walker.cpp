@@ -35,8 +35,11 @@ void ReportWriter::walk(TextOutputFile& output, const String& directory, const S
   std::string nativeDirectory, nativePattern;
   DirectoryListing listing;
   // A directory that cannot be read lists nothing.
-  if (!nativeOf(directory.cStr(), nativeDirectory) || !nativeOf(pattern.cStr(), nativePattern) ||
-      !listing.open(directory, nativeDirectory)) {
+  if (!nativeOf(directory.cStr(), nativeDirectory) || !nativeOf(pattern.cStr(), nativePattern)) {
+    return;
+  }
+  if (!listing.open(directory, nativeDirectory)) {
+    unreadable.note(directory);
     return;
   }
   walk(output, listing, nativePattern, prefix);
@@ -122,7 +125,9 @@ void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& director
           childNative += PATH_SEPARATOR;
         }
         // One that cannot be read shows its own line and nothing beneath it.
-        directories.openChild(child);
+        if (!directories.openChild(child)) {
+          unreadable.note(directories.directory() + directories.name() + separator);
+        }
       }
       directories.next();
       advanceDirectories(directories);
