@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/entry.h"
+#include "app/version.h"
 #include "base/platform_posix.h"
 
 namespace {
@@ -34,7 +35,7 @@ const char* const USAGE =
     "オプションの前には \"-\" か \"/\" を一つ付けることもできます (-s、/s、s は同じ)。\n"
     "終了ステータス: 0 成功、1 オプションの誤り、2 出力の失敗、15 起動の失敗\n";
 
-const char* const VERSION = "Quorvel 1.10\n";
+const char* const VERSION = "Quorvel " QUORVEL_VERSION "\n";
 
 void print(const char* cp932) {
   std::string text = qv::posix::toLocale(cp932);

@@ -1,11 +1,14 @@
 #include "app/report_app.h"
 
+#include "app/version.h"
 #include "report/report_writer.h"
 #include "ui/dialog_mode.h"
 
 namespace qv {
 
 ReportApp* theApplication = nullptr;
+
+const char* const COPYRIGHT_LINE = QUORVEL_COPYRIGHT_LINE;
 
 namespace {
 
@@ -15,7 +18,7 @@ const char* const CHOOSE_FOLDER_TITLE = "ディレクトリを選択してくだ
 
 ReportApp::ReportApp() {
   setName("Quorvel");
-  setVersion("1.10");
+  setVersion(QUORVEL_VERSION);
 }
 
 int ReportApp::run(const StringList& arguments) {

@@ -10,8 +10,6 @@
 namespace
 {
 
-const char *const COPYRIGHT = "Copyright (C) 2026 Quorvel Project";
-
 QRect dialogRect(const QSizeF &unit, int x, int y, int width, int height)
 {
     return QRect(qRound(x * unit.width()), qRound(y * unit.height()), qRound(width * unit.width()),
@@ -54,7 +52,7 @@ AboutDialog::AboutDialog(const QSizeF &unit, QWidget *parent)
             qv::String line = app->name() + " Version " + app->version();
             versionLabel->setText(fromProgramText(line));
         }
-        copyrightLabel->setText(fromProgramText(COPYRIGHT));
+        copyrightLabel->setText(fromProgramText(qv::COPYRIGHT_LINE));
     } catch (...) {
     }
 

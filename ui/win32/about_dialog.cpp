@@ -5,9 +5,6 @@
 
 namespace qv {
 
-// Short enough for the one line of 80 dialog units that the template has.
-const char* const COPYRIGHT_LINE = "(C) 2026 Quorvel";
-
 INT_PTR CALLBACK aboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG:

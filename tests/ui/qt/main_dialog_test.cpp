@@ -502,7 +502,7 @@ TEST_F(MainDialogTest, AboutBoxShowsNameAndVersionAtTheTopLeft)
             auto *about = qobject_cast<AboutDialog *>(modal);
             ASSERT_NE(about, nullptr);
             EXPECT_EQ(about->versionText(), QStringLiteral("Quorvel Version 1.10"));
-            EXPECT_FALSE(about->copyrightText().isEmpty());
+            EXPECT_EQ(about->copyrightText(), QStringLiteral("(C) 2026 Quorvel"));
             EXPECT_EQ(about->pos(), dialog->mapToGlobal(QPoint(0, 0)));
             for (auto *label : about->findChildren<QLabel *>())
                 EXPECT_GE(label->width(), label->sizeHint().width());

@@ -732,7 +732,7 @@ TEST_F(MainDialogTest, AboutBoxShowsNameVersionAndCopyrightAndEndsEachWay) {
     watcher.join();
     EXPECT_EQ(caption, "バージョン情報");
     EXPECT_EQ(version, "Quorvel Version 1.10");
-    EXPECT_EQ(copyright, COPYRIGHT_LINE);
+    EXPECT_EQ(copyright, "(C) 2026 Quorvel");
     EXPECT_FALSE(ownerEnabled) << "the box is modal to the main dialog";
     EXPECT_TRUE(sameRect(versionRect, expectedRect));
     EXPECT_NE(icon, nullptr);
