@@ -1,9 +1,9 @@
 #include "report/report_writer.h"
 
 #include <string>
-#include <vector>
 
 #include "base/error.h"
+#include "base/path.h"
 #include "base/text_file_opener.h"
 #include "base/text_output_file.h"
 #include "report/dir_scanner.h"
@@ -14,15 +14,9 @@ void ReportWriter::generate(const String& outputPath, const String& inputSpec) {
   const char separator[] = {PATH_SEPARATOR, '\0'};
   String spec = inputSpec.length() == 0 ? String(".") + separator + "*.*" : inputSpec.copy();
 
-  std::vector<char> buffer(static_cast<size_t>(MAX_PATH_BYTES));
-  char* filePart = nullptr;
-  uint32_t length = fullPathName(spec.cStr(), MAX_PATH_BYTES, buffer.data(), &filePart);
   // An input whose absolute form does not fit a path buffer is refused rather
   // than silently replaced by the current directory.
-  if (length == 0) throwLastError();
-  if (length >= static_cast<uint32_t>(MAX_PATH_BYTES)) throwError(CODE_FILENAME_TOO_LONG);
-  if (filePart != nullptr) *filePart = '\0';
-  String directory(buffer.data());
+  String directory = directoryOf(spec, false);
 
   // The same split of the bytes the user gave, which are what is opened.
   std::string nativeSpec, nativeDirectory, nativePattern;

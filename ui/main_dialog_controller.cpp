@@ -1,7 +1,5 @@
 #include "ui/main_dialog_controller.h"
 
-#include <vector>
-
 #include "base/error.h"
 #include "base/path.h"
 #include "report/report_writer.h"
@@ -28,16 +26,10 @@ const char FILE_FILTER[] = "テキストファイル (*.txt)\0*.txt\0全ての�
 // in a separator); both empty when no absolute form can be made.
 void absoluteForm(const String& path, String& absolute, String& directory) {
   absolute = "";
-  directory = "";
-  std::vector<char> buffer(static_cast<size_t>(MAX_PATH_BYTES));
-  char* filePart = nullptr;
-  uint32_t length = fullPathName(path.cStr(), MAX_PATH_BYTES, buffer.data(), &filePart);
-  if (length == 0 || length >= static_cast<uint32_t>(MAX_PATH_BYTES)) return;
-  absolute = buffer.data();
-  if (filePart != nullptr) {
-    *filePart = '\0';
-    directory = buffer.data();
-  }
+  String name;
+  if (!splitAbsolute(path.cStr(), directory, name)) return;
+  absolute = directory + name;
+  if (name.length() == 0) directory = "";
 }
 
 // The last character, found by characters so that the second byte of a
