@@ -37,10 +37,7 @@ void absoluteForm(const String& path, String& absolute, String& directory) {
 bool endsWithSeparator(const String& text) {
   const char* p = text.cStr();
   const char* last = nullptr;
-  while (*p != '\0') {
-    last = p;
-    p += isLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0' ? 2 : 1;
-  }
+  for (; *p != '\0'; p = nextChar(p)) last = p;
   return last != nullptr && p - last == 1 && *last == PATH_SEPARATOR;
 }
 
