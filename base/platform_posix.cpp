@@ -266,15 +266,18 @@ uint32_t errorFromErrno(int err) {
   }
 }
 
+std::string environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
 std::string expandHome(std::string_view native) {
   if (native.empty() || native[0] != '~') return std::string(native);
   size_t end = native.find('/');
   if (end == std::string_view::npos) end = native.size();
   std::string user(native.substr(1, end - 1));
   std::string home;
-  if (user.empty()) {
-    if (const char* variable = std::getenv("HOME")) home = variable;
-  }
+  if (user.empty()) home = environment("HOME");
   if (home.empty()) {
     std::vector<char> buffer(16384);
     passwd entry{};

@@ -42,6 +42,17 @@ void toUtf8(std::string_view cp932, std::string& out);
 // Works on CP932 and UTF-8 text alike.
 std::string absolutePath(std::string_view path, std::string_view currentDirectory);
 
+// The value of the environment variable name; empty when it is unset.
+std::string environment(const char* name);
+
+// c with an ASCII letter turned to upper (lower) case; other bytes unchanged.
+inline char asciiUpper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+inline char asciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // The path with a leading "~" or "~user" (everything before the first "/")
 // replaced by the home directory, as a shell expands it: "~" is $HOME, or the
 // user's own home when that is unset or empty. Native bytes in and out; a

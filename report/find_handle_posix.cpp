@@ -22,17 +22,13 @@ namespace {
 
 constexpr uint64_t EPOCH_DIFFERENCE = 11644473600ULL;
 
-char upper(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // The order of an NTFS directory listing: names compared with ASCII letters
 // as upper case, ties broken by the exact bytes.
 bool listedBefore(std::string_view a, std::string_view b) {
   size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
-    unsigned char x = static_cast<unsigned char>(upper(a[i]));
-    unsigned char y = static_cast<unsigned char>(upper(b[i]));
+    unsigned char x = static_cast<unsigned char>(posix::asciiUpper(a[i]));
+    unsigned char y = static_cast<unsigned char>(posix::asciiUpper(b[i]));
     if (x != y) return x < y;
   }
   if (a.size() != b.size()) return a.size() < b.size();
@@ -40,7 +36,7 @@ bool listedBefore(std::string_view a, std::string_view b) {
 }
 
 bool sameChar(std::string_view name, size_t i, std::string_view pattern, size_t j, size_t length) {
-  if (length == 1) return upper(name[i]) == upper(pattern[j]);
+  if (length == 1) return posix::asciiUpper(name[i]) == posix::asciiUpper(pattern[j]);
   return name.compare(i, length, pattern.substr(j, length)) == 0;
 }
 
