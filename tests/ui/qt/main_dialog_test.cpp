@@ -24,7 +24,6 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "about_dialog.h"
@@ -119,8 +118,8 @@ class MainDialogTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_NE(getcwd(saved, sizeof saved), nullptr);
-        ASSERT_EQ(chdir(dir.path().c_str()), 0);
+        saved = test::currentDirectory();
+        ASSERT_TRUE(test::changeDirectory(dir.path()));
         test::makeDirs(dir / "in/sub");
         test::writeFile(dir / "in/a.txt");
         theApplication = &app;
@@ -140,14 +139,14 @@ protected:
     {
         dialog.reset();
         theApplication = nullptr;
-        ASSERT_EQ(chdir(saved), 0);
+        ASSERT_TRUE(test::changeDirectory(saved));
     }
 
     QLineEdit *edit(int id) { return qobject_cast<QLineEdit *>(dialog->control(id)); }
     QAbstractButton *button(int id) { return qobject_cast<QAbstractButton *>(dialog->control(id)); }
 
     test::TempDir dir;
-    char saved[4096];
+    std::string saved;
     ReportApp app;
     std::unique_ptr<MainDialog> dialog;
     std::vector<Box> boxes;
