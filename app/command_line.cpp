@@ -16,23 +16,23 @@ int ReportWriter::runCommandLine(const StringList& arguments) {
     } else if (option == "out") {
       outputPath = arguments.get(++index);
     } else if (option == "s") {
-      options.showSize = 1;
+      options.showSize = true;
     } else if (option == "t") {
-      options.showTime = 1;
+      options.showTime = true;
     } else if (option == "a") {
-      options.showAttributes = 1;
+      options.showAttributes = true;
     } else if (option == "f") {
-      options.fileUrl = 1;
+      options.fileUrl = true;
     } else if (option == "p") {
-      options.pathList = 1;
+      options.pathList = true;
     } else if (option == "hidden") {
       options.skipAttributes &= ~ATTRIBUTE_HIDDEN;
     } else if (option == "all") {
       options.skipAttributes &= ~(ATTRIBUTE_HIDDEN | ATTRIBUTE_SYSTEM);
     } else if (option == "exec") {
-      options.openAfterCreate = 1;
+      options.openAfterCreate = true;
     } else if (option == "ne") {
-      options.silentErrors = 1;
+      options.silentErrors = true;
     } else {
       return 1;
     }

@@ -22,14 +22,14 @@ class DirectoryListing;
 class TextOutputFile;
 
 struct ReportOptions {
-  uint32_t showSize = 0;        // size column in front of each file
-  uint32_t showTime = 0;        // last-modified time column
-  uint32_t showAttributes = 0;  // attribute letters column
-  uint32_t fileUrl = 0;         // "  file://" + full path after each file
-  uint32_t pathList = 0;        // one full path per file instead of the tree
+  bool showSize = false;        // size column in front of each file
+  bool showTime = false;        // last-modified time column
+  bool showAttributes = false;  // attribute letters column
+  bool fileUrl = false;         // "  file://" + full path after each file
+  bool pathList = false;        // one full path per file instead of the tree
   uint32_t skipAttributes = ATTRIBUTE_HIDDEN | ATTRIBUTE_SYSTEM;  // entries left out
-  uint32_t openAfterCreate = 0;  // open the report with the ".txt" viewer
-  uint32_t silentErrors = 0;     // command line: failures end with 2, silently
+  bool openAfterCreate = false;  // open the report with the ".txt" viewer
+  bool silentErrors = false;     // command line: failures end with 2, silently
 };
 
 // The two-byte glyphs of the tree drawing, code page 932.

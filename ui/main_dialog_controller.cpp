@@ -139,16 +139,16 @@ void MainDialogController::save() {
   }
 
   ReportOptions& options = writer.options;
-  if (view_.isChecked(IDC_MODE_PATHS)) options.pathList = 1;
-  if (view_.isChecked(IDC_SHOW_SIZE)) options.showSize = 1;
-  if (view_.isChecked(IDC_SHOW_TIME)) options.showTime = 1;
-  if (view_.isChecked(IDC_SHOW_ATTRIBUTES)) options.showAttributes = 1;
-  if (view_.isChecked(IDC_FILE_URL)) options.fileUrl = 1;
+  if (view_.isChecked(IDC_MODE_PATHS)) options.pathList = true;
+  if (view_.isChecked(IDC_SHOW_SIZE)) options.showSize = true;
+  if (view_.isChecked(IDC_SHOW_TIME)) options.showTime = true;
+  if (view_.isChecked(IDC_SHOW_ATTRIBUTES)) options.showAttributes = true;
+  if (view_.isChecked(IDC_FILE_URL)) options.fileUrl = true;
   if (view_.isChecked(IDC_INCLUDE_HIDDEN)) options.skipAttributes &= ~ATTRIBUTE_HIDDEN;
   if (view_.isChecked(IDC_INCLUDE_ALL)) {
     options.skipAttributes &= ~(ATTRIBUTE_HIDDEN | ATTRIBUTE_SYSTEM);
   }
-  if (view_.isChecked(IDC_OPEN_AFTER)) options.openAfterCreate = 1;
+  if (view_.isChecked(IDC_OPEN_AFTER)) options.openAfterCreate = true;
 
   bool generated = false;
   {
