@@ -1,12 +1,14 @@
+#include "app/command_line.h"
+
 #include "base/error.h"
-#include "report/report_writer.h"
 
 namespace qv {
 
-int ReportWriter::runCommandLine(const StringList& arguments) {
+RunResult runCommandLine(ReportWriter& writer, const StringList& arguments) {
+  ReportOptions& options = writer.options;
   String outputPath = "./tree.txt";
   String inputSpec;
-  int result = 0;
+  RunResult result = RunResult::WRITTEN;
   for (int index = 0; index < arguments.count(); ++index) {
     String option = arguments.get(index);
     // One leading "-" or "/" only: --in becomes -in, which is no option.
@@ -34,17 +36,17 @@ int ReportWriter::runCommandLine(const StringList& arguments) {
     } else if (option == "ne") {
       options.silentErrors = true;
     } else {
-      return 1;
+      return RunResult::NOT_AN_OPTION;
     }
   }
   if (options.silentErrors) {
     try {
-      generate(outputPath, inputSpec);
+      writer.generate(outputPath, inputSpec);
     } catch (...) {
-      result = 2;
+      result = RunResult::FAILED;
     }
   } else {
-    generate(outputPath, inputSpec);
+    writer.generate(outputPath, inputSpec);
   }
   return result;
 }

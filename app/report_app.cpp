@@ -1,5 +1,6 @@
 #include "app/report_app.h"
 
+#include "app/command_line.h"
 #include "app/version.h"
 #include "report/report_writer.h"
 #include "ui/dialog_mode.h"
@@ -25,20 +26,19 @@ int ReportApp::run(const StringList& arguments) {
   ReportWriter writer;
   if (arguments.count() <= 0) return runDialogMode(*this);
   try {
-    int result = writer.runCommandLine(arguments);
-    if (result == 1) {
+    RunResult result = runCommandLine(writer, arguments);
+    if (result == RunResult::NOT_AN_OPTION) {
       Exception invalid(CODE_INVALID_PARAMETER);
       reportError(&invalid);
-      return 1;
     }
-    return result;
+    return static_cast<int>(result);
   } catch (const Exception& exception) {
     if (exception.code() == LAUNCH_FAILED) {
       messageBox(nullptr, LAUNCH_FAILED_TEXT, BOX_WARNING);
     } else {
       reportError(&exception);
     }
-    return 2;
+    return static_cast<int>(RunResult::FAILED);
   }
 }
 

@@ -1,6 +1,6 @@
 // ReportWriter produces one report: its options are the settings of that one
-// run, and its operations do the work. runCommandLine() fills the options from
-// the command line and starts the run; generate() checks the input and writes
+// run, and its operations do the work. The command line (app/command_line.h)
+// or the dialog fills the options and starts the run; generate() checks the input and writes
 // the file; walk() goes through the tree; formatEntry() builds each entry's
 // text. A writer lives for one run and owns no resources; generate() and
 // walk() own their scanners and the output file for the length of the call.
@@ -13,7 +13,6 @@
 
 #include "base/ansi_string.h"
 #include "base/platform.h"
-#include "base/string_list.h"
 
 namespace qv {
 
@@ -53,12 +52,6 @@ class ReportWriter {
   // Called with the full path of each subdirectory just before the walk reads
   // it, after its parent has been listed; lets a test change the tree there.
   std::function<void(const String& directory)> onEnterDirectory;
-
-  // Reads the arguments into the options and generates the report once.
-  // Returns 0, 1 for an argument that is not an option (nothing generated), or
-  // 2 when generation failed under "ne". Throws Exception when "in" or "out"
-  // has no value (87) and, without "ne", when generation fails.
-  int runCommandLine(const StringList& arguments);
 
   // Writes the report of inputSpec (directory and file pattern; empty means
   // "./*.*") into outputPath and, with openAfterCreate, starts the viewer on
