@@ -169,8 +169,7 @@ int showMessageBox(WindowHandle, const char* text, const char* caption, unsigned
   }
   std::fflush(stderr);
   // Nobody can answer on the command line: a question counts as No.
-  bool question = (style & 0xF) == 0x4;
-  return question ? BUTTON_NO : BUTTON_OK;
+  return asksYesNo(style) ? BUTTON_NO : BUTTON_OK;
 }
 
 bool fileTimeToLocalTime(uint64_t fileTime, SystemTime& out) {

@@ -289,8 +289,7 @@ int MainDialog::showMessageBox(const char *text, const char *caption, unsigned s
         box.setIcon(QMessageBox::Warning);
         break;
     }
-    const bool yesNo = (style & 0xF) == 0x4;
-    box.setStandardButtons(yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
+    box.setStandardButtons(asksYesNo(style) ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
     // Even a wait cursor gives way to the arrow while a question is asked.
     QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
     const int answer = box.exec();

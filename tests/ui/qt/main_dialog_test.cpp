@@ -127,7 +127,7 @@ protected:
         // The controller has routed boxes to the dialog; the test answers them.
         app.setBoxFunction([this](WindowHandle, const char *text, const char *, unsigned style) {
             boxes.push_back({ text, style });
-            if (answers.empty()) return (style & 0xF) == 0x4 ? BUTTON_NO : BUTTON_OK;
+            if (answers.empty()) return asksYesNo(style) ? BUTTON_NO : BUTTON_OK;
             const int answer = answers.front();
             answers.erase(answers.begin());
             return answer;
