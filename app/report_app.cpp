@@ -7,8 +7,6 @@
 
 namespace qv {
 
-ReportApp* theApplication = nullptr;
-
 const char* const COPYRIGHT_LINE = QUORVEL_COPYRIGHT_LINE;
 
 namespace {

@@ -18,7 +18,7 @@ QRect dialogRect(const QSizeF &unit, int x, int y, int width, int height)
 
 } // namespace
 
-AboutDialog::AboutDialog(const QSizeF &unit, QWidget *parent)
+AboutDialog::AboutDialog(const qv::Application &app, const QSizeF &unit, QWidget *parent)
     : QDialog(parent)
 {
     setWindowTitle(fromProgramText("バージョン情報"));
@@ -47,11 +47,8 @@ AboutDialog::AboutDialog(const QSizeF &unit, QWidget *parent)
     // The texts are filled afresh each time the box is made; a failure leaves
     // them empty.
     try {
-        qv::ReportApp *app = qv::theApplication;
-        if (app != nullptr) {
-            qv::String line = app->name() + " Version " + app->version();
-            versionLabel->setText(fromProgramText(line));
-        }
+        qv::String line = app.name() + " Version " + app.version();
+        versionLabel->setText(fromProgramText(line));
         copyrightLabel->setText(fromProgramText(qv::COPYRIGHT_LINE));
     } catch (...) {
     }

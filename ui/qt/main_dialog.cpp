@@ -60,6 +60,7 @@ QSizeF dialogUnitOf(const QFont &font)
 
 MainDialog::MainDialog(qv::ReportApp &app, QWidget *parent)
     : QDialog(parent)
+    , app(app)
 {
     registerResources();
     setFont(dialogFont());
@@ -215,7 +216,7 @@ void MainDialog::showContextMenu(QWidget *widget, const QPoint &globalPos)
 
 void MainDialog::showAbout()
 {
-    AboutDialog about(unit, this);
+    AboutDialog about(app, unit, this);
     // Not centred: at the top left of the main dialog's client area.
     about.move(mapToGlobal(QPoint(0, 0)));
     about.exec();

@@ -122,7 +122,6 @@ protected:
         ASSERT_TRUE(test::changeDirectory(dir.path()));
         test::makeDirs(dir / "in/sub");
         test::writeFile(dir / "in/a.txt");
-        theApplication = &app;
         dialog = std::make_unique<MainDialog>(app);
         // The controller has routed boxes to the dialog; the test answers them.
         app.setBoxFunction([this](WindowHandle, const char *text, const char *, unsigned style) {
@@ -138,7 +137,6 @@ protected:
     void TearDown() override
     {
         dialog.reset();
-        theApplication = nullptr;
         ASSERT_TRUE(test::changeDirectory(saved));
     }
 
