@@ -5,9 +5,9 @@
 // implements run().
 #pragma once
 
-#include "base/ansi_string.h"
 #include "base/error.h"
 #include "base/platform.h"
+#include "base/string.h"
 #include "base/string_list.h"
 
 namespace qv {

@@ -8,7 +8,7 @@
 // a path exists. Failures throw Exception.
 #pragma once
 
-#include "base/ansi_string.h"
+#include "base/string.h"
 
 namespace qv {
 

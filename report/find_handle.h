@@ -15,8 +15,8 @@
 #include <memory>
 #include <string>
 
-#include "base/ansi_string.h"
 #include "base/platform.h"
+#include "base/string.h"
 
 namespace qv {
 
