@@ -4,7 +4,17 @@
 
 namespace qv {
 
-RunResult runCommandLine(ReportWriter& writer, const StringList& arguments) {
+namespace {
+
+// The value after "in" or "out"; a missing one fails naming the option.
+String valueAfter(const StringList& arguments, int index, const char* option) {
+  if (index >= arguments.count()) throw Exception(CODE_INVALID_PARAMETER, option);
+  return arguments.get(index);
+}
+
+}  // namespace
+
+RunResult runCommandLine(ReportWriter& writer, const StringList& arguments, String* unknown) {
   ReportOptions& options = writer.options;
   String outputPath = "./tree.txt";
   String inputSpec;
@@ -14,9 +24,9 @@ RunResult runCommandLine(ReportWriter& writer, const StringList& arguments) {
     // One leading "-" or "/" only: --in becomes -in, which is no option.
     if (option.left(1) == "-" || option.left(1) == "/") option = option.right(option.length() - 1);
     if (option == "in") {
-      inputSpec = arguments.get(++index);
+      inputSpec = valueAfter(arguments, ++index, "in");
     } else if (option == "out") {
-      outputPath = arguments.get(++index);
+      outputPath = valueAfter(arguments, ++index, "out");
     } else if (option == "s") {
       options.showSize = true;
     } else if (option == "t") {
@@ -36,6 +46,7 @@ RunResult runCommandLine(ReportWriter& writer, const StringList& arguments) {
     } else if (option == "ne") {
       options.silentErrors = true;
     } else {
+      if (unknown != nullptr) *unknown = arguments.get(index);
       return RunResult::NOT_AN_OPTION;
     }
   }

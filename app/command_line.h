@@ -12,9 +12,11 @@ namespace qv {
 enum class RunResult { WRITTEN = 0, NOT_AN_OPTION = 1, FAILED = 2 };
 
 // Reads the arguments into writer.options and generates the report once.
-// NOT_AN_OPTION for an argument that is not an option (nothing generated),
-// FAILED when generation failed under "ne". Throws Exception when "in" or
-// "out" has no value (87) and, without "ne", when generation fails.
-RunResult runCommandLine(ReportWriter& writer, const StringList& arguments);
+// NOT_AN_OPTION for an argument that is not an option (nothing generated;
+// the argument goes to *unknown when given), FAILED when generation failed
+// under "ne". Throws Exception when "in" or "out" has no value (87) and,
+// without "ne", when generation fails; each names the argument.
+RunResult runCommandLine(ReportWriter& writer, const StringList& arguments,
+                         String* unknown = nullptr);
 
 }  // namespace qv

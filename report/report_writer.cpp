@@ -1,5 +1,6 @@
 #include "report/report_writer.h"
 
+#include <new>
 #include <string>
 
 #include "base/error.h"
@@ -10,19 +11,34 @@
 
 namespace qv {
 
+void UnreadableDirectories::note(const String& directory) {
+  ++count;
+  if (first.size() < KEPT) first.emplace_back(directory.cStr());
+}
+
 void ReportWriter::generate(const String& outputPath, const String& inputSpec) {
+  try {
+    generateReport(outputPath, inputSpec);
+  } catch (const std::bad_alloc&) {
+    throwError(CODE_NOT_ENOUGH_MEMORY);
+  }
+}
+
+void ReportWriter::generateReport(const String& outputPath, const String& inputSpec) {
   const char separator[] = {PATH_SEPARATOR, '\0'};
   String spec = inputSpec.length() == 0 ? String(".") + separator + "*.*" : inputSpec.copy();
 
   // An input whose absolute form does not fit a path buffer is refused rather
   // than silently replaced by the current directory.
-  String directory = directoryOf(spec, false);
+  std::string inSubject = std::string("in ") + spec.cStr();
+  String directory, name;
+  if (!splitAbsolute(spec.cStr(), directory, name)) throw Exception(lastError(), inSubject);
 
   // The same split of the bytes the user gave, which are what is opened.
   std::string nativeSpec, nativeDirectory, nativePattern;
   if (!nativeOf(spec.cStr(), nativeSpec) ||
       !nativeFullPath(nativeSpec, nativeDirectory, nativePattern)) {
-    throwLastError();
+    throw Exception(lastError(), inSubject);
   }
   if (nativePattern.empty()) nativePattern = "*.*";
 
@@ -30,21 +46,32 @@ void ReportWriter::generate(const String& outputPath, const String& inputSpec) {
     DirectoryListing listing;
     DirScanner check;
     if (!listing.open(directory, nativeDirectory) || !check.open(listing, "*.*", 0)) {
-      throwLastError();
+      throw Exception(lastError(), inSubject);
     }
   }
 
+  unreadable = UnreadableDirectories();
   TextOutputFile output;
-  output.open(outputPath, false, true);
-  std::string header = "[";
-  appendShown(directory.cStr(), header);
-  header += ']';
-  output.writeLine({header});
-  // Read after the report file exists, so that a report inside the tree lists
-  // itself.
-  DirectoryListing root;
-  if (root.open(directory, nativeDirectory)) walk(output, root, nativePattern, String());
-  output.close();
+  try {
+    output.open(outputPath, false, true);
+    std::string header = "[";
+    appendShown(directory.cStr(), header);
+    header += ']';
+    output.writeLine({header});
+    // Read after the report file is opened: a report that replaces one inside
+    // the tree lists the file it replaces.
+    DirectoryListing root;
+    if (root.open(directory, nativeDirectory)) {
+      walk(output, root, nativePattern, String());
+    } else {
+      unreadable.note(directory);
+    }
+    output.close();
+  } catch (const Exception& exception) {
+    // Running out of memory is no fault of the output file.
+    if (exception.code() == CODE_NOT_ENOUGH_MEMORY) throw;
+    rethrowNaming(exception, std::string("out ") + outputPath.cStr());
+  }
 
   if (options.openAfterCreate) {
     String viewerCommand = findTextFileOpener();
