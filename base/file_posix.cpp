@@ -17,15 +17,6 @@ namespace qv {
 
 namespace {
 
-// A missing file is ERROR_FILE_NOT_FOUND, a missing directory on the way to it
-// ERROR_PATH_NOT_FOUND, as the system reports them.
-uint32_t missingCode(const std::string& native) {
-  std::string parent = native.substr(0, native.rfind('/') + 1);
-  struct stat st;
-  return stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? CODE_FILE_NOT_FOUND
-                                                               : CODE_PATH_NOT_FOUND;
-}
-
 // The temporary file that SIGINT, SIGTERM or SIGHUP must not leave behind. A
 // signal handler can reach nothing but static storage, so this one record is
 // kept at file scope; the program writes one report at a time.
@@ -222,7 +213,7 @@ bool File::open(const char* path, OpenMode) {
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) {
     if (errno == ENOENT) {
-      setLastError(missingCode(native));
+      setLastError(posix::missingPathCode(native));
       return false;
     }
     return posix::failWithErrno(errno);

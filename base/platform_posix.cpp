@@ -187,12 +187,7 @@ uint32_t fileAttributes(const char* path) {
   if (stat(native.c_str(), &st) != 0) {
     int err = errno;
     if (err == ENOENT) {
-      // Like the system: 2 when only the last component is missing.
-      std::string parent = native.substr(0, native.rfind('/') + 1);
-      struct stat parentStat;
-      bool parentIsDirectory =
-          stat(parent.c_str(), &parentStat) == 0 && S_ISDIR(parentStat.st_mode);
-      setLastError(parentIsDirectory ? CODE_FILE_NOT_FOUND : CODE_PATH_NOT_FOUND);
+      setLastError(posix::missingPathCode(native));
     } else {
       posix::failWithErrno(err);
     }
@@ -317,6 +312,13 @@ std::string expandHome(std::string_view native) {
     home = found->pw_dir;
   }
   return home + std::string(native.substr(end));
+}
+
+uint32_t missingPathCode(const std::string& native) {
+  std::string parent = native.substr(0, native.rfind('/') + 1);
+  struct stat st;
+  return stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? CODE_FILE_NOT_FOUND
+                                                               : CODE_PATH_NOT_FOUND;
 }
 
 bool failWithErrno(int err) {

@@ -19,6 +19,11 @@ namespace qv::posix {
 // The Win32 error code standing for errno value err.
 uint32_t errorFromErrno(int err);
 
+// The code for an absolute native path that does not exist (ENOENT), as the
+// system tells them apart: 2 when only the last component is missing, 3 when
+// a directory on the way to it is.
+uint32_t missingPathCode(const std::string& native);
+
 // Sets the last error from errno value err and returns false, for the
 // wrappers' failure paths.
 bool failWithErrno(int err);
