@@ -1,13 +1,13 @@
-// Application is the program's one application object, reached through
-// theApplication: it knows the module's instance handle, carries the
+// Application is the program's one application object, owned by the entry
+// operation and handed to whatever needs it: it knows the module's instance handle, carries the
 // application's name and version, and shows message boxes and errors with the
 // name as their caption. The concrete application derives from it and
 // implements run().
 #pragma once
 
-#include "base/ansi_string.h"
 #include "base/error.h"
 #include "base/platform.h"
+#include "base/string.h"
 #include "base/string_list.h"
 
 namespace qv {

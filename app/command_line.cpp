@@ -1,7 +1,8 @@
+#include "app/command_line.h"
+
 #include <climits>
 
 #include "base/error.h"
-#include "report/report_writer.h"
 
 namespace qv {
 
@@ -44,13 +45,15 @@ String valueAfter(const StringList& arguments, int index, const char* option) {
 
 }  // namespace
 
-int ReportWriter::runCommandLine(const StringList& arguments, String* unknown, String* problem) {
+RunResult runCommandLine(ReportWriter& writer, const StringList& arguments, String* unknown,
+                         String* problem) {
+  ReportOptions& options = writer.options;
   String outputPath = "./tree.txt";
   String inputSpec;
-  int result = 0;
+  RunResult result = RunResult::WRITTEN;
   auto refuse = [problem](const String& message) {
     if (problem != nullptr) *problem = message;
-    return 1;
+    return RunResult::NOT_AN_OPTION;
   };
   for (int index = 0; index < arguments.count(); ++index) {
     String option = arguments.get(index);
@@ -61,23 +64,23 @@ int ReportWriter::runCommandLine(const StringList& arguments, String* unknown, S
     } else if (option == "out") {
       outputPath = valueAfter(arguments, ++index, "out");
     } else if (option == "s") {
-      options.showSize = 1;
+      options.showSize = true;
     } else if (option == "t") {
-      options.showTime = 1;
+      options.showTime = true;
     } else if (option == "a") {
-      options.showAttributes = 1;
+      options.showAttributes = true;
     } else if (option == "f") {
-      options.fileUrl = 1;
+      options.fileUrl = true;
     } else if (option == "p") {
-      options.pathList = 1;
+      options.pathList = true;
     } else if (option == "hidden") {
       options.skipAttributes &= ~ATTRIBUTE_HIDDEN;
     } else if (option == "all") {
       options.skipAttributes &= ~(ATTRIBUTE_HIDDEN | ATTRIBUTE_SYSTEM);
     } else if (option == "exec") {
-      options.openAfterCreate = 1;
+      options.openAfterCreate = true;
     } else if (option == "ne") {
-      options.silentErrors = 1;
+      options.silentErrors = true;
     } else if (option == "exclude") {
       if (index + 1 >= arguments.count()) return refuse(String("exclude") + NO_VALUE);
       String pattern = arguments.get(++index);
@@ -96,7 +99,7 @@ int ReportWriter::runCommandLine(const StringList& arguments, String* unknown, S
       options.summary = true;
     } else {
       if (unknown != nullptr) *unknown = arguments.get(index);
-      return 1;
+      return RunResult::NOT_AN_OPTION;
     }
   }
   // Only the last "out" counts; "-" there is standard output, which no viewer
@@ -105,12 +108,12 @@ int ReportWriter::runCommandLine(const StringList& arguments, String* unknown, S
   if (options.standardOutput && options.openAfterCreate) return refuse(EXEC_WITH_STANDARD_OUTPUT);
   if (options.silentErrors) {
     try {
-      generate(outputPath, inputSpec);
+      writer.generate(outputPath, inputSpec);
     } catch (...) {
-      result = 2;
+      result = RunResult::FAILED;
     }
   } else {
-    generate(outputPath, inputSpec);
+    writer.generate(outputPath, inputSpec);
   }
   return result;
 }

@@ -18,7 +18,6 @@ int runEntry(const std::vector<std::string>& arguments) {
   std::unique_ptr<ReportApp> application;
   try {
     application = std::make_unique<ReportApp>();
-    theApplication = application.get();
     StringList list;
     for (const std::string& argument : arguments) list.add(String(argument.c_str()));
     status = application->run(list);
@@ -27,7 +26,6 @@ int runEntry(const std::vector<std::string>& arguments) {
     status = STATUS_FAILED_TO_START;
   }
   application.reset();
-  theApplication = nullptr;
   return status;
 }
 

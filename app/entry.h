@@ -1,6 +1,6 @@
 // The entry operation shared by the platforms' main functions: it creates the
-// one ReportApp, publishes it in theApplication, hands it the arguments and
-// turns its result into the process exit status.
+// one ReportApp, hands it the arguments and turns its result into the process
+// exit status. Whatever needs the application (the dialogs) is handed it.
 #pragma once
 
 #include <string>

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/entry.h"
+#include "app/version.h"
 #include "base/platform.h"
 #include "base/platform_posix.h"
 
@@ -46,7 +47,7 @@ const char* const USAGE =
     "終了ステータス: 0 成功 (読み取れないディレクトリは警告のみ)、1 不明なオプションか値の誤り、\n"
     "2 値のない in か out、または出力の失敗、15 起動の失敗\n";
 
-const char* const VERSION = "Quorvel 1.10\n";
+const char* const VERSION = "Quorvel " QUORVEL_VERSION "\n";
 
 // Prints text for the option argument and returns the exit status: 0, or 2
 // with a message naming the option when standard output cannot take it.

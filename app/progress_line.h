@@ -9,7 +9,7 @@
 #include <chrono>
 #include <string>
 
-#include "base/ansi_string.h"
+#include "base/string.h"
 #include "report/report_writer.h"
 
 namespace qv {

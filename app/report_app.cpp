@@ -3,13 +3,15 @@
 #include <new>
 #include <string>
 
+#include "app/command_line.h"
 #include "app/progress_line.h"
+#include "app/version.h"
 #include "report/report_writer.h"
 #include "ui/dialog_mode.h"
 
 namespace qv {
 
-ReportApp* theApplication = nullptr;
+const char* const COPYRIGHT_LINE = QUORVEL_COPYRIGHT_LINE;
 
 namespace {
 
@@ -30,7 +32,7 @@ std::string withoutLineEnd(const char* text) {
 
 ReportApp::ReportApp() {
   setName("Quorvel");
-  setVersion("1.10");
+  setVersion(QUORVEL_VERSION);
 }
 
 int ReportApp::run(const StringList& arguments) {
@@ -44,21 +46,21 @@ int ReportApp::run(const StringList& arguments) {
       }
     };
     String unknown, problem;
-    int result = writer.runCommandLine(arguments, &unknown, &problem);
+    RunResult result = runCommandLine(writer, arguments, &unknown, &problem);
     progress.erase();
-    if (result == 1) {
+    if (result == RunResult::NOT_AN_OPTION) {
       showWarning(nullptr,
                   problem.length() > 0 ? problem.cStr() : (UNKNOWN_OPTION + unknown).cStr());
-      return 1;
+    } else if (result == RunResult::WRITTEN && !writer.options.silentErrors) {
+      warnUnreadable(writer.unreadable);
     }
-    if (result == 0 && !writer.options.silentErrors) warnUnreadable(writer.unreadable);
-    return result;
+    return static_cast<int>(result);
   } catch (const Exception& exception) {
     reportCommandLineError(exception);
-    return 2;
+    return static_cast<int>(RunResult::FAILED);
   } catch (const std::bad_alloc&) {
     reportCommandLineError(Exception(CODE_NOT_ENOUGH_MEMORY));
-    return 2;
+    return static_cast<int>(RunResult::FAILED);
   }
 }
 

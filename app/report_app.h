@@ -1,8 +1,8 @@
 // ReportApp is the concrete application: it fixes the name "Quorvel" and the
-// version "1.10" and runs the program in one of its two modes, the main dialog
+// project's version and runs the program in one of its two modes, the main dialog
 // when there are no arguments and a single command-line run otherwise. It
 // owns the folder browser of the dialog and remembers the folder chosen last.
-// The entry operation owns the one object and publishes it in theApplication.
+// The entry operation owns the one object; the dialogs are handed it.
 #pragma once
 
 #include "app/application.h"
@@ -38,7 +38,7 @@ class ReportApp : public Application {
   String lastFolder_;
 };
 
-// The one application object while the program runs; null before and after.
-extern ReportApp* theApplication;
+// The copyright line the About boxes show, short enough for their one line.
+extern const char* const COPYRIGHT_LINE;
 
 }  // namespace qv

@@ -15,18 +15,17 @@
 
 namespace qv {
 
+// How File::open() opens a file: for writing, created when missing and kept
+// when it exists, positioned at its end; others may read it meanwhile, or
+// not. Where the platform cannot refuse other readers the sharing is only the
+// intent.
+enum class OpenMode { APPEND, APPEND_SHARE_READ };
+
+// Where File::seek() counts from.
+enum class SeekOrigin { START, CURRENT, END };
+
 class File {
  public:
-  // Open modes: access, sharing and creation.
-  //   1 read+write, others may read, open or create
-  //   2 read,       others may read, existing file only
-  //   3 write,      exclusive,       create or empty
-  //   4 write,      others may read, create or empty
-  //   5 write,      exclusive,       open or create, positioned at the end
-  //   6 write,      others may read, open or create
-  //   other         read+write, exclusive, open or create
-  // Where the platform cannot refuse other readers or writers the sharing is
-  // only the intent.
   static constexpr uint32_t FAILURE_VALUE = 0xFFFFFFFF;
 
   File() = default;
@@ -35,7 +34,7 @@ class File {
   virtual ~File() { close(); }
 
   // Closes any open handle, then opens path by mode. False on failure.
-  bool open(const char* path, int mode);
+  bool open(const char* path, OpenMode mode);
 
   // Closes any open handle, then takes a handle of its own on the process's
   // standard output. False when there is none.
@@ -59,10 +58,10 @@ class File {
   // in *written. False on failure.
   bool write(const void* data, uint32_t length, uint32_t* written);
 
-  // Moves the position (origin 0 start, 1 current, 2 end); returns the low 32
-  // bits of the new position or FAILURE_VALUE.
-  uint32_t seek(int32_t distance, int origin);
-  uint32_t seekToEnd() { return seek(0, 2); }
+  // Moves the position by distance from origin; returns the low 32 bits of
+  // the new position or FAILURE_VALUE.
+  uint32_t seek(int32_t distance, SeekOrigin origin);
+  uint32_t seekToEnd() { return seek(0, SeekOrigin::END); }
 
   // The low 32 bits of the file's size, or FAILURE_VALUE.
   uint32_t size();

@@ -17,32 +17,6 @@ namespace qv {
 
 namespace {
 
-int openFlags(int mode) {
-  switch (mode) {
-    case 1:
-      return O_RDWR | O_CREAT;
-    case 2:
-      return O_RDONLY;
-    case 3:
-    case 4:
-      return O_WRONLY | O_CREAT | O_TRUNC;
-    case 5:
-    case 6:
-      return O_WRONLY | O_CREAT;
-    default:
-      return O_RDWR | O_CREAT;
-  }
-}
-
-// A missing file is ERROR_FILE_NOT_FOUND, a missing directory on the way to it
-// ERROR_PATH_NOT_FOUND, as the system reports them.
-uint32_t missingCode(const std::string& native) {
-  std::string parent = native.substr(0, native.rfind('/') + 1);
-  struct stat st;
-  return stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? CODE_FILE_NOT_FOUND
-                                                               : CODE_PATH_NOT_FOUND;
-}
-
 // The temporary file that SIGINT, SIGTERM or SIGHUP must not leave behind. A
 // signal handler can reach nothing but static storage, so this one record is
 // kept at file scope; the program writes one report at a time.
@@ -270,23 +244,23 @@ bool File::nameUnnamed() {
   }
 }
 
-bool File::open(const char* path, int mode) {
+bool File::open(const char* path, OpenMode) {
   close();
   std::string native = posix::nativePath(path);
   if (native.empty()) return false;
   int fd;
   do {
-    fd = ::open(native.c_str(), openFlags(mode) | O_CLOEXEC, 0666);
+    fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) {
     if (errno == ENOENT) {
-      setLastError(missingCode(native));
+      setLastError(posix::missingPathCode(native));
       return false;
     }
     return posix::failWithErrno(errno);
   }
   handle_ = fd;
-  if (size() == FAILURE_VALUE || (mode == 5 && seekToEnd() == FAILURE_VALUE)) {
+  if (size() == FAILURE_VALUE || seekToEnd() == FAILURE_VALUE) {
     int err = errno;
     close();
     return posix::failWithErrno(err);
@@ -322,12 +296,14 @@ bool File::write(const void* data, uint32_t length, uint32_t* written) {
   return true;
 }
 
-uint32_t File::seek(int32_t distance, int origin) {
+uint32_t File::seek(int32_t distance, SeekOrigin origin) {
   if (!isOpen()) {
     setLastError(CODE_INVALID_HANDLE);
     return FAILURE_VALUE;
   }
-  int whence = origin == 0 ? SEEK_SET : origin == 1 ? SEEK_CUR : SEEK_END;
+  int whence = origin == SeekOrigin::START     ? SEEK_SET
+               : origin == SeekOrigin::CURRENT ? SEEK_CUR
+                                               : SEEK_END;
   off_t position = lseek(static_cast<int>(handle_), distance, whence);
   if (position < 0) {
     posix::failWithErrno(errno);

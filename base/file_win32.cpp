@@ -8,31 +8,6 @@ namespace qv {
 
 namespace {
 
-struct OpenMode {
-  DWORD access;
-  DWORD sharing;
-  DWORD creation;
-};
-
-OpenMode openMode(int mode) {
-  switch (mode) {
-    case 1:
-      return {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS};
-    case 2:
-      return {GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING};
-    case 3:
-      return {GENERIC_WRITE, 0, CREATE_ALWAYS};
-    case 4:
-      return {GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS};
-    case 5:
-      return {GENERIC_WRITE, 0, OPEN_ALWAYS};
-    case 6:
-      return {GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS};
-    default:
-      return {GENERIC_READ | GENERIC_WRITE, 0, OPEN_ALWAYS};
-  }
-}
-
 HANDLE toHandle(intptr_t handle) {
   return reinterpret_cast<HANDLE>(handle);
 }
@@ -121,14 +96,14 @@ bool File::commit() {
   return true;
 }
 
-bool File::open(const char* path, int mode) {
+bool File::open(const char* path, OpenMode mode) {
   close();
-  OpenMode m = openMode(mode);
-  HANDLE handle =
-      CreateFileA(path, m.access, m.sharing, nullptr, m.creation, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD sharing = mode == OpenMode::APPEND_SHARE_READ ? FILE_SHARE_READ : 0;
+  HANDLE handle = CreateFileA(path, GENERIC_WRITE, sharing, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   handle_ = reinterpret_cast<intptr_t>(handle);
-  if (size() == FAILURE_VALUE || (mode == 5 && seekToEnd() == FAILURE_VALUE)) {
+  if (size() == FAILURE_VALUE || seekToEnd() == FAILURE_VALUE) {
     DWORD error = GetLastError();
     close();
     SetLastError(error);
@@ -162,8 +137,10 @@ bool File::write(const void* data, uint32_t length, uint32_t* written) {
   return ok != FALSE;
 }
 
-uint32_t File::seek(int32_t distance, int origin) {
-  DWORD method = origin == 0 ? FILE_BEGIN : origin == 1 ? FILE_CURRENT : FILE_END;
+uint32_t File::seek(int32_t distance, SeekOrigin origin) {
+  DWORD method = origin == SeekOrigin::START     ? FILE_BEGIN
+                 : origin == SeekOrigin::CURRENT ? FILE_CURRENT
+                                                 : FILE_END;
   return SetFilePointer(toHandle(handle_), distance, nullptr, method);
 }
 

@@ -18,10 +18,6 @@ namespace {
 
 constexpr uint16_t NONE = 0xFFFF;
 
-bool isCp932Lead(unsigned char b) {
-  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
 bool isAscii(std::string_view text) {
   for (char c : text) {
     if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -56,10 +52,10 @@ class Cp932Tables {
       return;  // Only ASCII converts; every other character becomes "?".
     }
     for (uint32_t b = 0x80; b < 0x100; ++b) {
-      if (!isCp932Lead(static_cast<unsigned char>(b))) learn(decode, static_cast<uint16_t>(b));
+      if (!isLeadByte(static_cast<unsigned char>(b))) learn(decode, static_cast<uint16_t>(b));
     }
     for (uint32_t lead = 0x81; lead <= 0xFC; ++lead) {
-      if (!isCp932Lead(static_cast<unsigned char>(lead))) continue;
+      if (!isLeadByte(static_cast<unsigned char>(lead))) continue;
       for (uint32_t trail = 0x40; trail <= 0xFC; ++trail) {
         if (trail != 0x7F) learn(decode, static_cast<uint16_t>(lead << 8 | trail));
       }
@@ -333,7 +329,7 @@ void toUtf8(std::string_view cp932, std::string& out) {
   for (size_t i = 0; i < cp932.size(); ++i) {
     unsigned char b = static_cast<unsigned char>(cp932[i]);
     uint16_t code = b;
-    if (isCp932Lead(b) && i + 1 < cp932.size()) {
+    if (isLeadByte(b) && i + 1 < cp932.size()) {
       code = static_cast<uint16_t>(b << 8 | static_cast<unsigned char>(cp932[i + 1]));
       ++i;
     }

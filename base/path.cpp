@@ -9,22 +9,11 @@ namespace qv {
 
 namespace {
 
-// The absolute form split at its file-name part.
 void makeAbsolute(const String& path, String& directory, String& name) {
   directory = "";
   name = "";
   if (path.length() == 0) return;
-  std::vector<char> buffer(static_cast<size_t>(MAX_PATH_BYTES));
-  char* filePart = nullptr;
-  uint32_t length = fullPathName(path.cStr(), MAX_PATH_BYTES, buffer.data(), &filePart);
-  if (length == 0) throwLastError();
-  // A result that does not fit leaves the buffer empty and sets no error code.
-  if (buffer[0] == '\0') throwError(CODE_FILENAME_TOO_LONG);
-  if (filePart != nullptr) {
-    name = filePart;
-    *filePart = '\0';
-  }
-  directory = buffer.data();
+  if (!splitAbsolute(path.cStr(), directory, name)) throwLastError();
 }
 
 bool directoryExists(const String& directory) {
@@ -35,6 +24,26 @@ bool directoryExists(const String& directory) {
 }
 
 }  // namespace
+
+bool splitAbsolute(const char* path, String& directory, String& name) {
+  directory = "";
+  name = "";
+  std::vector<char> buffer(static_cast<size_t>(MAX_PATH_BYTES));
+  char* filePart = nullptr;
+  uint32_t length = fullPathName(path, MAX_PATH_BYTES, buffer.data(), &filePart);
+  if (length == 0) return false;
+  // A result that does not fit is not written, and the system sets no error.
+  if (length >= static_cast<uint32_t>(MAX_PATH_BYTES)) {
+    setLastError(CODE_FILENAME_TOO_LONG);
+    return false;
+  }
+  if (filePart != nullptr) {
+    name = filePart;
+    *filePart = '\0';
+  }
+  directory = buffer.data();
+  return true;
+}
 
 String fullPathOf(const String& path, bool mustExist) {
   String directory, name;

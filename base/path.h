@@ -1,13 +1,22 @@
 // Path helpers: free operations on file-system paths held as String (code page
-// 932). They make a path absolute against the current directory, split the
+// 932). Every split of a path into its directory and its name goes through
+// splitAbsolute, which cuts where the system says the last component starts
+// (the byte of the separator may be the second byte of a double-byte
+// character). The others make a path absolute against the current directory, split the
 // absolute form into its directory part (ending in the separator) and its
 // file-name part (empty when the path ends in a separator), and test whether
 // a path exists. Failures throw Exception.
 #pragma once
 
-#include "base/ansi_string.h"
+#include "base/string.h"
 
 namespace qv {
+
+// The absolute form of path cut into its directory part (ending in the
+// separator) and its file-name part (empty when path ends in a separator).
+// False, with the last error set, when it cannot be made: 206 when it does not
+// fit a path buffer. Never throws but for memory.
+bool splitAbsolute(const char* path, String& directory, String& name);
 
 // The absolute form of path (empty for an empty path). Throws Exception with
 // the last error when it cannot be made or does not fit a path buffer, and 3

@@ -57,6 +57,11 @@ constexpr int BUTTON_OK = 1;
 constexpr int BUTTON_YES = 6;
 constexpr int BUTTON_NO = 7;
 
+// True when a box of this style asks Yes or No (MB_YESNO in its low bits).
+constexpr bool asksYesNo(unsigned style) {
+  return (style & 0xF) == 0x4;
+}
+
 // The calling thread's last error code.
 uint32_t lastError();
 void setLastError(uint32_t code);

@@ -25,52 +25,89 @@ namespace {
 
 thread_local uint32_t threadLastError = 0;
 
-struct MessageEntry {
+// One code the POSIX layer produces: the errno values that stand for it (0
+// ends the list) and its text as the system message table of a Japanese and
+// of an English system words it, one sentence and CR LF. An errno value that
+// no entry names is 31, a device that does not work.
+struct SystemError {
   uint32_t code;
+  int errnos[3];
   const char* japanese;
   const char* english;
 };
 
-// The texts for every code the POSIX layer produces, as the system message
-// table of a Japanese and of an English system words them: one sentence and
-// CR LF.
-const MessageEntry MESSAGES[] = {
-    {1, "ファンクションが間違っています。\r\n", "Incorrect function.\r\n"},
-    {2, "指定されたファイルが見つかりません。\r\n",
+const SystemError ERRORS[] = {
+    {1, {ENOSYS, ENOTSUP}, "ファンクションが間違っています。\r\n", "Incorrect function.\r\n"},
+    {2,
+     {ENOENT},
+     "指定されたファイルが見つかりません。\r\n",
      "The system cannot find the file specified.\r\n"},
-    {3, "指定されたパスが見つかりません。\r\n", "The system cannot find the path specified.\r\n"},
-    {4, "開いているファイルが多すぎるため、ファイルを開けません。\r\n",
+    {3,
+     {ENOTDIR},
+     "指定されたパスが見つかりません。\r\n",
+     "The system cannot find the path specified.\r\n"},
+    {4,
+     {EMFILE, ENFILE},
+     "開いているファイルが多すぎるため、ファイルを開けません。\r\n",
      "The system cannot open the file.\r\n"},
-    {5, "アクセスが拒否されました。\r\n", "Access is denied.\r\n"},
-    {6, "ハンドルが無効です。\r\n", "The handle is invalid.\r\n"},
-    {8, "この操作を完了するのに十分なメモリがありません。\r\n",
+    {5, {EACCES, EPERM, EISDIR}, "アクセスが拒否されました。\r\n", "Access is denied.\r\n"},
+    {6, {EBADF}, "ハンドルが無効です。\r\n", "The handle is invalid.\r\n"},
+    {8,
+     {ENOMEM},
+     "この操作を完了するのに十分なメモリがありません。\r\n",
      "Not enough memory resources are available to process this command.\r\n"},
-    {17, "別のディスク ドライブへ移動することはできません。\r\n",
+    {17,
+     {EXDEV},
+     "別のディスク ドライブへ移動することはできません。\r\n",
      "The system cannot move the file to a different disk drive.\r\n"},
-    {18, "これ以上ファイルはありません。\r\n", "There are no more files.\r\n"},
-    {19, "このメディアは書き込み禁止になっています。\r\n", "The media is write protected.\r\n"},
-    {21, "デバイスの準備ができていません。\r\n", "The device is not ready.\r\n"},
-    {31, "システムに接続されたデバイスが機能していません。\r\n",
+    {18, {}, "これ以上ファイルはありません。\r\n", "There are no more files.\r\n"},
+    {19,
+     {EROFS},
+     "このメディアは書き込み禁止になっています。\r\n",
+     "The media is write protected.\r\n"},
+    {21, {ENXIO, ENODEV}, "デバイスの準備ができていません。\r\n", "The device is not ready.\r\n"},
+    {31,
+     {},
+     "システムに接続されたデバイスが機能していません。\r\n",
      "A device attached to the system is not functioning.\r\n"},
-    {32, "ほかのプロセスが使用中のため、ファイルにアクセスできません。\r\n",
+    {32,
+     {ETXTBSY},
+     "ほかのプロセスが使用中のため、ファイルにアクセスできません。\r\n",
      "The process cannot access the file because it is being used by another process.\r\n"},
-    {80, "ファイルが既に存在します。\r\n", "The file exists.\r\n"},
-    {87, "パラメーターが間違っています。\r\n", "The parameter is incorrect.\r\n"},
-    {109, "パイプは終了しました。\r\n", "The pipe has been ended.\r\n"},
-    {112, "ディスクに十分な空き領域がありません。\r\n",
+    {80, {EEXIST}, "ファイルが既に存在します。\r\n", "The file exists.\r\n"},
+    {87, {EINVAL}, "パラメーターが間違っています。\r\n", "The parameter is incorrect.\r\n"},
+    {CODE_BROKEN_PIPE, {EPIPE}, "パイプは終了しました。\r\n", "The pipe has been ended.\r\n"},
+    {112,
+     {ENOSPC, EDQUOT},
+     "ディスクに十分な空き領域がありません。\r\n",
      "There is not enough space on the disk.\r\n"},
-    {123, "ファイル名、ディレクトリ名、またはボリューム ラベルの構文が間違っています。\r\n",
+    {123,
+     {},
+     "ファイル名、ディレクトリ名、またはボリューム ラベルの構文が間違っています。\r\n",
      "The filename, directory name, or volume label syntax is incorrect.\r\n"},
-    {145, "ディレクトリが空ではありません。\r\n", "The directory is not empty.\r\n"},
-    {170, "要求されたリソースは使用中です。\r\n", "The requested resource is in use.\r\n"},
-    {206, "ファイル名または拡張子が長すぎます。\r\n", "The filename or extension is too long.\r\n"},
-    {223, "ファイルのサイズが大きすぎるため、この操作を完了できません。\r\n",
+    {145, {ENOTEMPTY}, "ディレクトリが空ではありません。\r\n", "The directory is not empty.\r\n"},
+    {170,
+     {EBUSY, EAGAIN},
+     "要求されたリソースは使用中です。\r\n",
+     "The requested resource is in use.\r\n"},
+    {206,
+     {ENAMETOOLONG},
+     "ファイル名または拡張子が長すぎます。\r\n",
+     "The filename or extension is too long.\r\n"},
+    {223,
+     {EFBIG},
+     "ファイルのサイズが大きすぎるため、この操作を完了できません。\r\n",
      "The file size exceeds the limit allowed and cannot be saved.\r\n"},
-    {1117, "I/O デバイス エラーが発生したため、要求を実行できませんでした。\r\n",
+    {1117,
+     {EIO},
+     "I/O デバイス エラーが発生したため、要求を実行できませんでした。\r\n",
      "The request could not be performed because of an I/O device error.\r\n"},
-    {CODE_CURRENT_DIRECTORY_GONE, "カレント ディレクトリが存在しません。\r\n",
+    {CODE_CURRENT_DIRECTORY_GONE,
+     {},
+     "カレント ディレクトリが存在しません。\r\n",
      "The current directory does not exist.\r\n"},
     {1921,
+     {ELOOP},
      "システムがファイル名を解決できません。シンボリック リンクが多すぎる可能性があります。\r\n",
      "The name of the file cannot be resolved by the system.\r\n"},
 };
@@ -159,12 +196,7 @@ uint32_t fileAttributes(const char* path) {
   if (stat(native.c_str(), &st) != 0) {
     int err = errno;
     if (err == ENOENT) {
-      // Like the system: 2 when only the last component is missing.
-      std::string parent = native.substr(0, native.rfind('/') + 1);
-      struct stat parentStat;
-      bool parentIsDirectory =
-          stat(parent.c_str(), &parentStat) == 0 && S_ISDIR(parentStat.st_mode);
-      setLastError(parentIsDirectory ? CODE_FILE_NOT_FOUND : CODE_PATH_NOT_FOUND);
+      setLastError(posix::missingPathCode(native));
     } else {
       posix::failWithErrno(err);
     }
@@ -203,8 +235,7 @@ int showMessageBox(WindowHandle, const char* text, const char* caption, unsigned
   }
   std::fflush(stderr);
   // Nobody can answer on the command line: a question counts as No.
-  bool question = (style & 0xF) == 0x4;
-  return question ? BUTTON_NO : BUTTON_OK;
+  return asksYesNo(style) ? BUTTON_NO : BUTTON_OK;
 }
 
 bool writeStandardError(const char* text) {
@@ -247,7 +278,7 @@ bool fileTimeToLocalTime(uint64_t fileTime, SystemTime& out) {
 }
 
 SystemMessage::SystemMessage(uint32_t code) : text_(nullptr) {
-  for (const MessageEntry& entry : MESSAGES) {
+  for (const SystemError& entry : ERRORS) {
     if (entry.code == code) {
       text_ = strdup(japaneseMessages() ? entry.japanese : entry.english);
       return;
@@ -262,61 +293,18 @@ SystemMessage::~SystemMessage() {
 namespace posix {
 
 uint32_t errorFromErrno(int err) {
-  switch (err) {
-    case 0:
-      return 0;
-    case ENOENT:
-      return CODE_FILE_NOT_FOUND;
-    case ENOTDIR:
-      return CODE_PATH_NOT_FOUND;
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-      return CODE_ACCESS_DENIED;
-    case ENOMEM:
-      return CODE_NOT_ENOUGH_MEMORY;
-    case ENOSPC:
-    case EDQUOT:
-      return 112;
-    case EROFS:
-      return 19;
-    case ENAMETOOLONG:
-      return 206;
-    case ELOOP:
-      return 1921;
-    case EMFILE:
-    case ENFILE:
-      return 4;
-    case EIO:
-      return 1117;
-    case EBADF:
-      return CODE_INVALID_HANDLE;
-    case EINVAL:
-      return CODE_INVALID_PARAMETER;
-    case EEXIST:
-      return 80;
-    case EPIPE:
-      return CODE_BROKEN_PIPE;
-    case ENOTEMPTY:
-      return 145;
-    case EBUSY:
-    case EAGAIN:
-      return 170;
-    case ETXTBSY:
-      return 32;
-    case EXDEV:
-      return 17;
-    case EFBIG:
-      return 223;
-    case ENXIO:
-    case ENODEV:
-      return 21;
-    case ENOSYS:
-    case ENOTSUP:
-      return 1;
-    default:
-      return 31;
+  if (err == 0) return 0;
+  for (const SystemError& entry : ERRORS) {
+    for (int value : entry.errnos) {
+      if (value == err) return entry.code;
+    }
   }
+  return 31;
+}
+
+std::string environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
 }
 
 std::string expandHome(std::string_view native) {
@@ -325,9 +313,7 @@ std::string expandHome(std::string_view native) {
   if (end == std::string_view::npos) end = native.size();
   std::string user(native.substr(1, end - 1));
   std::string home;
-  if (user.empty()) {
-    if (const char* variable = std::getenv("HOME")) home = variable;
-  }
+  if (user.empty()) home = environment("HOME");
   if (home.empty()) {
     std::vector<char> buffer(16384);
     passwd entry{};
@@ -343,6 +329,13 @@ std::string expandHome(std::string_view native) {
     home = found->pw_dir;
   }
   return home + std::string(native.substr(end));
+}
+
+uint32_t missingPathCode(const std::string& native) {
+  std::string parent = native.substr(0, native.rfind('/') + 1);
+  struct stat st;
+  return stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? CODE_FILE_NOT_FOUND
+                                                               : CODE_PATH_NOT_FOUND;
 }
 
 bool failWithErrno(int err) {

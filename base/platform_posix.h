@@ -19,6 +19,11 @@ namespace qv::posix {
 // The Win32 error code standing for errno value err.
 uint32_t errorFromErrno(int err);
 
+// The code for an absolute native path that does not exist (ENOENT), as the
+// system tells them apart: 2 when only the last component is missing, 3 when
+// a directory on the way to it is.
+uint32_t missingPathCode(const std::string& native);
+
 // Sets the last error from errno value err and returns false, for the
 // wrappers' failure paths.
 bool failWithErrno(int err);
@@ -41,6 +46,15 @@ void toUtf8(std::string_view cp932, std::string& out);
 // resolved as text (links are not followed). A trailing separator is kept.
 // Works on CP932 and UTF-8 text alike.
 std::string absolutePath(std::string_view path, std::string_view currentDirectory);
+
+// The value of the environment variable name; empty when it is unset.
+std::string environment(const char* name);
+
+// c with an ASCII letter turned to lower case; other bytes unchanged (the
+// upper-case fold of names and patterns is foldCase, report/wildcard.h).
+inline char asciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // The path with a leading "~" or "~user" (everything before the first "/")
 // replaced by the home directory, as a shell expands it: "~" is $HOME, or the

@@ -5,8 +5,8 @@
 // Windows only: findTextFileOpener() reads the ".txt" association with it.
 #pragma once
 
-#include "base/ansi_string.h"
 #include "base/registry_key.h"
+#include "base/string.h"
 
 namespace qv {
 

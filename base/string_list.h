@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "base/ansi_string.h"
+#include "base/string.h"
 
 namespace qv {
 

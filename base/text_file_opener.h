@@ -5,7 +5,7 @@
 // open command they find to openerFromCommand(), which cuts it the same way.
 #pragma once
 
-#include "base/ansi_string.h"
+#include "base/string.h"
 
 namespace qv {
 

@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -37,22 +36,17 @@ std::vector<std::string> split(const std::string& text, char separator) {
   }
 }
 
-std::string environment(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr ? value : "";
-}
-
 // Relative paths in the XDG directory variables are ignored, as XDG requires;
 // an unset or empty variable means the fallback.
 std::string baseDirectory(const char* variable, const char* belowHome) {
-  std::string value = environment(variable);
+  std::string value = posix::environment(variable);
   if (!value.empty() && value[0] == '/') return value;
-  std::string home = environment("HOME");
+  std::string home = posix::environment("HOME");
   return home.empty() ? "" : home + belowHome;
 }
 
 std::vector<std::string> baseDirectoryList(const char* variable, const char* fallback) {
-  std::string value = environment(variable);
+  std::string value = posix::environment(variable);
   if (value.empty()) value = fallback;
   std::vector<std::string> dirs;
   for (const std::string& dir : split(value, ':')) {
@@ -198,10 +192,8 @@ void readAssociations(const std::string& path, int level, std::vector<Associatio
 // directories; in each, the files of the current desktops before the plain one.
 std::vector<Associations> readAllAssociations() {
   std::vector<std::string> desktops;
-  for (std::string name : split(environment("XDG_CURRENT_DESKTOP"), ':')) {
-    for (char& c : name) {
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
+  for (std::string name : split(posix::environment("XDG_CURRENT_DESKTOP"), ':')) {
+    for (char& c : name) c = posix::asciiLower(c);
     desktops.push_back(name);
   }
   std::vector<std::string> configDirs;

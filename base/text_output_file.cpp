@@ -19,8 +19,9 @@ void TextOutputFile::open(const String& path, bool append, bool shareRead) {
     if (!file_.openReplacement(text)) throwLastError();
     return;
   }
-  if (!file_.open(text, shareRead ? 6 : 5)) throwLastError();
-  file_.seekToEnd();
+  if (!file_.open(text, shareRead ? OpenMode::APPEND_SHARE_READ : OpenMode::APPEND)) {
+    throwLastError();
+  }
 }
 
 void TextOutputFile::openStandardOutput() {

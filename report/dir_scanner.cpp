@@ -1,18 +1,13 @@
 #include "report/dir_scanner.h"
 
-#include <vector>
+#include "base/path.h"
 
 namespace qv {
 
 bool DirScanner::open(const char* path, uint32_t requiredAttributes) {
   close();
-  std::vector<char> buffer(static_cast<size_t>(MAX_PATH_BYTES));
-  char* filePart = nullptr;
-  uint32_t length = fullPathName(path, MAX_PATH_BYTES, buffer.data(), &filePart);
-  if (length > 0 && length < static_cast<uint32_t>(MAX_PATH_BYTES) && filePart != nullptr) {
-    *filePart = '\0';
-    directory_ = buffer.data();
-  }
+  String directory, name;
+  if (splitAbsolute(path, directory, name) && name.length() > 0) directory_ = directory;
   requiredAttributes_ = requiredAttributes;
   if (!handle_.first(path, current_)) {
     uint32_t error = lastError();

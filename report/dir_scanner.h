@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "base/ansi_string.h"
 #include "base/platform.h"
+#include "base/string.h"
 #include "report/find_handle.h"
 
 namespace qv {

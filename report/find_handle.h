@@ -16,8 +16,8 @@
 #include <string>
 #include <string_view>
 
-#include "base/ansi_string.h"
 #include "base/platform.h"
+#include "base/string.h"
 
 namespace qv {
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/path.h"
 #include "report/find_handle.h"
 
 namespace qv {
@@ -70,13 +71,11 @@ bool FindHandle::first(const char* path, DirEntry& entry) {
   WIN32_FIND_DATAA data;
   HANDLE handle = FindFirstFileA(path, &data);
   if (handle == INVALID_HANDLE_VALUE) return false;
-  // The directory part, cut where the system says the last component starts
-  // (the byte 0x5C may be the trail byte of a double-byte character).
-  char full[MAX_PATH];
-  char* filePart = nullptr;
-  DWORD length = GetFullPathNameA(path, MAX_PATH, full, &filePart);
+  String directoryPart, name;
   std::string directory;
-  if (length > 0 && length < MAX_PATH && filePart != nullptr) directory.assign(full, filePart);
+  if (splitAbsolute(path, directoryPart, name) && name.length() > 0) {
+    directory = directoryPart.cStr();
+  }
   state_ = std::make_unique<State>(handle, std::move(directory));
   fill(data, entry);
   state_->name = data.cFileName;

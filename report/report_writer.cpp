@@ -2,9 +2,9 @@
 
 #include <new>
 #include <string>
-#include <vector>
 
 #include "base/error.h"
+#include "base/path.h"
 #include "base/text_file_opener.h"
 #include "base/text_output_file.h"
 #include "report/dir_scanner.h"
@@ -28,18 +28,11 @@ void ReportWriter::generateReport(const String& outputPath, const String& inputS
   const char separator[] = {PATH_SEPARATOR, '\0'};
   String spec = inputSpec.length() == 0 ? String(".") + separator + "*.*" : inputSpec.copy();
 
-  std::vector<char> buffer(static_cast<size_t>(MAX_PATH_BYTES));
-  char* filePart = nullptr;
-  uint32_t length = fullPathName(spec.cStr(), MAX_PATH_BYTES, buffer.data(), &filePart);
   // An input whose absolute form does not fit a path buffer is refused rather
   // than silently replaced by the current directory.
   std::string inSubject = std::string("in ") + spec.cStr();
-  if (length == 0) throw Exception(lastError(), inSubject);
-  if (length >= static_cast<uint32_t>(MAX_PATH_BYTES)) {
-    throw Exception(CODE_FILENAME_TOO_LONG, inSubject);
-  }
-  if (filePart != nullptr) *filePart = '\0';
-  String directory(buffer.data());
+  String directory, name;
+  if (!splitAbsolute(spec.cStr(), directory, name)) throw Exception(lastError(), inSubject);
 
   // The same split of the bytes the user gave, which are what is opened.
   std::string nativeSpec, nativeDirectory, nativePattern;

@@ -1,6 +1,6 @@
 // ReportWriter produces one report: its options are the settings of that one
-// run, and its operations do the work. runCommandLine() fills the options from
-// the command line and starts the run; generate() checks the input and writes
+// run, and its operations do the work. The command line (app/command_line.h)
+// or the dialog fills the options and starts the run; generate() checks the input and writes
 // the file; walk() goes through the tree; formatEntry() builds each entry's
 // text. A writer lives for one run and owns no resources; generate() and
 // walk() own their scanners and the output file for the length of the call.
@@ -12,9 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "base/ansi_string.h"
 #include "base/platform.h"
-#include "base/string_list.h"
+#include "base/string.h"
 
 namespace qv {
 
@@ -23,14 +22,14 @@ class DirectoryListing;
 class TextOutputFile;
 
 struct ReportOptions {
-  uint32_t showSize = 0;        // size column in front of each file
-  uint32_t showTime = 0;        // last-modified time column
-  uint32_t showAttributes = 0;  // attribute letters column
-  uint32_t fileUrl = 0;         // "  file://" + full path after each file
-  uint32_t pathList = 0;        // one full path per file instead of the tree
+  bool showSize = false;        // size column in front of each file
+  bool showTime = false;        // last-modified time column
+  bool showAttributes = false;  // attribute letters column
+  bool fileUrl = false;         // "  file://" + full path after each file
+  bool pathList = false;        // one full path per file instead of the tree
   uint32_t skipAttributes = ATTRIBUTE_HIDDEN | ATTRIBUTE_SYSTEM;  // entries left out
-  uint32_t openAfterCreate = 0;  // open the report with the ".txt" viewer
-  uint32_t silentErrors = 0;     // command line: failures end with 2, silently
+  bool openAfterCreate = false;  // open the report with the ".txt" viewer
+  bool silentErrors = false;     // command line: failures end with 2, silently
 
   // Command line only; at their defaults a report is what it always was.
   std::vector<std::string> excludePatterns;  // CP932 wildcards: names neither listed nor entered
@@ -101,15 +100,6 @@ class ReportWriter {
 
   // What the last walk listed.
   WalkCounts counts;
-
-  // Reads the arguments into the options and generates the report once.
-  // Returns 0, 1 for an argument that is not an option (it goes to *unknown)
-  // or a bad value of one (*problem receives the one-line message naming
-  // it), nothing generated, or 2 when generation failed under "ne". Throws
-  // Exception when "in" or "out" has no value (87) and, without "ne", when
-  // generation fails; each names the argument.
-  int runCommandLine(const StringList& arguments, String* unknown = nullptr,
-                     String* problem = nullptr);
 
   // Writes the report of inputSpec (directory and file pattern; empty means
   // "./*.*") into outputPath and, with openAfterCreate, starts the viewer on

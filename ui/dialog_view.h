@@ -4,7 +4,7 @@
 // view; the tests drive the logic through a scripted one.
 #pragma once
 
-#include "base/ansi_string.h"
+#include "base/string.h"
 
 namespace qv {
 

@@ -6,8 +6,8 @@
 
 #include <functional>
 
-#include "base/ansi_string.h"
 #include "base/platform.h"
+#include "base/string.h"
 
 namespace qv {
 

@@ -1,7 +1,5 @@
 #include "ui/main_dialog_controller.h"
 
-#include <vector>
-
 #include "base/error.h"
 #include "base/path.h"
 #include "report/report_writer.h"
@@ -28,16 +26,10 @@ const char FILE_FILTER[] = "テキストファイル (*.txt)\0*.txt\0全ての�
 // in a separator); both empty when no absolute form can be made.
 void absoluteForm(const String& path, String& absolute, String& directory) {
   absolute = "";
-  directory = "";
-  std::vector<char> buffer(static_cast<size_t>(MAX_PATH_BYTES));
-  char* filePart = nullptr;
-  uint32_t length = fullPathName(path.cStr(), MAX_PATH_BYTES, buffer.data(), &filePart);
-  if (length == 0 || length >= static_cast<uint32_t>(MAX_PATH_BYTES)) return;
-  absolute = buffer.data();
-  if (filePart != nullptr) {
-    *filePart = '\0';
-    directory = buffer.data();
-  }
+  String name;
+  if (!splitAbsolute(path.cStr(), directory, name)) return;
+  absolute = directory + name;
+  if (name.length() == 0) directory = "";
 }
 
 // The last character, found by characters so that the second byte of a
@@ -45,10 +37,7 @@ void absoluteForm(const String& path, String& absolute, String& directory) {
 bool endsWithSeparator(const String& text) {
   const char* p = text.cStr();
   const char* last = nullptr;
-  while (*p != '\0') {
-    last = p;
-    p += isLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0' ? 2 : 1;
-  }
+  for (; *p != '\0'; p = nextChar(p)) last = p;
   return last != nullptr && p - last == 1 && *last == PATH_SEPARATOR;
 }
 
@@ -150,16 +139,16 @@ void MainDialogController::save() {
   }
 
   ReportOptions& options = writer.options;
-  if (view_.isChecked(IDC_MODE_PATHS)) options.pathList = 1;
-  if (view_.isChecked(IDC_SHOW_SIZE)) options.showSize = 1;
-  if (view_.isChecked(IDC_SHOW_TIME)) options.showTime = 1;
-  if (view_.isChecked(IDC_SHOW_ATTRIBUTES)) options.showAttributes = 1;
-  if (view_.isChecked(IDC_FILE_URL)) options.fileUrl = 1;
+  if (view_.isChecked(IDC_MODE_PATHS)) options.pathList = true;
+  if (view_.isChecked(IDC_SHOW_SIZE)) options.showSize = true;
+  if (view_.isChecked(IDC_SHOW_TIME)) options.showTime = true;
+  if (view_.isChecked(IDC_SHOW_ATTRIBUTES)) options.showAttributes = true;
+  if (view_.isChecked(IDC_FILE_URL)) options.fileUrl = true;
   if (view_.isChecked(IDC_INCLUDE_HIDDEN)) options.skipAttributes &= ~ATTRIBUTE_HIDDEN;
   if (view_.isChecked(IDC_INCLUDE_ALL)) {
     options.skipAttributes &= ~(ATTRIBUTE_HIDDEN | ATTRIBUTE_SYSTEM);
   }
-  if (view_.isChecked(IDC_OPEN_AFTER)) options.openAfterCreate = 1;
+  if (view_.isChecked(IDC_OPEN_AFTER)) options.openAfterCreate = true;
 
   bool generated = false;
   {

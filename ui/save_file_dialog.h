@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "base/ansi_string.h"
 #include "base/platform.h"
+#include "base/string.h"
 
 namespace qv {
 

@@ -110,6 +110,19 @@ TEST_F(PathTest, FullPathOfRequiresAFileOrDirectoryWhenAsked) {
   EXPECT_EQ(codeOf([] { fullPathOf(String(std::string(5000, 'a').c_str()), false); }), 206u);
 }
 
+TEST_F(PathTest, SplitAbsoluteTakesTheLongestPathThatFitsAndNoLonger) {
+  const std::string directory = dir / "cur" + test::SEPARATOR;
+  const size_t fits = static_cast<size_t>(MAX_PATH_BYTES) - 1 - directory.size();
+  String head, name;
+  ASSERT_TRUE(splitAbsolute(std::string(fits, 'n').c_str(), head, name));
+  EXPECT_EQ(head, directory.c_str());
+  EXPECT_EQ(name.length(), static_cast<int>(fits));
+  EXPECT_FALSE(splitAbsolute(std::string(fits + 1, 'n').c_str(), head, name));
+  EXPECT_EQ(lastError(), CODE_FILENAME_TOO_LONG);
+  EXPECT_EQ(head, "");
+  EXPECT_EQ(name, "");
+}
+
 TEST_F(PathTest, PathExistsTellsFilesFromDirectories) {
   EXPECT_TRUE(pathExists("file.txt", false));
   EXPECT_FALSE(pathExists("file.txt", true));

@@ -95,34 +95,30 @@ TEST(TextOutputFile, CloseTwiceAndNeverOpenedDoNothing) {
   EXPECT_EQ(readFile(dir / "second"), "2\r\n");
 }
 
-TEST(File, ModesCreateOrRequireTheFile) {
-  TempDir dir;
-  struct Case {
-    int mode;
-    bool opens;
-  } cases[] = {{1, true}, {2, false}, {3, true}, {4, true}, {5, true}, {6, true}, {9, true}};
-  for (const Case& c : cases) {
-    std::string path = dir / ("m" + std::to_string(c.mode));
+TEST(File, OpenCreatesAMissingFileAndNeedsItsDirectory) {
+  for (OpenMode mode : {OpenMode::APPEND, OpenMode::APPEND_SHARE_READ}) {
+    TempDir dir;
     File file;
-    EXPECT_EQ(file.open(path.c_str(), c.mode), c.opens) << "mode " << c.mode;
-    EXPECT_EQ(test::exists(path), c.opens);
-    if (!c.opens) {
-      EXPECT_EQ(lastError(), CODE_FILE_NOT_FOUND);
-    }
+    EXPECT_TRUE(file.open((dir / "new").c_str(), mode));
+    EXPECT_TRUE(test::exists(dir / "new"));
+    EXPECT_FALSE(file.open((dir / "none/new").c_str(), mode));
+    EXPECT_EQ(lastError(), CODE_PATH_NOT_FOUND);
   }
 }
 
-TEST(File, ModeFiveStartsAtTheEndAndWriteLineAlwaysAppends) {
-  TempDir dir;
-  writeFile(dir / "f", "12345");
-  TextFile file;
-  ASSERT_TRUE(file.open((dir / "f").c_str(), 5));
-  EXPECT_EQ(file.seek(0, 1), 5u);
-  EXPECT_EQ(file.seek(0, 0), 0u);
-  EXPECT_TRUE(file.writeLine("x"));
-  EXPECT_EQ(file.size(), 8u);
-  file.close();
-  EXPECT_EQ(readFile(dir / "f"), "12345x\r\n");
+TEST(File, OpenStartsAtTheEndAndWriteLineAlwaysAppends) {
+  for (OpenMode mode : {OpenMode::APPEND, OpenMode::APPEND_SHARE_READ}) {
+    TempDir dir;
+    writeFile(dir / "f", "12345");
+    TextFile file;
+    ASSERT_TRUE(file.open((dir / "f").c_str(), mode));
+    EXPECT_EQ(file.seek(0, SeekOrigin::CURRENT), 5u);
+    EXPECT_EQ(file.seek(0, SeekOrigin::START), 0u);
+    EXPECT_TRUE(file.writeLine("x"));
+    EXPECT_EQ(file.size(), 8u);
+    file.close();
+    EXPECT_EQ(readFile(dir / "f"), "12345x\r\n");
+  }
 }
 
 }  // namespace

@@ -79,7 +79,7 @@ TEST_F(ReportOptionsTest, ExcludeAppliesAfterTheMaskAndWithPathsAndPatterns) {
                                 "├readme.txt", "└~tmp"}));
 
   writer.options = ReportOptions();
-  writer.options.pathList = 1;
+  writer.options.pathList = true;
   writer.options.excludePatterns = {"gen", "*.js"};
   EXPECT_EQ(generate(w),
             lines({top, w + sep("src/a.c"), w + sep("src/b.h"), w + "readme.txt", w + "~tmp"}));
@@ -187,7 +187,7 @@ TEST_F(ReportOptionsTest, Utf8AndLfMakeTheSameReportAsNativeText) {
   writeFile(dir / native("w/資料/表.txt"));
   struct Case {
     const char* name;
-    uint32_t ReportOptions::*flag;
+    bool ReportOptions::*flag;
   } cases[] = {{"tree", nullptr},
                {"paths", &ReportOptions::pathList},
                {"file://", &ReportOptions::fileUrl},
@@ -195,7 +195,7 @@ TEST_F(ReportOptionsTest, Utf8AndLfMakeTheSameReportAsNativeText) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     writer.options = ReportOptions();
-    if (c.flag != nullptr) writer.options.*c.flag = 1;
+    if (c.flag != nullptr) writer.options.*c.flag = true;
     writer.options.summary = true;
     std::string plain = generate(w);
     writer.options.utf8 = true;

@@ -35,7 +35,7 @@ TEST_F(ReportWriterPosixTest, TimeBefore1601ReadsAsAllZero) {
   test::setModifiedTime(shm / "old", -12000000000LL);  // the year 1589
   writeFile(shm / "new");
   test::setModifiedTime(shm / "new", SAMPLE_TIME);
-  writer.options.showTime = 1;
+  writer.options.showTime = true;
   EXPECT_EQ(generate(shm.path() + "/", dir / "r.out"),
             lines({"[" + shm / "]", "├ 2002/10/14 09:05:03  new", "└ 0000/00/00 00:00:00  old"}));
 }
@@ -56,7 +56,7 @@ TEST_F(ReportWriterPosixTest, DeepTreesKeepTheirDeepestLevel) {
   for (int level = 0; level < 320; ++level) path += "/d";
   makeDirs(path);
   writeFile(path + "/bottom.txt");
-  writer.options.pathList = 1;
+  writer.options.pathList = true;
   std::string report = generate(dir / "deep/");
   EXPECT_EQ(report, lines({"[" + dir / "deep/]", path + "/bottom.txt"}));
 }
@@ -85,7 +85,7 @@ TEST_F(ReportWriterPosixTest, SiblingsOfOneCp932FormAreEachEnteredAsThemselves) 
   writeFile(dir / "s/bad\xff/only-ff");
   writeFile(dir / "s/bad\xfe/only-fe");
   std::string s = dir / "s/";
-  writer.options.pathList = 1;
+  writer.options.pathList = true;
   EXPECT_EQ(generate(s), lines({"[" + s + "]", s + "?/only-q", s + "bad?/only-fe",
                                 s + "bad?/only-ff", s + "?/only-e", s + "?/only-u"}));
 }
@@ -134,8 +134,8 @@ TEST_F(ReportWriterPosixTest, ControlCharactersInNamesShowAsQuestionMarks) {
   writeFile(dir / "c/tab\there\x7f\x01");
   std::string c = dir / "c/";
   EXPECT_EQ(generate(c), lines({"[" + c + "]", "├[x.txt??└[fake]]", "｜└in.txt", "└tab?here??"}));
-  writer.options.pathList = 1;
-  writer.options.fileUrl = 1;
+  writer.options.pathList = true;
+  writer.options.fileUrl = true;
   EXPECT_EQ(generate(c), lines({"[" + c + "]",
                                 c + "x.txt??└[fake]/in.txt  file://" + c + "x.txt??└[fake]/in.txt",
                                 c + "tab?here??  file://" + c + "tab?here??"}));
@@ -149,7 +149,7 @@ TEST_F(ReportWriterPosixTest, TimesTooLateForTheConversionReadAsAllZero) {
   struct stat st;
   ASSERT_EQ(stat((shm / "late").c_str(), &st), 0);
   if (st.st_mtime != int64_t{1} << 62) GTEST_SKIP() << "the file system cannot hold the time";
-  writer.options.showTime = 1;
+  writer.options.showTime = true;
   EXPECT_EQ(generate(shm.path() + "/", dir / "r.out"),
             lines({"[" + shm / "]", "└ 0000/00/00 00:00:00  late"}));
 }
@@ -173,8 +173,8 @@ int makeDirsAt(const std::string& base, const std::string& relative) {
 }
 
 TEST_F(ReportWriterPosixTest, DirectoriesAtThePathLimitKeepTheirPathInEveryLine) {
-  writer.options.pathList = 1;
-  writer.options.fileUrl = 1;
+  writer.options.pathList = true;
+  writer.options.fileUrl = true;
   for (size_t length : {4092u, 4093u, 4094u, 4095u}) {
     // Components of up to 200 bytes make the directory's path length bytes.
     std::string top = dir / "L" + std::to_string(length);

@@ -48,7 +48,7 @@ TEST_F(ReportWriterTest, TreeOfNestedDirectoriesUsesGlyphsAndCrLf) {
 
 TEST_F(ReportWriterTest, PathListHasOneFullPathPerFileDeepestFirst) {
   makeProjectTree();
-  writer.options.pathList = 1;
+  writer.options.pathList = true;
   std::string p = dir / "p/";
   EXPECT_EQ(generate(p), lines({"[" + p + "]", p + sep("bin/x86/t.exe"), p + sep("bin/run.exe"),
                                 p + sep("lib/m.c"), p + sep("lib/n.c")}));
@@ -96,15 +96,15 @@ TEST_F(ReportWriterTest, ColumnsLineUpWithEveryOptionOn) {
   makeDirs(dir / "w/src");
   writeFile(dir / "w/readme.txt", std::string(1234, 'x'));
   test::setModifiedTime(dir / "w/readme.txt", SAMPLE_TIME);
-  writer.options.showSize = 1;
-  writer.options.showTime = 1;
-  writer.options.showAttributes = 1;
-  writer.options.fileUrl = 1;
+  writer.options.showSize = true;
+  writer.options.showTime = true;
+  writer.options.showAttributes = true;
+  writer.options.fileUrl = true;
   std::string w = dir / "w/";
   EXPECT_EQ(generate(w), lines({"[" + w + "]", "├[src]",
                                 "└          1,234  2002/10/14 09:05:03  A  readme.txt  file://" +
                                     w + "readme.txt"}));
-  writer.options.pathList = 1;
+  writer.options.pathList = true;
   EXPECT_EQ(generate(w), lines({"[" + w + "]", "          1,234  2002/10/14 09:05:03  A  " + w +
                                                    "readme.txt  file://" + w + "readme.txt"}));
 }
@@ -119,7 +119,7 @@ TEST_F(ReportWriterTest, EachColumnAloneAndItsEdges) {
   writer.options.skipAttributes = 0;
   std::string header = "[" + dir / "c/]";
   struct Case {
-    uint32_t ReportOptions::*option;
+    bool ReportOptions::*option;
     std::vector<std::string> body;
   } cases[] = {
       {&ReportOptions::showSize,
@@ -133,7 +133,7 @@ TEST_F(ReportWriterTest, EachColumnAloneAndItsEdges) {
     ReportOptions defaults;
     defaults.skipAttributes = 0;
     writer.options = defaults;
-    writer.options.*c.option = 1;
+    writer.options.*c.option = true;
     std::vector<std::string> expected = {header};
     expected.insert(expected.end(), c.body.begin(), c.body.end());
     EXPECT_EQ(generate(dir / "c/"), lines(expected));
@@ -157,7 +157,7 @@ TEST_F(ReportWriterTest, SizesOf4GiBAndMoreAreShownInFull) {
     writeFile(dir / "big/" + c.name);
     test::setFileSize(dir / "big/" + c.name, c.size);
   }
-  writer.options.showSize = 1;
+  writer.options.showSize = true;
   std::string report = generate(dir / "big/");
   for (const Case& c : cases) {
     EXPECT_NE(report.find(std::string(" ") + c.column + c.name + "\r\n"), std::string::npos)
@@ -211,7 +211,7 @@ TEST_F(ReportWriterTest, EmptyDirectoryGivesTheHeaderAlone) {
   makeDirs(dir / "e");
   EXPECT_EQ(generate(dir / "e/"), lines({"[" + dir / "e/]"}));
   makeDirs(dir / "d/only/below");
-  writer.options.pathList = 1;
+  writer.options.pathList = true;
   EXPECT_EQ(generate(dir / "d/"), lines({"[" + dir / "d/]"}));
 }
 
@@ -234,12 +234,12 @@ TEST_F(ReportWriterTest, NamesWithBackslashTrailBytesComeOutWhole) {
   test::setModifiedTime(dir / native("j/能力"), SAMPLE_TIME);
   std::string j = dir / "j/";
   EXPECT_EQ(generate(j), lines({"[" + j + "]", "├[表計算]", "｜└ソース.txt", "└能力"}));
-  writer.options.pathList = 1;
+  writer.options.pathList = true;
   EXPECT_EQ(generate(j), lines({"[" + j + "]", j + sep("表計算/ソース.txt"), j + "能力"}));
   // Their details are read through the native name.
-  writer.options.showSize = 1;
-  writer.options.showTime = 1;
-  writer.options.fileUrl = 1;
+  writer.options.showSize = true;
+  writer.options.showTime = true;
+  writer.options.fileUrl = true;
   std::string report = generate(j);
   EXPECT_NE(report.find("              5  "), std::string::npos) << report;
   EXPECT_NE(

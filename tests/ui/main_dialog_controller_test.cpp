@@ -43,7 +43,7 @@ class FakeView : public DialogView {
   void setFocus(int id) override { focus = id; }
   int showMessageBox(const char* text, const char* caption, unsigned style) override {
     boxes.push_back({text, caption, style});
-    if (answers.empty()) return (style & 0xF) == 0x4 ? BUTTON_NO : BUTTON_OK;
+    if (answers.empty()) return asksYesNo(style) ? BUTTON_NO : BUTTON_OK;
     int answer = answers.front();
     answers.pop_front();
     return answer;

@@ -10,8 +10,6 @@
 namespace
 {
 
-const char *const COPYRIGHT = "Copyright (C) 2026 Quorvel Project";
-
 QRect dialogRect(const QSizeF &unit, int x, int y, int width, int height)
 {
     return QRect(qRound(x * unit.width()), qRound(y * unit.height()), qRound(width * unit.width()),
@@ -20,7 +18,7 @@ QRect dialogRect(const QSizeF &unit, int x, int y, int width, int height)
 
 } // namespace
 
-AboutDialog::AboutDialog(const QSizeF &unit, QWidget *parent)
+AboutDialog::AboutDialog(const qv::Application &app, const QSizeF &unit, QWidget *parent)
     : QDialog(parent)
 {
     setWindowTitle(fromProgramText("バージョン情報"));
@@ -49,12 +47,9 @@ AboutDialog::AboutDialog(const QSizeF &unit, QWidget *parent)
     // The texts are filled afresh each time the box is made; a failure leaves
     // them empty.
     try {
-        qv::ReportApp *app = qv::theApplication;
-        if (app != nullptr) {
-            qv::String line = app->name() + " Version " + app->version();
-            versionLabel->setText(fromProgramText(line));
-        }
-        copyrightLabel->setText(fromProgramText(COPYRIGHT));
+        qv::String line = app.name() + " Version " + app.version();
+        versionLabel->setText(fromProgramText(line));
+        copyrightLabel->setText(fromProgramText(qv::COPYRIGHT_LINE));
     } catch (...) {
     }
 

@@ -7,13 +7,19 @@
 
 class QLabel;
 
+namespace qv
+{
+class Application;
+}
+
 class AboutDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    // unit: pixels per dialog unit, horizontally and vertically.
-    AboutDialog(const QSizeF &unit, QWidget *parent = nullptr);
+    // Shows app's name and version; unit: pixels per dialog unit,
+    // horizontally and vertically.
+    AboutDialog(const qv::Application &app, const QSizeF &unit, QWidget *parent = nullptr);
 
     QString versionText() const;
     QString copyrightText() const;

@@ -2,7 +2,6 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QFileInfo>
-#include <cstdlib>
 #include <type_traits>
 
 #include "app/report_app.h"
@@ -17,25 +16,19 @@ namespace qv
 namespace
 {
 
-QByteArray environment(const char *name)
-{
-    const char *value = std::getenv(name);
-    return value != nullptr ? QByteArray(value) : QByteArray();
-}
-
 // Qt ends the process when it cannot reach a display, so look first: a local
 // X display or a Wayland compositor has its socket; anything else (a remote
 // X display, a platform named in QT_QPA_PLATFORM) is trusted.
 bool displayAvailable()
 {
-    if (!environment("QT_QPA_PLATFORM").isEmpty()) return true;
-    const QByteArray wayland = environment("WAYLAND_DISPLAY");
+    if (!qgetenv("QT_QPA_PLATFORM").isEmpty()) return true;
+    const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
     if (!wayland.isEmpty()) {
         const QByteArray socket
-            = wayland.startsWith('/') ? wayland : environment("XDG_RUNTIME_DIR") + '/' + wayland;
+            = wayland.startsWith('/') ? wayland : qgetenv("XDG_RUNTIME_DIR") + '/' + wayland;
         if (QFileInfo::exists(QString::fromLocal8Bit(socket))) return true;
     }
-    const QByteArray display = environment("DISPLAY");
+    const QByteArray display = qgetenv("DISPLAY");
     if (display.isEmpty()) return false;
     if (!display.startsWith(':')) return true;
     const QByteArray number = display.mid(1).split('.').first();

@@ -60,6 +60,7 @@ QSizeF dialogUnitOf(const QFont &font)
 
 MainDialog::MainDialog(qv::ReportApp &app, QWidget *parent)
     : QDialog(parent)
+    , app(app)
 {
     registerResources();
     setFont(dialogFont());
@@ -215,7 +216,7 @@ void MainDialog::showContextMenu(QWidget *widget, const QPoint &globalPos)
 
 void MainDialog::showAbout()
 {
-    AboutDialog about(unit, this);
+    AboutDialog about(app, unit, this);
     // Not centred: at the top left of the main dialog's client area.
     about.move(mapToGlobal(QPoint(0, 0)));
     about.exec();
@@ -289,8 +290,7 @@ int MainDialog::showMessageBox(const char *text, const char *caption, unsigned s
         box.setIcon(QMessageBox::Warning);
         break;
     }
-    const bool yesNo = (style & 0xF) == 0x4;
-    box.setStandardButtons(yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
+    box.setStandardButtons(asksYesNo(style) ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
     // Even a wait cursor gives way to the arrow while a question is asked.
     QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
     const int answer = box.exec();

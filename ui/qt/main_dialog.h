@@ -57,6 +57,7 @@ private:
     QRect dialogRect(int x, int y, int width, int height) const;
     void updateSaveButtonImage();
 
+    qv::ReportApp &app;
     QSizeF unit;
     QMap<int, QWidget *> controls;
     QPushButton *saveButton;

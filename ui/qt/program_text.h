@@ -6,7 +6,7 @@
 
 #include <QString>
 
-#include "base/ansi_string.h"
+#include "base/string.h"
 
 QString fromProgramText(const char *text);
 inline QString fromProgramText(const qv::String &text)

@@ -5,19 +5,15 @@
 
 namespace qv {
 
-// Short enough for the one line of 80 dialog units that the template has.
-const char* const COPYRIGHT_LINE = "(C) 2026 Quorvel";
-
-INT_PTR CALLBACK aboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK aboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       SetDlgItemTextA(window, IDC_VERSION, "");
       SetDlgItemTextA(window, IDC_COPYRIGHT, "");
       try {
-        if (theApplication != nullptr) {
-          String line = theApplication->name() + " Version " + theApplication->version();
-          SetDlgItemTextA(window, IDC_VERSION, line.cStr());
-        }
+        const auto& app = *reinterpret_cast<const Application*>(lParam);
+        String line = app.name() + " Version " + app.version();
+        SetDlgItemTextA(window, IDC_VERSION, line.cStr());
         SetDlgItemTextA(window, IDC_COPYRIGHT, COPYRIGHT_LINE);
       } catch (...) {
         // The box opens with the texts set so far.

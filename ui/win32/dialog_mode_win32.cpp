@@ -32,7 +32,7 @@ class ComApartment {
 
 int runDialogMode(ReportApp& app) {
   ComApartment apartment;
-  HWND dialog = createMainDialog(static_cast<HINSTANCE>(app.instanceHandle()));
+  HWND dialog = createMainDialog(app);
   if (dialog == nullptr) return STATUS_NO_DIALOG;
   return runMessageLoop(dialog);
 }

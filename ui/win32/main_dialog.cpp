@@ -67,11 +67,18 @@ class Win32DialogView : public DialogView {
   MainDialogSeams seams_;
 };
 
+// What createMainDialog hands to WM_INITDIALOG.
+struct MainDialogStart {
+  ReportApp& app;
+  const MainDialogSeams* seams;
+};
+
 // What the dialog window owns while it exists.
 struct MainDialog {
   MainDialog(HWND window, ReportApp& app, const MainDialogSeams* seams)
-      : view(window, seams), controller(app, view, window) {}
+      : app(app), view(window, seams), controller(app, view, window) {}
 
+  ReportApp& app;
   Win32DialogView view;
   MainDialogController controller;
 };
@@ -80,10 +87,14 @@ MainDialog* dialogOf(HWND window) {
   return reinterpret_cast<MainDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
-void initialize(HWND window, const MainDialogSeams* seams) {
-  ReportApp& app = *theApplication;
+HINSTANCE instanceOf(const ReportApp& app) {
+  return static_cast<HINSTANCE>(app.instanceHandle());
+}
+
+void initialize(HWND window, const MainDialogStart& start) {
+  ReportApp& app = start.app;
   SetWindowTextA(window, app.name().cStr());
-  auto dialog = std::make_unique<MainDialog>(window, app, seams);
+  auto dialog = std::make_unique<MainDialog>(window, app, start.seams);
   dialog->controller.initialize();
   SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(dialog.release()));
 
@@ -92,35 +103,31 @@ void initialize(HWND window, const MainDialogSeams* seams) {
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, IDM_ABOUT, ABOUT_ITEM);
   }
-  auto instance = static_cast<HINSTANCE>(app.instanceHandle());
-  HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAIN));
+  HICON icon = LoadIconA(instanceOf(app), MAKEINTRESOURCEA(IDI_MAIN));
   SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-  updateSaveButtonImage(window, false);
+  updateSaveButtonImage(window, instanceOf(app));
 }
 
 void reportFailure(HWND window, const Exception& exception) {
-  if (theApplication == nullptr) return;
+  MainDialog* dialog = dialogOf(window);
+  if (dialog == nullptr) return;
   try {
     if (exception.code() == LAUNCH_FAILED) {
-      theApplication->messageBox(window, LAUNCH_FAILED_TEXT, BOX_WARNING);
+      dialog->app.messageBox(window, LAUNCH_FAILED_TEXT, BOX_WARNING);
     } else {
-      theApplication->reportError(window, &exception);
+      dialog->app.reportError(window, &exception);
     }
   } catch (...) {
     // A box that cannot be shown has nowhere else to go.
   }
 }
 
-}  // namespace
-
 INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   try {
     switch (message) {
       case WM_INITDIALOG:
-        if (theApplication != nullptr) {
-          initialize(window, reinterpret_cast<const MainDialogSeams*>(lParam));
-        }
+        initialize(window, *reinterpret_cast<const MainDialogStart*>(lParam));
         return TRUE;
       case WM_COMMAND:
         if (LOWORD(wParam) == IDCANCEL_CLOSE) {
@@ -129,16 +136,20 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
           dialog->controller.command(LOWORD(wParam));
         }
         return TRUE;
-      case WM_SYSCOMMAND:
-        if (wParam != IDM_ABOUT || theApplication == nullptr) return FALSE;
-        DialogBoxParamA(static_cast<HINSTANCE>(theApplication->instanceHandle()),
-                        MAKEINTRESOURCEA(IDD_ABOUT), window, aboutDialogProc, 0);
+      case WM_SYSCOMMAND: {
+        MainDialog* dialog = dialogOf(window);
+        if (wParam != IDM_ABOUT || dialog == nullptr) return FALSE;
+        DialogBoxParamA(instanceOf(dialog->app), MAKEINTRESOURCEA(IDD_ABOUT), window,
+                        aboutDialogProc, reinterpret_cast<LPARAM>(&dialog->app));
         return TRUE;
+      }
       case WM_SYSCOLORCHANGE:
-        updateSaveButtonImage(window, false);
+        if (MainDialog* dialog = dialogOf(window)) {
+          updateSaveButtonImage(window, instanceOf(dialog->app));
+        }
         return TRUE;
       case WM_DESTROY:
-        updateSaveButtonImage(window, true);
+        removeSaveButtonImage(window);
         PostQuitMessage(0);
         return TRUE;
       case WM_NCDESTROY:
@@ -155,9 +166,12 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
   return TRUE;
 }
 
-HWND createMainDialog(HINSTANCE instance, const MainDialogSeams* seams) {
-  return CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, mainDialogProc,
-                            reinterpret_cast<LPARAM>(seams));
+}  // namespace
+
+HWND createMainDialog(ReportApp& app, const MainDialogSeams* seams) {
+  MainDialogStart start{app, seams};
+  return CreateDialogParamA(instanceOf(app), MAKEINTRESOURCEA(IDD_MAIN), nullptr, mainDialogProc,
+                            reinterpret_cast<LPARAM>(&start));
 }
 
 int runMessageLoop(HWND dialog) {

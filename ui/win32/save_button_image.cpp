@@ -118,18 +118,20 @@ SaveImageLayout saveImageLayout(SIZE picture, SIZE text) {
   return layout;
 }
 
-void updateSaveButtonImage(HWND window, bool removeOnly) {
+void removeSaveButtonImage(HWND window) {
   // The button gives back the image it showed; it was ours.
   auto old = reinterpret_cast<HBITMAP>(
       SendDlgItemMessageA(window, IDOK_SAVE, BM_SETIMAGE, IMAGE_BITMAP, 0));
   if (old != nullptr) DeleteObject(old);
-  if (removeOnly || theApplication == nullptr) return;
+}
+
+void updateSaveButtonImage(HWND window, HINSTANCE instance) {
+  removeSaveButtonImage(window);
 
   WindowContext screen(window);
   Font font;
   font.createPointFont(screen.get(), 9, 0, 0, FW_NORMAL, BUTTON_FACE, false, false, false,
                        SHIFTJIS_CHARSET);
-  auto instance = static_cast<HINSTANCE>(theApplication->instanceHandle());
   Bitmap picture(CreateMappedBitmap(instance, IDB_SAVE, 0, nullptr, 0));
   if (picture.get() == nullptr) return;
   BITMAP info;

@@ -43,9 +43,12 @@ struct SaveImageLayout {
 };
 SaveImageLayout saveImageLayout(SIZE picture, SIZE text);
 
-// Takes the image off the save button of the dialog window and deletes it;
-// unless removeOnly, composes a new one in the current colours and sets it.
-// Throws nothing; on failure the button stays without an image.
-void updateSaveButtonImage(HWND window, bool removeOnly);
+// Takes the image off the save button of the dialog window and deletes it.
+void removeSaveButtonImage(HWND window);
+
+// Replaces the save button's image by a new one in the current colours, made
+// from the picture in instance's resources. Throws nothing; on failure the
+// button stays without an image.
+void updateSaveButtonImage(HWND window, HINSTANCE instance);
 
 }  // namespace qv

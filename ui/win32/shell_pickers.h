@@ -9,7 +9,7 @@
 
 #include <shlobj.h>
 
-#include "base/ansi_string.h"
+#include "base/string.h"
 #include "ui/save_file_dialog.h"
 
 namespace qv {

@@ -24,7 +24,6 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "about_dialog.h"
@@ -119,16 +118,15 @@ class MainDialogTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_NE(getcwd(saved, sizeof saved), nullptr);
-        ASSERT_EQ(chdir(dir.path().c_str()), 0);
+        saved = test::currentDirectory();
+        ASSERT_TRUE(test::changeDirectory(dir.path()));
         test::makeDirs(dir / "in/sub");
         test::writeFile(dir / "in/a.txt");
-        theApplication = &app;
         dialog = std::make_unique<MainDialog>(app);
         // The controller has routed boxes to the dialog; the test answers them.
         app.setBoxFunction([this](WindowHandle, const char *text, const char *, unsigned style) {
             boxes.push_back({ text, style });
-            if (answers.empty()) return (style & 0xF) == 0x4 ? BUTTON_NO : BUTTON_OK;
+            if (answers.empty()) return asksYesNo(style) ? BUTTON_NO : BUTTON_OK;
             const int answer = answers.front();
             answers.erase(answers.begin());
             return answer;
@@ -139,15 +137,14 @@ protected:
     void TearDown() override
     {
         dialog.reset();
-        theApplication = nullptr;
-        ASSERT_EQ(chdir(saved), 0);
+        ASSERT_TRUE(test::changeDirectory(saved));
     }
 
     QLineEdit *edit(int id) { return qobject_cast<QLineEdit *>(dialog->control(id)); }
     QAbstractButton *button(int id) { return qobject_cast<QAbstractButton *>(dialog->control(id)); }
 
     test::TempDir dir;
-    char saved[4096];
+    std::string saved;
     ReportApp app;
     std::unique_ptr<MainDialog> dialog;
     std::vector<Box> boxes;
@@ -502,7 +499,7 @@ TEST_F(MainDialogTest, AboutBoxShowsNameAndVersionAtTheTopLeft)
             auto *about = qobject_cast<AboutDialog *>(modal);
             ASSERT_NE(about, nullptr);
             EXPECT_EQ(about->versionText(), QStringLiteral("Quorvel Version 1.10"));
-            EXPECT_FALSE(about->copyrightText().isEmpty());
+            EXPECT_EQ(about->copyrightText(), QStringLiteral("(C) 2026 Quorvel"));
             EXPECT_EQ(about->pos(), dialog->mapToGlobal(QPoint(0, 0)));
             for (auto *label : about->findChildren<QLabel *>())
                 EXPECT_GE(label->width(), label->sizeHint().width());

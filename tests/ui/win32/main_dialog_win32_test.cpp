@@ -143,19 +143,17 @@ class KeyPresser {
 class MainDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    theApplication = &app;
     seams.box = [this](WindowHandle owner, const char* text, const char* caption, unsigned style) {
       boxes.push_back({text, caption, style});
       boxOwners.push_back(static_cast<HWND>(owner));
-      return (style & MB_YESNO) ? answer : IDOK;
+      return asksYesNo(style) ? answer : IDOK;
     };
-    dialog = createMainDialog(GetModuleHandleA(nullptr), &seams);
+    dialog = createMainDialog(app, &seams);
     ASSERT_NE(dialog, nullptr);
   }
   void TearDown() override {
     if (IsWindow(dialog)) DestroyWindow(dialog);
     takeQuitMessage();
-    theApplication = nullptr;
   }
 
   HWND item(int id) const { return GetDlgItem(dialog, id); }
@@ -577,7 +575,7 @@ TEST_F(MainDialogTest, PickersFillTheFieldsAndTheFolderPickerRemembers) {
   // The seams are read when the dialog starts.
   DestroyWindow(dialog);
   takeQuitMessage();
-  dialog = createMainDialog(GetModuleHandleA(nullptr), &seams);
+  dialog = createMainDialog(app, &seams);
 
   click(IDC_BROWSE_DIRECTORY);
   EXPECT_EQ(text(IDC_DIRECTORY), dir.path());
@@ -732,7 +730,7 @@ TEST_F(MainDialogTest, AboutBoxShowsNameVersionAndCopyrightAndEndsEachWay) {
     watcher.join();
     EXPECT_EQ(caption, "バージョン情報");
     EXPECT_EQ(version, "Quorvel Version 1.10");
-    EXPECT_EQ(copyright, COPYRIGHT_LINE);
+    EXPECT_EQ(copyright, "(C) 2026 Quorvel");
     EXPECT_FALSE(ownerEnabled) << "the box is modal to the main dialog";
     EXPECT_TRUE(sameRect(versionRect, expectedRect));
     EXPECT_NE(icon, nullptr);

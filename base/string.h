@@ -80,6 +80,10 @@ class String {
   uint32_t capacity_;
 };
 
+// CharNextA: the character after the one at p in zero-terminated CP932 text,
+// two bytes on for a lead byte followed by another byte; p itself at the end.
+const char* nextChar(const char* p);
+
 String operator+(const String& left, const String& right);
 String operator+(const String& left, const char* right);
 String operator+(const char* left, const String& right);

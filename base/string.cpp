@@ -1,4 +1,4 @@
-#include "base/ansi_string.h"
+#include "base/string.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -9,12 +9,6 @@
 namespace qv {
 
 namespace {
-
-const char* nextChar(const char* p) {
-  if (*p == '\0') return p;
-  if (isLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0') return p + 2;
-  return p + 1;
-}
 
 // CharPrevA: the start of the character before p, found by walking from start.
 const char* previousChar(const char* start, const char* p) {
@@ -32,6 +26,12 @@ void requireText(const char* text) {
 }
 
 }  // namespace
+
+const char* nextChar(const char* p) {
+  if (*p == '\0') return p;
+  if (isLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0') return p + 2;
+  return p + 1;
+}
 
 String::String() : text_(nullptr), capacity_(0) {
   resize(1);

@@ -1,4 +1,4 @@
-#include "base/ansi_string.h"
+#include "base/string.h"
 
 #include <gtest/gtest.h>
 
