@@ -48,6 +48,9 @@ void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& director
   auto advanceFiles = [skip](DirScanner& scan) {
     while (scan.isValid() && scan.hasAnyAttribute(skip | ATTRIBUTE_DIRECTORY)) scan.next();
   };
+  const bool details = options.showSize || options.showTime || options.showAttributes ||
+                       (skip & DETAIL_ATTRIBUTES) != 0;
+  directory.planWalk({skip, pattern, details});
 
   // The levels from the top down to the directory being listed; a level is
   // left once its files are written.
