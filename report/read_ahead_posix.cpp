@@ -32,11 +32,12 @@ bool ReadAhead::canStart() const {
   return !pending_.empty() && ready_.size() + reading_.size() < MAX_LISTINGS && bytes_ < MAX_BYTES;
 }
 
-// Threads start only when there is more due than idle threads to read it, so
-// a tree of a few directories costs a thread or two, and one without
-// subdirectories none.
+// Threads start only once the walk has read START_AFTER directories by
+// itself, so that a small tree pays for none (starting them costs about as
+// much as listing a thousand entries from a warm cache), and then only while
+// there is more due than idle threads to read it.
 void ReadAhead::startThreads() {
-  if (rootFd_ < 0) return;
+  if (rootFd_ < 0 || walkReads_ < START_AFTER) return;
   size_t wanted = pending_.size() > idle_ ? pending_.size() - idle_ : 0;
   while (wanted-- > 0 && threads_.size() < MAX_THREADS) {
     threads_.emplace_back(&ReadAhead::work, this);
@@ -62,6 +63,7 @@ bool ReadAhead::take(const WalkKey& key, ReadListing& out) {
     pending_.erase(key);
     return false;
   }
+  startThreads();
   bytes_ -= bytesOf(it->second);
   out = std::move(it->second);
   ready_.erase(it);
@@ -77,6 +79,7 @@ bool ReadAhead::take(const WalkKey& key, ReadListing& out) {
 void ReadAhead::listed(const WalkKey& key, const std::string& relative,
                        const std::vector<ListedItem>& items) {
   std::lock_guard<std::mutex> lock(mutex_);
+  ++walkReads_;
   // Below key, keys sort between key and key with its last index raised.
   WalkKey end = key;
   if (!end.empty()) ++end.back();
@@ -95,6 +98,8 @@ void ReadAhead::listed(const WalkKey& key, const std::string& relative,
 
 size_t ReadAhead::settle() {
   std::unique_lock<std::mutex> lock(mutex_);
+  walkReads_ = std::max(walkReads_, START_AFTER);
+  startThreads();
   ++waiting_;
   workCv_.notify_all();
   doneCv_.wait(lock, [&] { return reading_.empty() && (threads_.empty() || !canStart()); });

@@ -64,6 +64,8 @@ class ReadAhead {
   static constexpr size_t MAX_THREADS = 8;
   static constexpr size_t MAX_LISTINGS = 64;
   static constexpr size_t MAX_BYTES = 8 << 20;
+  // Threads start once the walk has read this many directories by itself.
+  static constexpr size_t START_AFTER = 128;
 
   // Reads ahead below the directory open as rootFd (duplicated; the caller
   // keeps its own), whose native path is rootPathLength bytes long with its
@@ -85,8 +87,9 @@ class ReadAhead {
   void listed(const WalkKey& key, const std::string& relative,
               const std::vector<ListedItem>& items);
 
-  // Waits until nothing is being read and nothing more may be started;
-  // returns how many listings are held.
+  // Starts the threads if they have not started, waits until nothing is
+  // being read and nothing more may be started, and returns how many
+  // listings are held.
   size_t settle();
 
  private:
@@ -111,6 +114,7 @@ class ReadAhead {
   std::set<WalkKey> reading_;
   std::map<WalkKey, ReadListing> ready_;
   size_t bytes_ = 0;
+  size_t walkReads_ = 0;  // directories the walk read by itself
   WalkKey walkAt_;
   size_t idle_ = 0;     // threads waiting for work
   size_t waiting_ = 0;  // callers waiting in take() or settle()
