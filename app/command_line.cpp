@@ -3,7 +3,17 @@
 
 namespace qv {
 
-int ReportWriter::runCommandLine(const StringList& arguments) {
+namespace {
+
+// The value after "in" or "out"; a missing one fails naming the option.
+String valueAfter(const StringList& arguments, int index, const char* option) {
+  if (index >= arguments.count()) throw Exception(CODE_INVALID_PARAMETER, option);
+  return arguments.get(index);
+}
+
+}  // namespace
+
+int ReportWriter::runCommandLine(const StringList& arguments, String* unknown) {
   String outputPath = "./tree.txt";
   String inputSpec;
   int result = 0;
@@ -12,9 +22,9 @@ int ReportWriter::runCommandLine(const StringList& arguments) {
     // One leading "-" or "/" only: --in becomes -in, which is no option.
     if (option.left(1) == "-" || option.left(1) == "/") option = option.right(option.length() - 1);
     if (option == "in") {
-      inputSpec = arguments.get(++index);
+      inputSpec = valueAfter(arguments, ++index, "in");
     } else if (option == "out") {
-      outputPath = arguments.get(++index);
+      outputPath = valueAfter(arguments, ++index, "out");
     } else if (option == "s") {
       options.showSize = 1;
     } else if (option == "t") {
@@ -34,6 +44,7 @@ int ReportWriter::runCommandLine(const StringList& arguments) {
     } else if (option == "ne") {
       options.silentErrors = 1;
     } else {
+      if (unknown != nullptr) *unknown = arguments.get(index);
       return 1;
     }
   }

@@ -1,5 +1,6 @@
 // The POSIX entry point: arguments arrive in the locale's encoding and are
 // converted to code page 932 before the program sees them.
+#include <errno.h>
 #include <locale.h>
 
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "app/entry.h"
+#include "base/platform.h"
 #include "base/platform_posix.h"
 
 namespace {
@@ -32,27 +34,34 @@ const char* const USAGE =
     "  ne            エラーを表示しない (終了ステータスだけで知らせる)\n"
     "\n"
     "オプションの前には \"-\" か \"/\" を一つ付けることもできます (-s、/s、s は同じ)。\n"
-    "終了ステータス: 0 成功、1 オプションの誤り、2 出力の失敗、15 起動の失敗\n";
+    "終了ステータス: 0 成功 (読み取れないディレクトリは警告のみ)、1 不明なオプション、\n"
+    "2 値のない in か out、または出力の失敗、15 起動の失敗\n";
 
 const char* const VERSION = "Quorvel 1.10\n";
 
-void print(const char* cp932) {
+// Prints text for the option argument and returns the exit status: 0, or 2
+// with a message naming the option when standard output cannot take it.
+int printFor(const char* argument, const char* cp932) {
   std::string text = qv::posix::toLocale(cp932);
-  std::fwrite(text.data(), 1, text.size(), stdout);
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0) {
+    return 0;
+  }
+  qv::SystemMessage message(errno != 0 ? qv::posix::errorFromErrno(errno) : 31);
+  std::string line = std::string("Quorvel: ") + argument + ": ";
+  if (message.text() != nullptr) line += message.text();
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  qv::writeStandardError((line + "\n").c_str());
+  return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  setlocale(LC_ALL, "");
-  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-    print(USAGE);
-    return 0;
-  }
-  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-    print(VERSION);
-    return 0;
-  }
+  // A locale that is not installed still lends its character set.
+  if (setlocale(LC_ALL, "") == nullptr) setlocale(LC_CTYPE, "");
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) return printFor(argv[1], USAGE);
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) return printFor(argv[1], VERSION);
   // A leading "~" that no shell expanded (it was quoted, or came from another
   // program) stands for the home directory. No option starts with "~", so
   // expanding every argument changes only the values of "in" and "out".

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/application.h"
+#include "report/report_writer.h"
 #include "ui/folder_browser.h"
 
 namespace qv {
@@ -16,8 +17,10 @@ class ReportApp : public Application {
 
   // Without arguments: the main dialog; 0 when it is closed, 15 when it
   // cannot be shown. Otherwise the command line: 0 when the report was
-  // written, 1 for an argument that is not an option (shown as error 87), 2
-  // when generation failed (shown, unless "ne" was given).
+  // written (with a warning on standard error for directories that could not
+  // be read), 1 for an argument that is not an option (named in the message),
+  // 2 when a value is missing or the report failed, memory running out
+  // included (shown, naming argument and path, unless "ne" was given).
   int run(const StringList& arguments) override;
 
   // Lets the user choose a folder, the one chosen last preselected. True with
@@ -28,6 +31,9 @@ class ReportApp : public Application {
   const String& lastFolder() const { return lastFolder_; }
 
  private:
+  void reportCommandLineError(const Exception& exception);
+  void warnUnreadable(const UnreadableDirectories& unreadable);
+
   FolderBrowser folderBrowser_;
   String lastFolder_;
 };

@@ -1,10 +1,16 @@
 #include "base/error.h"
 
+#include <utility>
+
 namespace qv {
 
 Exception::Exception(uint32_t code) : code_(code), message_(code) {}
 
-Exception::Exception(const Exception& other) : code_(other.code_), message_(other.code_) {}
+Exception::Exception(uint32_t code, std::string subject)
+    : code_(code), message_(code), subject_(std::move(subject)) {}
+
+Exception::Exception(const Exception& other)
+    : code_(other.code_), message_(other.code_), subject_(other.subject_) {}
 
 void Exception::show(WindowHandle owner, const char* caption, const BoxFunction& box) const {
   if (text() != nullptr) {
@@ -18,6 +24,11 @@ void throwError(uint32_t code) {
 
 void throwLastError() {
   throw Exception(lastError());
+}
+
+void rethrowNaming(const Exception& exception, const std::string& subject) {
+  if (!exception.subject().empty()) throw exception;
+  throw Exception(exception.code(), subject);
 }
 
 }  // namespace qv

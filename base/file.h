@@ -1,10 +1,17 @@
 // File wraps one platform file handle and closes it in its destructor. It
 // reports failure by its result (false, or FAILURE_VALUE for positions and
-// sizes) and leaves the reason in lastError(). TextFile adds writing text at
-// the end of the file. Both are used through TextOutputFile, which throws.
+// sizes) and leaves the reason in lastError(). TextFile adds writing text.
+// Both are used through TextOutputFile, which throws.
+//
+// A File opened by openReplacement() writes a temporary file beside the file
+// it is to replace; commit() puts it in that file's place in one step, and
+// closing without committing removes it, so a file is either replaced whole
+// or left as it was. On POSIX the temporary file is also removed when the
+// process is ended by SIGINT, SIGTERM or SIGHUP.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace qv {
 
@@ -30,6 +37,21 @@ class File {
   // Closes any open handle, then opens path by mode. False on failure.
   bool open(const char* path, int mode);
 
+  // Opens a file that is to take the place of path once it is complete: a
+  // new temporary file beside path (beside the last target of a symbolic
+  // link) with the permission bits of the file it replaces. A path that is
+  // not a regular file (a pipe, FIFO, device or terminal) is opened in place
+  // for writing instead. A directory, a file that may not be written and a
+  // missing directory fail. False on failure.
+  bool openReplacement(const char* path);
+
+  // Closes the file and, for a replacement, renames it over its target.
+  // False on failure; the temporary file is then removed.
+  bool commit();
+
+  // True while a temporary file is open or written and not yet committed.
+  bool isReplacement() const { return !temporary_.empty(); }
+
   // Writes length bytes at the current position and stores the number written
   // in *written. False on failure.
   bool write(const void* data, uint32_t length, uint32_t* written);
@@ -42,7 +64,8 @@ class File {
   // The low 32 bits of the file's size, or FAILURE_VALUE.
   uint32_t size();
 
-  // Closes the handle; closing a closed file does nothing.
+  // Closes the handle and removes an uncommitted temporary file; closing a
+  // closed file does nothing.
   void close();
 
   bool isOpen() const { return handle_ != INVALID; }
@@ -50,6 +73,9 @@ class File {
  private:
   static constexpr intptr_t INVALID = -1;
   intptr_t handle_ = INVALID;
+  std::string temporary_;    // native path of an uncommitted replacement
+  std::string target_;       // native path the replacement is renamed to
+  uint32_t attributes_ = 0;  // Windows: the attributes the replacement takes
 };
 
 class TextFile : public File {
@@ -57,8 +83,9 @@ class TextFile : public File {
   // Moves to the end and writes text and CR LF. False on failure.
   bool writeLine(const char* text);
 
-  // Moves to the end and writes all length bytes, going on after a partial
-  // write. False on failure; what was written before it stays.
+  // Writes all length bytes at the current position, going on after a
+  // partial write; pipes and devices cannot seek. False on failure; what was
+  // written before it stays.
   bool writeAll(const char* data, uint32_t length);
 };
 

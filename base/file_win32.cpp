@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <string>
+
 #include "base/file.h"
 
 namespace qv {
@@ -36,6 +38,88 @@ HANDLE toHandle(intptr_t handle) {
 }
 
 }  // namespace
+
+bool File::openReplacement(const char* path) {
+  close();
+  // Opening what is there first refuses a directory, a read-only file or one
+  // that another program writes, and tells a pipe or device (NUL, CON, a
+  // named pipe), which is written in place.
+  DWORD attributes = FILE_ATTRIBUTE_ARCHIVE;
+  HANDLE existing = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (existing != INVALID_HANDLE_VALUE) {
+    if (GetFileType(existing) != FILE_TYPE_DISK) {
+      handle_ = reinterpret_cast<intptr_t>(existing);
+      return true;
+    }
+    CloseHandle(existing);
+    DWORD old = GetFileAttributesA(path);
+    // Wine run by root opens a read-only file for writing all the same.
+    if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY) != 0) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return false;
+    }
+    if (old != INVALID_FILE_ATTRIBUTES) attributes = old;
+  } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
+    return false;
+  }
+
+  char full[MAX_PATH];
+  char* filePart = nullptr;
+  DWORD length = GetFullPathNameA(path, MAX_PATH, full, &filePart);
+  if (length == 0) return false;
+  if (length >= MAX_PATH || filePart == nullptr) {
+    SetLastError(length >= MAX_PATH ? ERROR_FILENAME_EXCED_RANGE : ERROR_ACCESS_DENIED);
+    return false;
+  }
+  std::string target = full;
+  *filePart = '\0';
+  char temporary[MAX_PATH];
+  // Creates the file under a name no other run has.
+  if (GetTempFileNameA(full, "qv", 0, temporary) == 0) return false;
+  // Hidden while it is written, so that a report of its own directory does
+  // not list it; it takes the old file's attributes before it is moved.
+  HANDLE handle = CreateFileA(temporary, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_HIDDEN, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    DWORD error = GetLastError();
+    DeleteFileA(temporary);
+    SetLastError(error);
+    return false;
+  }
+  // Wine takes the attribute from CreateFileA only for a file it creates.
+  SetFileAttributesA(temporary, FILE_ATTRIBUTE_HIDDEN);
+  handle_ = reinterpret_cast<intptr_t>(handle);
+  temporary_ = temporary;
+  target_ = target;
+  attributes_ = attributes;
+  return true;
+}
+
+bool File::commit() {
+  if (!isOpen()) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return false;
+  }
+  HANDLE handle = toHandle(handle_);
+  handle_ = INVALID;
+  if (!CloseHandle(handle)) {
+    DWORD error = GetLastError();
+    close();
+    SetLastError(error);
+    return false;
+  }
+  if (temporary_.empty()) return true;
+  SetFileAttributesA(temporary_.c_str(), attributes_);
+  if (!MoveFileExA(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    DWORD error = GetLastError();
+    close();
+    SetLastError(error);
+    return false;
+  }
+  temporary_.clear();
+  return true;
+}
 
 bool File::open(const char* path, int mode) {
   close();
@@ -74,6 +158,10 @@ void File::close() {
   if (handle_ != INVALID) {
     CloseHandle(toHandle(handle_));
     handle_ = INVALID;
+  }
+  if (!temporary_.empty()) {
+    DeleteFileA(temporary_.c_str());
+    temporary_.clear();
   }
 }
 

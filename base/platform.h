@@ -88,6 +88,10 @@ ModuleHandle currentModule();
 // returns the button pressed, or 0 when no box could be shown.
 int showMessageBox(WindowHandle owner, const char* text, const char* caption, unsigned style);
 
+// Writes text (code page 932) to standard error, where the program has one.
+// False when it could not be written.
+bool writeStandardError(const char* text);
+
 // Starts program with parameters as its argument text and does not wait for
 // it. False when it could not be started.
 bool startProgram(const char* program, const char* parameters);
@@ -114,7 +118,10 @@ struct SystemTime {
 bool fileTimeToLocalTime(uint64_t fileTime, SystemTime& out);
 
 // The system's message text for an error code, owned by this object; null
-// when the system has none for the code. The text keeps its line ending.
+// when the system has none for the code. The text keeps its line ending and
+// is in the language of the user's system messages (on POSIX, Japanese when
+// LC_ALL, LC_MESSAGES or LANG, the first one set, starts with "ja", else
+// English).
 class SystemMessage {
  public:
   explicit SystemMessage(uint32_t code);

@@ -26,38 +26,63 @@ thread_local uint32_t threadLastError = 0;
 
 struct MessageEntry {
   uint32_t code;
-  const char* text;
+  const char* japanese;
+  const char* english;
 };
 
-// The texts for every code the POSIX layer produces, in the manner of the
-// system message table: one sentence and CR LF.
+// The texts for every code the POSIX layer produces, as the system message
+// table of a Japanese and of an English system words them: one sentence and
+// CR LF.
 const MessageEntry MESSAGES[] = {
-    {1, "この機能はサポートされていません。\r\n"},
-    {2, "指定されたファイルが見つかりません。\r\n"},
-    {3, "指定されたパスが見つかりません。\r\n"},
-    {4, "開いているファイルが多すぎるため、ファイルを開けません。\r\n"},
-    {5, "アクセスが拒否されました。\r\n"},
-    {6, "ハンドルが無効です。\r\n"},
-    {8, "この操作を完了するのに十分なメモリがありません。\r\n"},
-    {17, "別のディスク ドライブへ移動することはできません。\r\n"},
-    {18, "これ以上ファイルはありません。\r\n"},
-    {19, "このメディアは書き込み禁止になっています。\r\n"},
-    {21, "デバイスの準備ができていません。\r\n"},
-    {31, "システムに接続されたデバイスが機能していません。\r\n"},
-    {32, "ほかのプロセスが使用中のため、ファイルにアクセスできません。\r\n"},
-    {80, "ファイルが既に存在します。\r\n"},
-    {87, "パラメーターが間違っています。\r\n"},
-    {112, "ディスクに十分な空き領域がありません。\r\n"},
-    {123, "ファイル名、ディレクトリ名、またはボリューム ラベルの構文が間違っています。\r\n"},
-    {145, "ディレクトリが空ではありません。\r\n"},
-    {170, "要求されたリソースは使用中です。\r\n"},
-    {206, "ファイル名または拡張子が長すぎます。\r\n"},
-    {223, "ファイルのサイズが大きすぎるため、この操作を完了できません。\r\n"},
-    {1117, "I/O デバイス エラーが発生したため、要求を実行できませんでした。\r\n"},
-    {CODE_CURRENT_DIRECTORY_GONE, "カレント ディレクトリが存在しません。\r\n"},
+    {1, "ファンクションが間違っています。\r\n", "Incorrect function.\r\n"},
+    {2, "指定されたファイルが見つかりません。\r\n",
+     "The system cannot find the file specified.\r\n"},
+    {3, "指定されたパスが見つかりません。\r\n", "The system cannot find the path specified.\r\n"},
+    {4, "開いているファイルが多すぎるため、ファイルを開けません。\r\n",
+     "The system cannot open the file.\r\n"},
+    {5, "アクセスが拒否されました。\r\n", "Access is denied.\r\n"},
+    {6, "ハンドルが無効です。\r\n", "The handle is invalid.\r\n"},
+    {8, "この操作を完了するのに十分なメモリがありません。\r\n",
+     "Not enough memory resources are available to process this command.\r\n"},
+    {17, "別のディスク ドライブへ移動することはできません。\r\n",
+     "The system cannot move the file to a different disk drive.\r\n"},
+    {18, "これ以上ファイルはありません。\r\n", "There are no more files.\r\n"},
+    {19, "このメディアは書き込み禁止になっています。\r\n", "The media is write protected.\r\n"},
+    {21, "デバイスの準備ができていません。\r\n", "The device is not ready.\r\n"},
+    {31, "システムに接続されたデバイスが機能していません。\r\n",
+     "A device attached to the system is not functioning.\r\n"},
+    {32, "ほかのプロセスが使用中のため、ファイルにアクセスできません。\r\n",
+     "The process cannot access the file because it is being used by another process.\r\n"},
+    {80, "ファイルが既に存在します。\r\n", "The file exists.\r\n"},
+    {87, "パラメーターが間違っています。\r\n", "The parameter is incorrect.\r\n"},
+    {109, "パイプは終了しました。\r\n", "The pipe has been ended.\r\n"},
+    {112, "ディスクに十分な空き領域がありません。\r\n",
+     "There is not enough space on the disk.\r\n"},
+    {123, "ファイル名、ディレクトリ名、またはボリューム ラベルの構文が間違っています。\r\n",
+     "The filename, directory name, or volume label syntax is incorrect.\r\n"},
+    {145, "ディレクトリが空ではありません。\r\n", "The directory is not empty.\r\n"},
+    {170, "要求されたリソースは使用中です。\r\n", "The requested resource is in use.\r\n"},
+    {206, "ファイル名または拡張子が長すぎます。\r\n", "The filename or extension is too long.\r\n"},
+    {223, "ファイルのサイズが大きすぎるため、この操作を完了できません。\r\n",
+     "The file size exceeds the limit allowed and cannot be saved.\r\n"},
+    {1117, "I/O デバイス エラーが発生したため、要求を実行できませんでした。\r\n",
+     "The request could not be performed because of an I/O device error.\r\n"},
+    {CODE_CURRENT_DIRECTORY_GONE, "カレント ディレクトリが存在しません。\r\n",
+     "The current directory does not exist.\r\n"},
     {1921,
-     "システムがファイル名を解決できません。シンボリック リンクが多すぎる可能性があります。\r\n"},
+     "システムがファイル名を解決できません。シンボリック リンクが多すぎる可能性があります。\r\n",
+     "The name of the file cannot be resolved by the system.\r\n"},
 };
+
+// The language of messages, as the C library chooses it: the first of these
+// that is set and not empty.
+bool japaneseMessages() {
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return std::strncmp(value, "ja", 2) == 0;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -173,6 +198,15 @@ int showMessageBox(WindowHandle, const char* text, const char* caption, unsigned
   return question ? BUTTON_NO : BUTTON_OK;
 }
 
+bool writeStandardError(const char* text) {
+  std::string line = posix::toLocale(text);
+  if (std::fwrite(line.data(), 1, line.size(), stderr) != line.size()) {
+    return posix::failWithErrno(errno);
+  }
+  std::fflush(stderr);
+  return true;
+}
+
 bool fileTimeToLocalTime(uint64_t fileTime, SystemTime& out) {
   // Beyond this the system's own conversion fails too.
   if (fileTime >= 0x8000000000000000ULL) return false;
@@ -198,7 +232,7 @@ bool fileTimeToLocalTime(uint64_t fileTime, SystemTime& out) {
 SystemMessage::SystemMessage(uint32_t code) : text_(nullptr) {
   for (const MessageEntry& entry : MESSAGES) {
     if (entry.code == code) {
-      text_ = strdup(entry.text);
+      text_ = strdup(japaneseMessages() ? entry.japanese : entry.english);
       return;
     }
   }
@@ -244,6 +278,8 @@ uint32_t errorFromErrno(int err) {
       return CODE_INVALID_PARAMETER;
     case EEXIST:
       return 80;
+    case EPIPE:
+      return 109;
     case ENOTEMPTY:
       return 145;
     case EBUSY:

@@ -59,6 +59,16 @@ int showMessageBox(WindowHandle owner, const char* text, const char* caption, un
   return MessageBoxA(static_cast<HWND>(owner), text, caption, style);
 }
 
+bool writeStandardError(const char* text) {
+  // A program of the windows subsystem has a standard error only when its
+  // caller redirected one.
+  HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return true;
+  DWORD length = static_cast<DWORD>(std::strlen(text));
+  DWORD written = 0;
+  return WriteFile(handle, text, length, &written, nullptr) && written == length;
+}
+
 bool startProgram(const char* program, const char* parameters) {
   if (program == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);

@@ -12,7 +12,6 @@ bool TextFile::writeLine(const char* text) {
 }
 
 bool TextFile::writeAll(const char* data, uint32_t length) {
-  if (seekToEnd() == FAILURE_VALUE) return false;
   while (length > 0) {
     uint32_t written = 0;
     if (!write(data, length, &written)) return false;

@@ -5,7 +5,7 @@
 namespace qv {
 
 TextOutputFile::~TextOutputFile() {
-  if (!buffer_.empty() && file_.isOpen()) {
+  if (!buffer_.empty() && file_.isOpen() && !file_.isReplacement()) {
     file_.writeAll(buffer_.data(), static_cast<uint32_t>(buffer_.size()));
   }
   file_.close();
@@ -13,8 +13,14 @@ TextOutputFile::~TextOutputFile() {
 
 void TextOutputFile::open(const String& path, bool append, bool shareRead) {
   close();
-  int mode = append ? (shareRead ? 6 : 5) : (shareRead ? 4 : 3);
-  if (!file_.open(path.cStr(), mode)) throwLastError();
+  const char* text = path.cStr();
+  if (!append) {
+    // Sharing needs no mode here: nobody else knows the temporary file.
+    if (!file_.openReplacement(text)) throwLastError();
+    return;
+  }
+  if (!file_.open(text, shareRead ? 6 : 5)) throwLastError();
+  file_.seekToEnd();
 }
 
 void TextOutputFile::writeLine(const String& line) {
@@ -50,6 +56,7 @@ void TextOutputFile::close() {
       file_.close();
       throw;
     }
+    if (!file_.commit()) throwLastError();
   }
   buffer_.clear();
   file_.close();

@@ -2,10 +2,15 @@
 // LF, nothing before the first line. It holds a TextFile and turns every
 // failure into an Exception carrying the platform's last error code.
 //
-// Lines are collected in a bounded buffer and written in blocks: flush() and
-// close() write them out, and the destructor writes what is left, so every
-// line reaches the file before its owner returns or throws. A failed write
-// leaves everything written before it in the file.
+// A file that is not appended to is replaced whole: the lines go to a
+// temporary file beside it, which close() puts in its place. Until then the
+// old file stays as it was, and a TextOutputFile destroyed without close()
+// (a failed or interrupted report) removes the temporary file. A pipe or
+// device is written in place instead, as is a file opened for appending.
+//
+// Lines are collected in a bounded buffer and written in blocks; a file
+// written in place gets what is left when its owner goes away without
+// close(), so that the lines written before a failure stay in it.
 #pragma once
 
 #include <string>
@@ -23,9 +28,9 @@ class TextOutputFile {
   TextOutputFile& operator=(const TextOutputFile&) = delete;
   virtual ~TextOutputFile();
 
-  // Closes, then opens path: append keeps the content (else the file is
-  // created or emptied), shareRead lets others read it meanwhile. Throws
-  // Exception with the last error code on failure.
+  // Closes, then opens path: append adds to the content, else the file is
+  // replaced whole by close(); shareRead lets others read it meanwhile.
+  // Throws Exception with the last error code on failure.
   void open(const String& path, bool append, bool shareRead);
 
   // Writes line and CR LF. Throws Exception with the last error code when a
@@ -38,8 +43,9 @@ class TextOutputFile {
   // Writes out the collected lines. Throws as writeLine.
   void flush();
 
-  // Writes out the collected lines and closes the file. Throws as writeLine
-  // when the last lines cannot be written; the file is closed all the same.
+  // Writes out the collected lines, closes the file and puts a replacement in
+  // its place. Throws as writeLine when that fails; the file is closed all
+  // the same and a replacement discarded.
   void close();
 
   bool isOpen() const { return file_.isOpen(); }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/ansi_string.h"
 #include "base/platform.h"
@@ -42,6 +43,17 @@ constexpr const char* GLYPH_BLANK = "\x81\x40";     // U+3000, below the last di
 // 0x7F) becomes "?", so that no name can break or forge a line. Such bytes are
 // never part of a double-byte character.
 void appendShown(std::string_view text, std::string& line);
+// The directories that a walk could not read (no permission, vanished): they
+// are listed without their contents. Counts them and keeps the first few.
+struct UnreadableDirectories {
+  static constexpr size_t KEPT = 3;
+
+  // Records directory, a full path ending in the separator.
+  void note(const String& directory);
+
+  uint32_t count = 0;
+  std::vector<std::string> first;  // the first KEPT paths, code page 932
+};
 
 class ReportWriter {
  public:
@@ -50,20 +62,25 @@ class ReportWriter {
 
   ReportOptions options;
 
+  // Filled by the walk of the last generate().
+  UnreadableDirectories unreadable;
+
   // Called with the full path of each subdirectory just before the walk reads
   // it, after its parent has been listed; lets a test change the tree there.
   std::function<void(const String& directory)> onEnterDirectory;
 
   // Reads the arguments into the options and generates the report once.
-  // Returns 0, 1 for an argument that is not an option (nothing generated), or
-  // 2 when generation failed under "ne". Throws Exception when "in" or "out"
-  // has no value (87) and, without "ne", when generation fails.
-  int runCommandLine(const StringList& arguments);
+  // Returns 0, 1 for an argument that is not an option (nothing generated;
+  // the argument goes to *unknown when given), or 2 when generation failed
+  // under "ne". Throws Exception when "in" or "out" has no value (87) and,
+  // without "ne", when generation fails; each names the argument.
+  int runCommandLine(const StringList& arguments, String* unknown = nullptr);
 
   // Writes the report of inputSpec (directory and file pattern; empty means
   // "./*.*") into outputPath and, with openAfterCreate, starts the viewer on
-  // it. Throws Exception on failure; a missing input leaves outputPath as it
-  // was, a failed write leaves the lines written so far.
+  // it. Throws Exception naming "in" or "out" and the path on failure; an
+  // existing outputPath is replaced only by a complete report (a pipe or
+  // device keeps the lines written so far). Memory running out throws code 8.
   void generate(const String& outputPath, const String& inputSpec);
 
   // Writes the lines of directory (a full path ending in the separator) and
@@ -80,6 +97,7 @@ class ReportWriter {
   String formatEntry(DirScanner& scanner, bool isDirectory);
 
  private:
+  void generateReport(const String& outputPath, const String& inputSpec);
   void appendEntryText(DirScanner& scanner, bool isDirectory, std::string& text);
 };
 

@@ -30,8 +30,11 @@ void ReportWriter::walk(TextOutputFile& output, const String& directory, const S
   std::string nativeDirectory, nativePattern;
   DirectoryListing listing;
   // A directory that cannot be read lists nothing.
-  if (!nativeOf(directory.cStr(), nativeDirectory) || !nativeOf(pattern.cStr(), nativePattern) ||
-      !listing.open(directory, nativeDirectory)) {
+  if (!nativeOf(directory.cStr(), nativeDirectory) || !nativeOf(pattern.cStr(), nativePattern)) {
+    return;
+  }
+  if (!listing.open(directory, nativeDirectory)) {
+    unreadable.note(directory);
     return;
   }
   walk(output, listing, nativePattern, prefix);
@@ -80,7 +83,10 @@ void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& director
         onEnterDirectory(directories.directory() + directories.name() + separator);
       }
       // One that cannot be read shows its own line and nothing beneath it.
-      directories.openChild(child);
+      if (!directories.openChild(child)) {
+        const char separator[] = {PATH_SEPARATOR, '\0'};
+        unreadable.note(directories.directory() + directories.name() + separator);
+      }
       directories.next();
       advanceDirectories(directories);
       bool more = directories.isValid() || level.files.isValid();

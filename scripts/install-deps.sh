@@ -5,15 +5,4 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev pkg-config qt6-base-dev qt6-translations-l10n
   fonts-ipafont-gothic xvfb xdotool x11-utils strace)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-    missing+=("$package")
-done
-if ((${#missing[@]})); then
-  sudo=""
-  [[ $(id -u) == 0 ]] || sudo=sudo
-  echo "installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+bash "$(dirname "${BASH_SOURCE[0]}")/install-packages.sh" --with-recommends "${packages[@]}"

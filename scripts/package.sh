@@ -10,19 +10,7 @@ bash scripts/install-deps.sh
 # dpkg-shlibdeps (dpkg-dev) computes the package's dependencies; file finds
 # the binaries that CPack strips and dpkg-shlibdeps reads.
 packages=(dpkg-dev file g++-mingw-w64-i686-posix)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-    missing+=("$package")
-done
-if ((${#missing[@]})); then
-  sudo=""
-  [[ $(id -u) == 0 ]] || sudo=sudo
-  echo "installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}" >/dev/null
-fi
+bash scripts/install-packages.sh "${packages[@]}"
 
 rm -rf build/packages
 mkdir -p build/packages

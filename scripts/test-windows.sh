@@ -11,19 +11,9 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 packages=(cmake ninja-build googletest g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
           wine wine64 locales xvfb xdotool fonts-ipafont-gothic
           fonts-wine)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-    missing+=("$package")
-done
+bash scripts/install-packages.sh "${packages[@]}"
 sudo=""
 [[ $(id -u) == 0 ]] || sudo=sudo
-if ((${#missing[@]})); then
-  echo "installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}" >/dev/null
-fi
 # Wine takes its ANSI code page, 932, from a Japanese locale.
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
   $sudo sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen

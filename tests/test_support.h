@@ -60,6 +60,8 @@ void writeFile(const std::string& path, const std::string& content = std::string
 // The whole content of a file; empty when it cannot be read.
 std::string readFile(const std::string& path);
 bool exists(const std::string& path);
+// The names in a directory, "." and ".." left out, sorted.
+std::vector<std::string> listDirectory(const std::string& path);
 // Sets a file's modification time (seconds since the epoch, UTC).
 void setModifiedTime(const std::string& path, int64_t seconds);
 // Sets a file's size, growing it without writing its blocks where it can.

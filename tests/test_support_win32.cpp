@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "test_support.h"
@@ -225,6 +226,21 @@ void writeFile(const std::string& path, const std::string& content) {
 std::string readFile(const std::string& path) {
   FileHandle file(path, GENERIC_READ, OPEN_EXISTING);
   return file.ok() ? readAll(file.get()) : std::string();
+}
+
+std::vector<std::string> listDirectory(const std::string& path) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = data.cFileName;
+      if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 bool exists(const std::string& path) {

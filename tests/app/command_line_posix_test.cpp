@@ -2,9 +2,12 @@
 // it writes where, the exit status and the one-line messages on standard
 // error, and how it copes with hostile input and failing output.
 #include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -23,13 +26,24 @@
 namespace qv::test {
 namespace {
 
-// Standard error in a UTF-8 locale: the caption, ": " and the text, one line.
-const std::string PARAMETER_ERROR = u8"Quorvel: パラメーターが間違っています。\n";
-const std::string PATH_NOT_FOUND = u8"Quorvel: 指定されたパスが見つかりません。\n";
-const std::string ACCESS_DENIED = u8"Quorvel: アクセスが拒否されました。\n";
-const std::string DISK_FULL = u8"Quorvel: ディスクに十分な空き領域がありません。\n";
-const std::string NAME_TOO_LONG = u8"Quorvel: ファイル名または拡張子が長すぎます。\n";
+// Standard error in a Japanese UTF-8 locale: the caption, ": ", what failed
+// and the system's text, one line.
+const std::string PARAMETER_ERROR = u8"パラメーターが間違っています。";
+const std::string PATH_NOT_FOUND = u8"指定されたパスが見つかりません。";
+const std::string ACCESS_DENIED = u8"アクセスが拒否されました。";
+const std::string DISK_FULL = u8"ディスクに十分な空き領域がありません。";
+const std::string NAME_TOO_LONG = u8"ファイル名または拡張子が長すぎます。";
 const std::string LAUNCH_FAILURE = u8"Quorvel: 起動に失敗しました。\n";
+
+// The line for a failure of what (an argument and its value) with a system
+// text.
+std::string failure(const std::string& what, const std::string& text) {
+  return "Quorvel: " + what + ": " + text + "\n";
+}
+
+std::string unknownOption(const std::string& argument) {
+  return u8"Quorvel: 不明なオプションです: " + argument + "\n";
+}
 
 // 2001-09-09 01:46:40 UTC, 10:46:40 in JST.
 constexpr int64_t A_TXT_TIME = 1000000000;
@@ -110,19 +124,23 @@ class CommandLineTest : public ::testing::Test {
   }
 
   // "$T" in an argument stands for the temporary directory.
-  std::vector<std::string> expand(std::vector<std::string> arguments) const {
-    for (std::string& argument : arguments) {
-      for (size_t at = argument.find("$T"); at != std::string::npos; at = argument.find("$T", at)) {
-        argument.replace(at, 2, dir_.path());
-        at += dir_.path().size();
-      }
+  std::string expand(std::string text) const {
+    for (size_t at = text.find("$T"); at != std::string::npos; at = text.find("$T", at)) {
+      text.replace(at, 2, dir_.path());
+      at += dir_.path().size();
     }
+    return text;
+  }
+  std::vector<std::string> expand(std::vector<std::string> arguments) const {
+    for (std::string& argument : arguments) argument = expand(argument);
     return arguments;
   }
 
   RunResult run(const std::vector<std::string>& arguments, RunOptions options = RunOptions()) {
     if (options.workingDirectory.empty()) options.workingDirectory = dir_.path();
-    std::vector<std::string> environment = {"LANG=C.UTF-8", "LC_ALL=C.UTF-8", "TZ=JST-9"};
+    // Japanese messages, UTF-8 text, whatever the machine's own locale.
+    std::vector<std::string> environment = {
+        "LANG=ja_JP.UTF-8", "LC_ALL=", "LC_MESSAGES=", "LC_CTYPE=C.UTF-8", "TZ=JST-9"};
     environment.insert(environment.end(), options.environment.begin(), options.environment.end());
     options.environment = environment;
     return runQuorvel(expand(arguments), options);
@@ -187,7 +205,58 @@ class CommandLineTest : public ::testing::Test {
     return path;
   }
 
+  // A tree of 800 files with long names, made once in each test program: its
+  // report of about 190 KB is written in several blocks. Its path ends in "/".
+  static const std::string& bigTree() {
+    static TempDir tree;
+    static const std::string path = [] {
+      for (int d = 0; d < 8; ++d) {
+        std::string directory = tree / ("big/directory-" + std::to_string(d));
+        makeDirs(directory);
+        for (int f = 0; f < 100; ++f) {
+          writeFile(directory + "/" + std::string(220, 'n') + "-" + std::to_string(f) + ".txt");
+        }
+      }
+      return tree / "big/";
+    }();
+    return path;
+  }
+
+  // Starts the program in the temporary directory with standard output going
+  // to stdoutPath (closed when it is empty) and standard error to errPath().
+  pid_t start(const std::vector<std::string>& arguments,
+              const std::vector<std::string>& environment = {},
+              const std::string& stdoutPath = "/dev/null") {
+    std::vector<std::string> args = expand(arguments);
+    pid_t pid = fork();
+    if (pid != 0) return pid;
+    int err = open(errPath().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (err < 0 || dup2(err, 2) < 0 || chdir(dir_.path().c_str()) != 0) _exit(126);
+    close(1);
+    if (!stdoutPath.empty() && open(stdoutPath.c_str(), O_WRONLY) != 1) _exit(126);
+    for (const char* entry : {"LANG=ja_JP.UTF-8", "LC_ALL=", "LC_MESSAGES=", "LC_CTYPE=C.UTF-8"}) {
+      putenv(const_cast<char*>(entry));
+    }
+    for (const std::string& entry : environment) putenv(strdup(entry.c_str()));
+    std::vector<char*> argv = {const_cast<char*>(QUORVEL_EXECUTABLE)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(QUORVEL_EXECUTABLE, argv.data());
+    _exit(127);
+  }
+  std::string errPath() const { return logs_ / "stderr.txt"; }
+
+  // The temporary files the program leaves in directory.
+  static std::vector<std::string> temporaryFiles(const std::string& directory) {
+    std::vector<std::string> found;
+    for (const std::string& name : entriesOf(directory)) {
+      if (name.rfind(".quorvel-", 0) == 0) found.push_back(name);
+    }
+    return found;
+  }
+
   TempDir dir_;
+  TempDir logs_;
 };
 
 // ---------------------------------------------------------------------------
@@ -352,15 +421,15 @@ TEST_F(CommandLineTest, TheValueAfterInOrOutIsTakenWhateverItLooksLike) {
       {{"in", "$T/in/", "out", "out"}, 0, "", "out"},
       {{"out", "/hidden", "in", "$T/in/", "out", "r.txt"}, 0, "", "r.txt"},
       // "ne" is the output file's name here, so the failure is not silenced.
-      {{"out", "ne", "in", "$T/missing/"}, 2, PATH_NOT_FOUND, ""},
-      {{"in", "-hidden/", "out", "r.txt"}, 2, PATH_NOT_FOUND, ""},
+      {{"out", "ne", "in", "$T/missing/"}, 2, failure("in $T/missing/", PATH_NOT_FOUND), ""},
+      {{"in", "-hidden/", "out", "r.txt"}, 2, failure("in -hidden/", PATH_NOT_FOUND), ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.arguments));
     std::set<std::string> before = entriesOf(dir_.path());
     RunResult result = run(c.arguments);
     EXPECT_EQ(result.status, c.status);
-    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(result.err, expand(c.err));
     std::set<std::string> made;
     for (const std::string& name : entriesOf(dir_.path())) {
       if (before.count(name) == 0) made.insert(name);
@@ -399,30 +468,40 @@ TEST_F(CommandLineTest, AnUnknownArgumentStopsEverythingWithStatus1) {
       RunResult result = run(arguments);
       EXPECT_EQ(result.status, 1);
       EXPECT_EQ(result.out, "");
-      EXPECT_EQ(result.err, PARAMETER_ERROR);
+      // Bytes that are not UTF-8 are shown as the locale can.
+      if (bad.find('\xff') == std::string::npos) {
+        EXPECT_EQ(result.err, unknownOption(bad));
+      } else {
+        EXPECT_EQ(result.err.rfind(unknownOption("").substr(0, unknownOption("").size() - 1), 0),
+                  0u);
+      }
       EXPECT_EQ(entriesOf(dir_.path()), before);
     }
   }
 }
 
 TEST_F(CommandLineTest, InOrOutWithoutAValueEndsWithStatus2) {
-  const std::vector<std::vector<std::string>> cases = {
-      {"in"},
-      {"out"},
-      {"-in"},
-      {"/out"},
-      {"s", "in", "$T/in/", "out"},
-      {"out", "r.txt", "in"},
-      {"ne", "in"},
-      {"ne", "out", "r.txt", "out"},
+  struct Case {
+    std::vector<std::string> arguments;
+    const char* option;  // the option named in the message
   };
-  for (const std::vector<std::string>& arguments : cases) {
-    SCOPED_TRACE(::testing::PrintToString(arguments));
+  const std::vector<Case> cases = {
+      {{"in"}, "in"},
+      {{"out"}, "out"},
+      {{"-in"}, "in"},
+      {{"/out"}, "out"},
+      {{"s", "in", "$T/in/", "out"}, "out"},
+      {{"out", "r.txt", "in"}, "in"},
+      {{"ne", "in"}, "in"},
+      {{"ne", "out", "r.txt", "out"}, "out"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.arguments));
     std::set<std::string> before = entriesOf(dir_.path());
-    RunResult result = run(arguments);
+    RunResult result = run(c.arguments);
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, PARAMETER_ERROR);
+    EXPECT_EQ(result.err, failure(c.option, PARAMETER_ERROR));
     EXPECT_EQ(entriesOf(dir_.path()), before);
   }
 }
@@ -465,7 +544,7 @@ TEST_F(CommandLineTest, HelpAndVersionOnlyWhenAlone) {
     RunResult result = run(arguments);
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, PARAMETER_ERROR);
+    EXPECT_EQ(result.err, unknownOption(arguments.front() == "s" ? "--help" : arguments.front()));
   }
   EXPECT_EQ(entriesOf(dir_.path()), std::set<std::string>{"in"});
 }
@@ -480,13 +559,27 @@ TEST_F(CommandLineTest, AFailedRunSaysWhyAndEndsWithStatus2) {
     std::string err;
   };
   const std::vector<Case> cases = {
-      {"missing input", {"in", "$T/missing/", "out", "r.txt"}, PATH_NOT_FOUND},
-      {"missing input parent", {"in", "$T/missing/deeper/*.txt", "out", "r.txt"}, PATH_NOT_FOUND},
-      {"input is a file", {"in", "$T/in/a.txt/", "out", "r.txt"}, PATH_NOT_FOUND},
-      {"output in a missing directory", {"in", "$T/in/", "out", "$T/nodir/r.txt"}, PATH_NOT_FOUND},
-      {"output is a directory", {"in", "$T/in/", "out", "$T/in"}, ACCESS_DENIED},
-      {"output on a full disk", {"in", "$T/in/", "out", "/dev/full"}, DISK_FULL},
-      {"10,000-byte input", {"in", std::string(10000, 'a'), "out", "r.txt"}, NAME_TOO_LONG},
+      {"missing input",
+       {"in", "$T/missing/", "out", "r.txt"},
+       failure("in $T/missing/", PATH_NOT_FOUND)},
+      {"missing input parent",
+       {"in", "$T/missing/deeper/*.txt", "out", "r.txt"},
+       failure("in $T/missing/deeper/*.txt", PATH_NOT_FOUND)},
+      {"input is a file",
+       {"in", "$T/in/a.txt/", "out", "r.txt"},
+       failure("in $T/in/a.txt/", PATH_NOT_FOUND)},
+      {"output in a missing directory",
+       {"in", "$T/in/", "out", "$T/nodir/r.txt"},
+       failure("out $T/nodir/r.txt", PATH_NOT_FOUND)},
+      {"output is a directory",
+       {"in", "$T/in/", "out", "$T/in"},
+       failure("out $T/in", ACCESS_DENIED)},
+      {"output on a full device",
+       {"in", "$T/in/", "out", "/dev/full"},
+       failure("out /dev/full", DISK_FULL)},
+      {"10,000-byte input",
+       {"in", std::string(10000, 'a'), "out", "r.txt"},
+       failure("in " + std::string(10000, 'a'), NAME_TOO_LONG)},
   };
   for (const Case& c : cases) {
     for (bool silent : {false, true}) {
@@ -497,7 +590,7 @@ TEST_F(CommandLineTest, AFailedRunSaysWhyAndEndsWithStatus2) {
       RunResult result = run(arguments);
       EXPECT_EQ(result.status, 2);
       EXPECT_EQ(result.out, "");
-      EXPECT_EQ(result.err, silent ? "" : c.err);
+      EXPECT_EQ(result.err, silent ? "" : expand(c.err));
       EXPECT_EQ(entriesOf(dir_.path()), before);
     }
   }
@@ -512,11 +605,19 @@ TEST_F(CommandLineTest, AFailedRunLeavesAnExistingReportAsItWas) {
     std::string err;
   };
   const std::vector<Case> cases = {
-      {"missing input", {"in", "$T/missing/", "out", "old.txt"}, false, 2, PATH_NOT_FOUND},
+      {"missing input",
+       {"in", "$T/missing/", "out", "old.txt"},
+       false,
+       2,
+       failure("in $T/missing/", PATH_NOT_FOUND)},
       {"missing input, ne", {"ne", "in", "$T/missing/", "out", "old.txt"}, false, 2, ""},
-      {"in without a value", {"out", "old.txt", "in"}, false, 2, PARAMETER_ERROR},
-      {"unknown argument", {"out", "old.txt", "x"}, false, 1, PARAMETER_ERROR},
-      {"read-only report", {"in", "$T/in/", "out", "old.txt"}, true, 2, ACCESS_DENIED},
+      {"in without a value", {"out", "old.txt", "in"}, false, 2, failure("in", PARAMETER_ERROR)},
+      {"unknown argument", {"out", "old.txt", "x"}, false, 1, unknownOption("x")},
+      {"read-only report",
+       {"in", "$T/in/", "out", "old.txt"},
+       true,
+       2,
+       failure("out old.txt", ACCESS_DENIED)},
       {"read-only report, ne", {"in", "$T/in/", "out", "old.txt", "ne"}, true, 2, ""},
   };
   const std::string old = "old report\r\n";
@@ -530,27 +631,49 @@ TEST_F(CommandLineTest, AFailedRunLeavesAnExistingReportAsItWas) {
     }
     RunResult result = run(c.arguments, {"", {}, c.readOnly});
     EXPECT_EQ(result.status, c.status);
-    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(result.err, expand(c.err));
     EXPECT_EQ(readFile(path), old);
   }
 }
 
-TEST_F(CommandLineTest, AnUnreadableDirectoryIsListedWithoutItsContents) {
-  makeDirs(dir_ / "in/locked");
-  writeFile(dir_ / "in/locked/secret.txt");
+TEST_F(CommandLineTest, UnreadableDirectoriesAreListedEmptyAndWarnedAbout) {
+  // Five locked directories: the warning counts them all and names the first
+  // three in the order of the report.
+  for (const char* name : {"l1", "l2", "l3", "l4", "l5"}) {
+    makeDirs(dir_ / "in/" + name);
+    writeFile(dir_ / "in/" + name + "/secret.txt");
+  }
   writeFile(dir_ / "in/z.txt");
-  ASSERT_EQ(chmod((dir_ / "in/locked").c_str(), 0), 0);
-  RunResult result = run({"in", "$T/in/", "out", "r.txt"}, {"", {}, true});
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.err, "");
-  std::string report = readFile(dir_ / "r.txt");
-  EXPECT_EQ(report.rfind(header(dir_ / "in"), 0), 0u);
-  EXPECT_TRUE(contains(report, "[locked]\r\n"));
-  EXPECT_FALSE(contains(report, "secret.txt"));
-  EXPECT_TRUE(contains(report, "[sub]\r\n"));
-  EXPECT_TRUE(contains(report, "b.txt\r\n"));
-  EXPECT_TRUE(contains(report, "z.txt\r\n"));
-  EXPECT_TRUE(contains(report, "a.txt\r\n"));
+  RunResult reference = run({"in", "$T/in/", "out", "reference.txt"});
+  ASSERT_EQ(reference.status, 0);
+  for (const char* name : {"l1", "l2", "l3", "l4", "l5"}) {
+    ASSERT_EQ(chmod((dir_ / "in/" + name).c_str(), 0), 0);
+  }
+  const std::string expectedWarning = expand(
+      u8"Quorvel: 警告: 読み取れないディレクトリが 5 個あり、一覧にはその中身がありません:\n"
+      "  $T/in/l1/\n  $T/in/l2/\n  $T/in/l3/\n  ほか 2 個\n");
+  for (bool silent : {false, true}) {
+    SCOPED_TRACE(silent ? "with ne" : "without ne");
+    std::vector<std::string> arguments = {"in", "$T/in/", "out", "r.txt"};
+    if (silent) arguments.push_back("ne");
+    RunResult result = run(arguments, {"", {}, true});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, silent ? "" : expectedWarning);
+    std::string report = readFile(dir_ / "r.txt");
+    EXPECT_EQ(report.rfind(header(dir_ / "in"), 0), 0u);
+    EXPECT_TRUE(contains(report, "[l1]\r\n"));
+    EXPECT_FALSE(contains(report, "secret.txt"));
+    // Only the locked directories' contents are missing: the report is the
+    // reference without their lines.
+    std::string expected = readFile(dir_ / "reference.txt");
+    for (size_t at = expected.find("secret.txt"); at != std::string::npos;
+         at = expected.find("secret.txt")) {
+      size_t start = expected.rfind('\n', at) + 1;
+      expected.erase(start, expected.find('\n', at) + 1 - start);
+    }
+    EXPECT_EQ(report, expected);
+  }
 }
 
 TEST_F(CommandLineTest, AnInputDirectoryWhoseNameIsNotUtf8IsListed) {
@@ -689,6 +812,172 @@ TEST_F(CommandLineTest, ExecWithoutAUsableViewerStillWritesTheReport) {
       EXPECT_EQ(result.err, silent ? "" : LAUNCH_FAILURE);
       EXPECT_EQ(readFile(dir_ / "r.txt"), expected);
     }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The output file: replaced whole, or written in place
+
+TEST_F(CommandLineTest, APipeOrAFifoAsOutputIsWrittenInPlace) {
+  RunResult reference = run({"in", bigTree(), "out", "reference.txt"});
+  ASSERT_EQ(reference.status, 0);
+  const std::string expected = readFile(dir_ / "reference.txt");
+
+  RunResult piped = run({"in", bigTree(), "out", "/dev/stdout"});
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_EQ(piped.err, "");
+  EXPECT_EQ(piped.out, expected);
+
+  ASSERT_EQ(mkfifo((dir_ / "fifo").c_str(), 0644), 0);
+  std::string received;
+  std::thread reader([&] {
+    int fd = open((dir_ / "fifo").c_str(), O_RDONLY);
+    char buffer[8192];
+    ssize_t n;
+    while (fd >= 0 && (n = read(fd, buffer, sizeof buffer)) > 0) received.append(buffer, n);
+    if (fd >= 0) close(fd);
+  });
+  RunResult fifo = run({"in", bigTree(), "out", "fifo"});
+  reader.join();
+  EXPECT_EQ(fifo.status, 0);
+  EXPECT_EQ(fifo.err, "");
+  EXPECT_EQ(received, expected);
+  struct stat st;
+  ASSERT_EQ(lstat((dir_ / "fifo").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_EQ(temporaryFiles(dir_.path()), std::vector<std::string>{});
+}
+
+TEST_F(CommandLineTest, ASignalDuringARunLeavesThePreviousReportAndNoTemporaryFile) {
+  const std::string old = "previous report\r\n";
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(strsignal(signal));
+    writeFile(dir_ / "r.txt", old);
+    pid_t pid = start({"in", bigTree(), "out", "r.txt"}, {"QUORVEL_TEST_STOP_AFTER_WRITES=1"});
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, WUNTRACED), pid);
+    ASSERT_TRUE(WIFSTOPPED(status));
+    // Halfway through, the new report grows in a temporary file.
+    EXPECT_EQ(readFile(dir_ / "r.txt"), old);
+    EXPECT_EQ(temporaryFiles(dir_.path()).size(), 1u);
+    kill(pid, signal);
+    kill(pid, SIGCONT);
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+    EXPECT_EQ(readFile(dir_ / "r.txt"), old);
+    EXPECT_EQ(entriesOf(dir_.path()), (std::set<std::string>{"in", "r.txt"}));
+  }
+}
+
+TEST_F(CommandLineTest, TwoRunsAtOnceEachLeaveAWholeReport) {
+  ASSERT_EQ(run({"in", bigTree(), "out", "names.txt"}).status, 0);
+  ASSERT_EQ(run({"in", bigTree(), "s", "out", "sizes.txt"}).status, 0);
+  const std::string names = readFile(dir_ / "names.txt");
+  const std::string sizes = readFile(dir_ / "sizes.txt");
+
+  // One run stops halfway while the other writes its whole report; the one
+  // that finishes last wins.
+  pid_t first = start({"in", bigTree(), "out", "r.txt"}, {"QUORVEL_TEST_STOP_AFTER_WRITES=2"});
+  int status = 0;
+  ASSERT_EQ(waitpid(first, &status, WUNTRACED), first);
+  ASSERT_TRUE(WIFSTOPPED(status));
+  RunResult second = run({"in", bigTree(), "s", "out", "r.txt"});
+  EXPECT_EQ(second.status, 0);
+  EXPECT_EQ(readFile(dir_ / "r.txt"), sizes);
+  kill(first, SIGCONT);
+  ASSERT_EQ(waitpid(first, &status, 0), first);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(readFile(dir_ / "r.txt"), names);
+
+  // Started together, as the scheduler has them.
+  for (int round = 0; round < 3; ++round) {
+    pid_t a = start({"in", bigTree(), "out", "r.txt"});
+    pid_t b = start({"in", bigTree(), "s", "out", "r.txt"});
+    for (pid_t pid : {a, b}) {
+      ASSERT_EQ(waitpid(pid, &status, 0), pid);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    std::string report = readFile(dir_ / "r.txt");
+    EXPECT_TRUE(report == names || report == sizes) << report.size() << " bytes";
+  }
+  EXPECT_EQ(temporaryFiles(dir_.path()), std::vector<std::string>{});
+}
+
+TEST_F(CommandLineTest, AFullDiskLeavesThePreviousReport) {
+  if (!runningAsRoot()) GTEST_SKIP() << "mounting a small tmpfs needs root";
+  const std::string small = dir_ / "small";
+  makeDirs(small);
+  std::string mount = "mount -t tmpfs -o size=128k,mode=0777 quorvel-test '" + small + "'";
+  if (std::system((mount + " 2>/dev/null").c_str()) != 0) {
+    GTEST_SKIP() << "no tmpfs can be mounted here";
+  }
+  struct Unmount {
+    std::string path;
+    ~Unmount() {
+      if (std::system(("umount '" + path + "'").c_str()) != 0) {
+        // The temporary directory's clean-up says what is left.
+      }
+    }
+  } unmount{small};
+  const std::string old = "previous report\r\n";
+  writeFile(small + "/r.txt", old);
+  RunResult result = run({"in", bigTree(), "out", "$T/small/r.txt"});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err, expand(failure("out $T/small/r.txt", DISK_FULL)));
+  EXPECT_EQ(readFile(small + "/r.txt"), old);
+  EXPECT_EQ(entriesOf(small), std::set<std::string>{"r.txt"});
+}
+
+// ---------------------------------------------------------------------------
+// The language of messages, and standard output that cannot be written
+
+TEST_F(CommandLineTest, SystemTextsFollowTheLocaleTheProgramsOwnStayJapanese) {
+  struct Case {
+    std::vector<std::string> environment;  // over LANG=ja_JP.UTF-8 alone
+    bool japanese;
+  };
+  const std::vector<Case> cases = {
+      {{}, true},
+      {{"LANG=C.UTF-8"}, false},
+      {{"LANG=en_US.UTF-8"}, false},
+      {{"LC_MESSAGES=ja_JP.UTF-8", "LANG=C.UTF-8"}, true},
+      {{"LC_MESSAGES=C.UTF-8"}, false},
+      {{"LC_ALL=C.UTF-8", "LC_MESSAGES=ja_JP.UTF-8"}, false},
+      {{"LANG=ja_JP.eucJP", "LC_CTYPE=C.UTF-8"}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.environment));
+    RunResult missing = run({"in", "$T/missing/", "out", "r.txt"}, {"", c.environment, false});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err,
+              expand(failure(
+                  "in $T/missing/",
+                  c.japanese ? PATH_NOT_FOUND : "The system cannot find the path specified.")));
+    RunResult unknown = run({"bogus"}, {"", c.environment, false});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_EQ(unknown.err, unknownOption("bogus"));
+  }
+}
+
+TEST_F(CommandLineTest, HelpAndVersionThatCannotBeWrittenEndWithStatus2) {
+  struct Case {
+    const char* option;
+    std::string output;  // "" for a closed standard output
+    std::string text;
+  };
+  const std::vector<Case> cases = {
+      {"--help", "/dev/full", DISK_FULL},
+      {"--version", "/dev/full", DISK_FULL},
+      {"--help", "", u8"ハンドルが無効です。"},
+      {"--version", "", u8"ハンドルが無効です。"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.option) + " > " + c.output);
+    pid_t pid = start({c.option}, {}, c.output);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
+    EXPECT_EQ(readFile(errPath()), failure(c.option, c.text));
   }
 }
 

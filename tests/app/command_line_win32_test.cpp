@@ -35,6 +35,17 @@ std::string systemText(uint32_t code) {
   return e.text() != nullptr ? e.text() : "";
 }
 
+// The command line's text for a failure of what (an argument and its value).
+std::string failure(const std::string& what, uint32_t code) {
+  std::string text = systemText(code);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return what + ": " + text;
+}
+
+std::string unknownOption(const std::string& argument) {
+  return "不明なオプションです: " + argument;
+}
+
 // Registers ".txt" as a type of the tests' own whose open command is command
 // (none when empty), and puts the previous registration back afterwards.
 class Association {
@@ -123,18 +134,21 @@ TEST_F(CommandLineTest, MessagesAreWarningBoxesCaptionedWithTheName) {
     std::optional<std::string> text;  // none for no box
   };
   const std::vector<Case> cases = {
-      {"unknown argument", {"in", in, "x", "out", report}, 1, systemText(CODE_INVALID_PARAMETER)},
-      {"unknown argument after ne", {"ne", "-help"}, 1, systemText(CODE_INVALID_PARAMETER)},
-      {"in without a value", {"out", report, "in"}, 2, systemText(CODE_INVALID_PARAMETER)},
+      {"unknown argument", {"in", in, "x", "out", report}, 1, unknownOption("x")},
+      {"unknown argument after ne", {"ne", "-help"}, 1, unknownOption("-help")},
+      {"in without a value", {"out", report, "in"}, 2, failure("in", CODE_INVALID_PARAMETER)},
       {"missing input",
        {"in", dir_ / "missing/", "out", report},
        2,
-       systemText(CODE_PATH_NOT_FOUND)},
-      {"output is a directory", {"in", in, "out", dir_ / "in"}, 2, systemText(CODE_ACCESS_DENIED)},
+       failure("in " + dir_ / "missing/", CODE_PATH_NOT_FOUND)},
+      {"output is a directory",
+       {"in", in, "out", dir_ / "in"},
+       2,
+       failure("out " + dir_ / "in", CODE_ACCESS_DENIED)},
       {"output in a missing directory",
        {"in", in, "out", dir_ / "nodir/r.txt"},
        2,
-       systemText(CODE_PATH_NOT_FOUND)},
+       failure("out " + dir_ / "nodir/r.txt", CODE_PATH_NOT_FOUND)},
       {"missing input, ne", {"ne", "in", dir_ / "missing/", "out", report}, 2, std::nullopt},
   };
   for (const Case& c : cases) {
@@ -152,6 +166,17 @@ TEST_F(CommandLineTest, MessagesAreWarningBoxesCaptionedWithTheName) {
     }
     EXPECT_FALSE(exists(report));
   }
+}
+
+TEST_F(CommandLineTest, AReadOnlyReportIsKeptAndNoTemporaryFileLeft) {
+  const std::string in = dir_ / "in/";
+  writeFile(dir_ / "old.txt", "old\r\n");
+  makeReadOnly(dir_ / "old.txt");
+  EXPECT_EQ(runInProcess({"in", in, "out", dir_ / "old.txt"}), 2);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, failure("out " + dir_ / "old.txt", CODE_ACCESS_DENIED));
+  EXPECT_EQ(readFile(dir_ / "old.txt"), "old\r\n");
+  EXPECT_EQ(listDirectory(dir_.path()), (std::vector<std::string>{"in", "old.txt"}));
 }
 
 TEST_F(CommandLineTest, ExecWithoutAUsableViewerSaysSoAfterWritingTheReport) {

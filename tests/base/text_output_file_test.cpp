@@ -45,14 +45,22 @@ TEST(TextOutputFile, ReplacesOrAppendsByTheAppendFlag) {
   }
 }
 
-TEST(TextOutputFile, LinesReachTheFileWhenTheOwnerGoesAway) {
-  TempDir dir;
-  {
-    TextOutputFile file;
-    file.open(String((dir / "out").c_str()), false, true);
-    for (int i = 0; i < 10000; ++i) file.writeLine("0123456789");
+TEST(TextOutputFile, AFileIsReplacedOnlyWhenClosed) {
+  // Enough lines for several blocks to be written before the end.
+  for (bool closed : {false, true}) {
+    SCOPED_TRACE(closed ? "closed" : "abandoned");
+    TempDir dir;
+    writeFile(dir / "out", "old\r\n");
+    {
+      TextOutputFile file;
+      file.open(String((dir / "out").c_str()), false, true);
+      for (int i = 0; i < 20000; ++i) file.writeLine("0123456789");
+      EXPECT_EQ(readFile(dir / "out"), "old\r\n");
+      if (closed) file.close();
+    }
+    EXPECT_EQ(readFile(dir / "out").size(), closed ? 20000u * 12 : 5u);
+    EXPECT_EQ(test::listDirectory(dir.path()), std::vector<std::string>{"out"});
   }
-  EXPECT_EQ(readFile(dir / "out").size(), 10000u * 12);
 }
 
 TEST(TextOutputFile, OpenFailuresCarryTheSystemCode) {
