@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -150,6 +151,7 @@ struct ListingState {
   dev_t device = 0;
   ino_t inode = 0;
   int fd = -1;
+  std::chrono::nanoseconds readTime{0};  // opening and reading it took
   std::shared_ptr<ReadAhead> readAhead;
   WalkKey key;
   std::string relative;
@@ -310,7 +312,8 @@ bool sameTime(const struct timespec& a, const struct timespec& b) {
 // Takes over fd for listing, notes which directory it is and reads it. The
 // listing read ahead, when there is one, stands in for the reading if it was
 // read from this same directory, unchanged since.
-bool fillListing(ListingState& listing, int fd, ReadListing* ahead = nullptr) {
+bool fillListing(ListingState& listing, int fd, std::chrono::steady_clock::time_point start,
+                 ReadListing* ahead = nullptr) {
   listing.fd = fd;
   DescriptorPool::get().add(&listing);
   struct stat st;
@@ -323,7 +326,10 @@ bool fillListing(ListingState& listing, int fd, ReadListing* ahead = nullptr) {
     return true;
   }
   if (!posix::readItems(fd, listing.items)) return false;
-  if (listing.readAhead) listing.readAhead->listed(listing.key, listing.relative, listing.items);
+  listing.readTime = std::chrono::steady_clock::now() - start;
+  if (listing.readAhead) {
+    listing.readAhead->listed(listing.key, listing.relative, listing.items, listing.readTime);
+  }
   return true;
 }
 
@@ -384,7 +390,7 @@ void DirectoryListing::planWalk(const WalkPlan& plan) const {
   int fd = state_->descriptor();
   if (fd < 0) return;
   state_->readAhead = std::make_shared<ReadAhead>(fd, state_->pathLength, plan);
-  state_->readAhead->listed(state_->key, state_->relative, state_->items);
+  state_->readAhead->listed(state_->key, state_->relative, state_->items, state_->readTime);
 }
 
 size_t DirectoryListing::settleReadAhead() const {
@@ -396,8 +402,9 @@ bool DirectoryListing::open(const String& directory, const std::string& nativePa
   auto state = std::make_shared<ListingState>();
   state->nativeName = nativePath;
   state->pathLength = nativePath.size();
+  auto start = std::chrono::steady_clock::now();
   int fd = openDirectory(AT_FDCWD, nativePath.c_str(), true, nullptr);
-  if (fd < 0 || !fillListing(*state, fd)) return false;
+  if (fd < 0 || !fillListing(*state, fd, start)) return false;
   directory_ = directory;
   state_ = std::move(state);
   return true;
@@ -536,8 +543,9 @@ bool FindHandle::openChild(const String& directory, DirectoryListing& child) con
   }
   int parentFd = parent->descriptor();
   if (parentFd < 0) return false;
+  auto start = std::chrono::steady_clock::now();
   int fd = openDirectory(parentFd, state->nativeName.c_str(), false, parent.get());
-  if (fd < 0 || !fillListing(*state, fd, readAhead ? &ahead : nullptr)) return false;
+  if (fd < 0 || !fillListing(*state, fd, start, readAhead ? &ahead : nullptr)) return false;
   state->parent = std::move(parent);
   child.directory_ = directory;
   child.state_ = std::move(state);

@@ -32,12 +32,13 @@ bool ReadAhead::canStart() const {
   return !pending_.empty() && ready_.size() + reading_.size() < MAX_LISTINGS && bytes_ < MAX_BYTES;
 }
 
-// Threads start only once the walk has read START_AFTER directories by
-// itself, so that a small tree pays for none (starting them costs about as
-// much as listing a thousand entries from a warm cache), and then only while
-// there is more due than idle threads to read it.
+// Threads start only when the walk is seen waiting for the disk. On a warm
+// cache they would only add work: a small tree would pay more for starting
+// them than for its listing, a large one for handing each listing over. The
+// median of a sample is not moved by a few reads that lost the processor.
+// Once started, threads are added while more is due than idle threads.
 void ReadAhead::startThreads() {
-  if (rootFd_ < 0 || walkReads_ < START_AFTER) return;
+  if (rootFd_ < 0 || !started_) return;
   size_t wanted = pending_.size() > idle_ ? pending_.size() - idle_ : 0;
   while (wanted-- > 0 && threads_.size() < MAX_THREADS) {
     threads_.emplace_back(&ReadAhead::work, this);
@@ -77,9 +78,17 @@ bool ReadAhead::take(const WalkKey& key, ReadListing& out) {
 }
 
 void ReadAhead::listed(const WalkKey& key, const std::string& relative,
-                       const std::vector<ListedItem>& items) {
+                       const std::vector<ListedItem>& items, std::chrono::nanoseconds readTime) {
   std::lock_guard<std::mutex> lock(mutex_);
-  ++walkReads_;
+  if (!started_) {
+    readTimes_.push_back(readTime);
+    if (readTimes_.size() == SAMPLE) {
+      auto middle = readTimes_.begin() + SAMPLE / 2;
+      std::nth_element(readTimes_.begin(), middle, readTimes_.end());
+      started_ = *middle >= SLOW_READ;
+      readTimes_.clear();
+    }
+  }
   // Below key, keys sort between key and key with its last index raised.
   WalkKey end = key;
   if (!end.empty()) ++end.back();
@@ -98,7 +107,7 @@ void ReadAhead::listed(const WalkKey& key, const std::string& relative,
 
 size_t ReadAhead::settle() {
   std::unique_lock<std::mutex> lock(mutex_);
-  walkReads_ = std::max(walkReads_, START_AFTER);
+  started_ = true;
   startThreads();
   ++waiting_;
   workCv_.notify_all();

@@ -16,6 +16,7 @@
 #include <time.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <map>
@@ -64,8 +65,10 @@ class ReadAhead {
   static constexpr size_t MAX_THREADS = 8;
   static constexpr size_t MAX_LISTINGS = 64;
   static constexpr size_t MAX_BYTES = 8 << 20;
-  // Threads start once the walk has read this many directories by itself.
-  static constexpr size_t START_AFTER = 128;
+  // Threads start when, of the last SAMPLE directories the walk read by
+  // itself, the median took SLOW_READ or more: the disk is being waited for.
+  static constexpr size_t SAMPLE = 128;
+  static constexpr std::chrono::microseconds SLOW_READ{40};
 
   // Reads ahead below the directory open as rootFd (duplicated; the caller
   // keeps its own), whose native path is rootPathLength bytes long with its
@@ -82,10 +85,10 @@ class ReadAhead {
   bool take(const WalkKey& key, ReadListing& out);
 
   // The walk read the directory at key (relative: its native path below the
-  // root) itself: its subdirectories become due, in place of any read ahead
-  // for an earlier form of it.
-  void listed(const WalkKey& key, const std::string& relative,
-              const std::vector<ListedItem>& items);
+  // root) itself, in readTime: its subdirectories become due, in place of any
+  // read ahead for an earlier form of it.
+  void listed(const WalkKey& key, const std::string& relative, const std::vector<ListedItem>& items,
+              std::chrono::nanoseconds readTime);
 
   // Starts the threads if they have not started, waits until nothing is
   // being read and nothing more may be started, and returns how many
@@ -114,7 +117,8 @@ class ReadAhead {
   std::set<WalkKey> reading_;
   std::map<WalkKey, ReadListing> ready_;
   size_t bytes_ = 0;
-  size_t walkReads_ = 0;  // directories the walk read by itself
+  std::vector<std::chrono::nanoseconds> readTimes_;  // of the walk's own reads
+  bool started_ = false;
   WalkKey walkAt_;
   size_t idle_ = 0;     // threads waiting for work
   size_t waiting_ = 0;  // callers waiting in take() or settle()
