@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <exception>
 #include <utility>
 
 namespace qv::posix {
@@ -41,7 +42,13 @@ void ReadAhead::startThreads() {
   if (rootFd_ < 0 || !started_) return;
   size_t wanted = pending_.size() > idle_ ? pending_.size() - idle_ : 0;
   while (wanted-- > 0 && threads_.size() < MAX_THREADS) {
-    threads_.emplace_back(&ReadAhead::work, this);
+    try {
+      threads_.emplace_back(&ReadAhead::work, this);
+    } catch (const std::exception&) {
+      // No thread to be had (out of memory or of threads): the walk reads
+      // what the threads already running do not.
+      return;
+    }
   }
 }
 
