@@ -76,6 +76,11 @@ class File {
   std::string temporary_;    // native path of an uncommitted replacement
   std::string target_;       // native path the replacement is renamed to
   uint32_t attributes_ = 0;  // Windows: the attributes the replacement takes
+  bool unnamed_ = false;     // POSIX: the replacement has no name yet (O_TMPFILE)
+
+  // POSIX: links the unnamed replacement to a fresh temporary name beside its
+  // target. False, with errno set, when it cannot be named.
+  bool nameUnnamed();
 };
 
 class TextFile : public File {

@@ -34,3 +34,30 @@ wine_display_start() {
   "$wine_run" "$wine_prefix" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ \
     /d N /f >/dev/null
 }
+
+# wine_press_and_expect KEY STATUS WHAT PROGRAM [ARGUMENT...] starts PROGRAM
+# in the prefix, waits for its visible window captioned Quorvel (WHAT names it
+# in messages), presses KEY in it and checks that the program ends with STATUS.
+wine_press_and_expect() {
+  local key=$1 expected=$2 what=$3
+  shift 3
+  "$wine_run" "$wine_prefix" "$@" &
+  local run=$!
+  local window
+  window=$(DISPLAY=$display timeout 60 xdotool search --sync --onlyvisible --name '^Quorvel$' |
+    head -n 1) || true
+  if [[ -z $window ]]; then
+    kill $run 2>/dev/null || true
+    echo "FAIL: no $what appeared"
+    return 1
+  fi
+  DISPLAY=$display xdotool key --window "$window" "$key"
+  local status=0
+  timeout 30 tail --pid=$run -f /dev/null || { echo "FAIL: the program did not end"; return 1; }
+  wait $run || status=$?
+  if [[ $status != "$expected" ]]; then
+    echo "FAIL: status $status, expected $expected"
+    return 1
+  fi
+  echo "the $what appeared, $key dismissed it; status $status"
+}

@@ -145,39 +145,17 @@ std::string readAll(HANDLE pipe) {
   return text;
 }
 
-// Reads a pipe to its end on a thread of its own, so that the child can fill
-// it while standard output is being read.
-class PipeReader {
- public:
-  explicit PipeReader(HANDLE pipe) : pipe_(pipe) {
-    thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
-    if (thread_ == nullptr) throw std::runtime_error("CreateThread failed");
+// Appends what the pipe holds now to text, without waiting for more.
+void drainAvailable(HANDLE pipe, std::string& text) {
+  char buffer[4096];
+  DWORD available = 0;
+  while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+    DWORD count = 0;
+    DWORD wanted = available < sizeof buffer ? available : sizeof buffer;
+    if (!ReadFile(pipe, buffer, wanted, &count, nullptr) || count == 0) return;
+    text.append(buffer, count);
   }
-  ~PipeReader() { wait(); }
-  PipeReader(const PipeReader&) = delete;
-  PipeReader& operator=(const PipeReader&) = delete;
-
-  // Waits for the end of the pipe and gives what was read.
-  std::string& wait() {
-    if (thread_ != nullptr) {
-      WaitForSingleObject(thread_, INFINITE);
-      CloseHandle(thread_);
-      thread_ = nullptr;
-    }
-    return text_;
-  }
-
- private:
-  static DWORD WINAPI run(void* self) {
-    PipeReader* reader = static_cast<PipeReader*>(self);
-    reader->text_ = readAll(reader->pipe_);
-    return 0;
-  }
-
-  HANDLE pipe_;
-  HANDLE thread_ = nullptr;
-  std::string text_;
-};
+}
 
 }  // namespace
 
@@ -343,10 +321,16 @@ RunResult runQuorvel(const std::vector<std::string>& arguments, const RunOptions
   CloseHandle(errWrite);
   RunResult result;
   if (started) {
-    PipeReader err(errRead);
-    result.out = readAll(outRead);
-    result.err = err.wait();
-    WaitForSingleObject(process.hProcess, INFINITE);
+    // Both pipes are drained while the program runs and once more after it
+    // has ended; their end is never waited for, because the desktop process
+    // that Wine starts for the first window of a fresh server inherits them
+    // and keeps them open.
+    for (;;) {
+      bool ended = WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0;
+      drainAvailable(outRead, result.out);
+      drainAvailable(errRead, result.err);
+      if (ended) break;
+    }
     DWORD code = 0;
     if (GetExitCodeProcess(process.hProcess, &code)) result.status = static_cast<int>(code);
     CloseHandle(process.hThread);

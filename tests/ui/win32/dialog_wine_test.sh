@@ -17,21 +17,4 @@ if [[ $mode == tests ]]; then
   exit
 fi
 
-"$wine_run" "$prefix" "$program" &
-run=$!
-window=$(DISPLAY=$display timeout 60 xdotool search --sync --onlyvisible --name '^Quorvel$' |
-  head -n 1) || true
-if [[ -z $window ]]; then
-  kill $run 2>/dev/null || true
-  echo "FAIL: no main dialog appeared"
-  exit 1
-fi
-DISPLAY=$display xdotool key --window "$window" Escape
-status=0
-timeout 30 tail --pid=$run -f /dev/null || { echo "FAIL: the program did not end"; exit 1; }
-wait $run || status=$?
-if [[ $status != 0 ]]; then
-  echo "FAIL: status $status, expected 0"
-  exit 1
-fi
-echo "the main dialog appeared, Esc closed it; status 0"
+wine_press_and_expect Escape 0 "main dialog" "$program"
