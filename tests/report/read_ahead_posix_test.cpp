@@ -170,10 +170,11 @@ long sizeShownFor(const std::string& report, const std::string& name) {
   return std::stol(digits);
 }
 
-TEST_F(ReadAheadTest, TheReportInsideTheTreeShowsItsSizeAtTheWalksTurn) {
-  // The report replaces r.txt in b: its lines go to a temporary file beside
-  // it. When the read-ahead reads b that file is still empty; by the walk's
-  // turn the lines of a have been written out into it.
+TEST_F(ReadAheadTest, TheReportInsideTheTreeShowsAsAtTheWalksTurn) {
+  // The report replaces r.txt in b, which is listed as the file it replaces.
+  // Where the system has no unnamed files the lines go to a temporary file
+  // beside it, listed too: empty when the read-ahead reads b, holding the
+  // lines of a that were written out by the walk's turn.
   std::string t = dir / "in/";
   makeDirs(t + "a");
   makeDirs(t + "b");
@@ -187,15 +188,16 @@ TEST_F(ReadAheadTest, TheReportInsideTheTreeShowsItsSizeAtTheWalksTurn) {
   writer.options.skipAttributes = 0;
   std::string text = report(
       t, t + "a/", [] {}, t + "b/r.txt");
-  size_t temporary = text.find(".quorvel-");
-  ASSERT_NE(temporary, std::string::npos) << "the temporary file is not listed";
-  std::string temporaryName = text.substr(temporary, text.find("\r\n", temporary) - temporary);
-  long size = sizeShownFor(text, temporaryName);
-  size_t line = text.rfind("\r\n", temporary) + 2;
-  EXPECT_GT(size, 0);
-  EXPECT_LE(static_cast<size_t>(size), line);
-  EXPECT_EQ(text.compare(static_cast<size_t>(size) - 2, 2, "\r\n"), 0);
   EXPECT_EQ(sizeShownFor(text, "r.txt"), 5);
+  size_t temporary = text.find(".quorvel-");
+  if (temporary != std::string::npos) {
+    std::string temporaryName = text.substr(temporary, text.find("\r\n", temporary) - temporary);
+    long size = sizeShownFor(text, temporaryName);
+    size_t line = text.rfind("\r\n", temporary) + 2;
+    EXPECT_GT(size, 0);
+    EXPECT_LE(static_cast<size_t>(size), line);
+    EXPECT_EQ(text.compare(static_cast<size_t>(size) - 2, 2, "\r\n"), 0);
+  }
 }
 
 }  // namespace
