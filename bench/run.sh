@@ -1,21 +1,31 @@
 #!/usr/bin/env bash
-# Benchmark quorvel against `tree` and `find` on a synthetic tree of about
-# 20,000 directories and 200,000 files.
+# Benchmark quorvel against `find`, `fdfind` and `tree` on a synthetic tree of
+# about 20,000 directories and 200,000 files.
 #
-# Usage: bench/run.sh [--memory] [QUORVEL]
-#   QUORVEL   the executable (default: build/linux/quorvel in the repo root)
-#   --memory  instead of the timing table, show quorvel's peak RSS on the
-#             whole tree and on a quarter of it, and on 50,000 names without
-#             a code page 932 form against 50,000 ASCII names
-# Environment: BENCH_DIR (default /tmp/quorvel-bench), REPS (default 7).
+# Usage: bench/run.sh [--cold | --memory | --scaling] [QUORVEL]
+#   QUORVEL    the executable (default: build/linux/quorvel in the repo root)
+#   (none)     page cache warm: the timing table and the warm targets
+#   --cold     the page cache dropped before each timed run (needs root and a
+#              writable /proc/sys/vm/drop_caches; says so and measures warm
+#              only when it cannot), then the warm table; both targets
+#   --memory   instead of the timing table, show quorvel's peak RSS on the
+#              whole tree and on a quarter of it, and on 50,000 names without
+#              a code page 932 form against 50,000 ASCII names
+#   --scaling  time and peak RSS, warm, on trees of about 20,000, 200,000 and
+#              2,000,000 entries (made once; the largest takes minutes)
+# Environment: BENCH_DIR (default /tmp/quorvel-bench), REPS (default 7 warm,
+# 5 cold, 3 scaling).
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-memory=0
-if [[ ${1:-} == --memory ]]; then memory=1; shift; fi
+mode=warm
+case ${1:-} in
+  --cold) mode=cold; shift ;;
+  --memory) mode=memory; shift ;;
+  --scaling) mode=scaling; shift ;;
+esac
 quorvel=${1:-$root/build/linux/quorvel}
 bench_dir=${BENCH_DIR:-/tmp/quorvel-bench}
-reps=${REPS:-7}
 tree_dir=$bench_dir/tree
 marker=$bench_dir/tree-v1.complete
 
@@ -24,63 +34,107 @@ if [[ ! -x $quorvel ]]; then
   exit 1
 fi
 quorvel=$(realpath "$quorvel")
+
+# Tools from Debian packages: installed only as root with apt, else skipped or
+# refused below.
+install_package() {
+  if [[ $(id -u) == 0 ]] && command -v apt-get >/dev/null; then
+    echo "installing package '$1'" >&2
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$1" >/dev/null || true
+  fi
+}
+command -v tree >/dev/null || install_package tree
 if ! command -v tree >/dev/null; then
   echo "error: the 'tree' command is missing; install it with: apt-get install -y tree" >&2
   exit 1
 fi
-
-# GNU time gives peak RSS; install it only as root with apt, else skip RSS.
-gnu_time=/usr/bin/time
-if [[ ! -x $gnu_time ]]; then
-  if [[ $(id -u) == 0 ]] && command -v apt-get >/dev/null; then
-    echo "installing package 'time' for peak RSS" >&2
-    apt-get install -y -qq time >/dev/null || true
-  fi
-  [[ -x $gnu_time ]] || { echo "note: /usr/bin/time missing, peak RSS skipped" >&2; gnu_time=; }
+command -v fdfind >/dev/null || install_package fd-find
+if ! command -v fdfind >/dev/null; then
+  echo "note: fdfind missing (apt-get install -y fd-find), its column is skipped" >&2
 fi
+# GNU time gives peak RSS.
+gnu_time=/usr/bin/time
+[[ -x $gnu_time ]] || install_package time
+[[ -x $gnu_time ]] || { echo "note: /usr/bin/time missing, peak RSS skipped" >&2; gnu_time=; }
 
-if [[ ! -f $marker ]]; then
-  echo "generating $tree_dir ..."
-  rm -rf "$tree_dir"
-  mkdir -p "$bench_dir"
-  python3 "$root/bench/make_tree.py" "$tree_dir" | tee "$marker.tmp"
-  mv "$marker.tmp" "$marker"
-else
-  echo "reusing $tree_dir: $(cat "$marker")"
+# make_tree DIR MARKER [ENTRIES]
+make_tree() {
+  if [[ ! -f $2 ]]; then
+    echo "generating $1 ..."
+    rm -rf "$1"
+    mkdir -p "$bench_dir"
+    python3 "$root/bench/make_tree.py" "$1" ${3:-} | tee "$2.tmp"
+    mv "$2.tmp" "$2"
+  else
+    echo "reusing $1: $(cat "$2")"
+  fi
+}
+make_tree "$tree_dir" "$marker"
+if [[ $mode == scaling ]]; then
+  for n in 20000 2000000; do
+    make_tree "$bench_dir/tree-$n" "$bench_dir/tree-$n-v1.complete" $n
+  done
 fi
 mkdir -p "$bench_dir/out"
 
-MEMORY=$memory REPS=$reps GNU_TIME=$gnu_time Q=$quorvel T=$tree_dir O=$bench_dir/out \
-python3 - <<'EOF'
-import os, statistics, subprocess, sys, time
+can_drop=0
+if [[ $mode == cold ]]; then
+  if [[ $(id -u) == 0 ]] && sync && (echo 3 >/proc/sys/vm/drop_caches) 2>/dev/null; then
+    can_drop=1
+  else
+    echo "NOTE: cannot drop the page cache (needs root and a writable" \
+      "/proc/sys/vm/drop_caches): no cold figures, measuring warm only" >&2
+  fi
+fi
 
-Q, T, O, gnu_time = os.environ["Q"], os.environ["T"], os.environ["O"], os.environ["GNU_TIME"]
-reps = int(os.environ["REPS"])
+MODE=$mode CAN_DROP=$can_drop REPS=${REPS:-} GNU_TIME=$gnu_time Q=$quorvel T=$tree_dir \
+B=$bench_dir O=$bench_dir/out python3 - <<'EOF'
+import os, shutil, statistics, subprocess, sys, time
 
-def run(argv, out):
+Q, T, B, O = os.environ["Q"], os.environ["T"], os.environ["B"], os.environ["O"]
+gnu_time, mode = os.environ["GNU_TIME"], os.environ["MODE"]
+can_drop = os.environ["CAN_DROP"] == "1"
+have_fd = shutil.which("fdfind") is not None
+
+def reps_for(default):
+    return int(os.environ["REPS"]) if os.environ["REPS"] else default
+
+def drop_caches():
+    subprocess.run(["sync"], check=True)
+    with open("/proc/sys/vm/drop_caches", "w") as f:
+        f.write("3\n")
+
+def run(argv, out, stdout_file=False, cold=False):
     """Run once; return (wall seconds, peak RSS KiB or None)."""
     if os.path.exists(out):
         os.unlink(out)
     rss_file = os.path.join(O, "rss")
     if gnu_time:
         argv = [gnu_time, "-f", "%M", "-o", rss_file] + argv
+    if cold:
+        drop_caches()
+    sink = open(out, "wb") if stdout_file else subprocess.DEVNULL
     t = time.perf_counter()
-    p = subprocess.run(argv, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    p = subprocess.run(argv, stdout=sink, stderr=subprocess.PIPE)
     wall = time.perf_counter() - t
+    if stdout_file:
+        sink.close()
     if p.returncode != 0:
         sys.exit(f"error: {' '.join(argv)} exited {p.returncode}\n{p.stderr.decode(errors='replace')}")
     rss = int(open(rss_file).read().split()[-1]) if gnu_time else None
     return wall, rss
 
-if os.environ["MEMORY"] == "1":
+if mode == "memory":
     if not gnu_time:
         sys.exit("error: peak RSS needs /usr/bin/time")
     out = os.path.join(O, "quorvel-mem.txt")
     for label, d in [("whole tree", T), ("quarter (part0)", os.path.join(T, "part0"))]:
-        run([Q, "in", d + "/", "out", out, "all"], out)  # warm
-        rss = max(run([Q, "in", d + "/", "out", out, "all"], out)[1] for _ in range(3))
-        lines = sum(1 for _ in open(out, "rb"))
-        print(f"quorvel names only, {label:16} {lines:8} lines  peak RSS {rss} KiB")
+        for cols in ([], ["s", "t", "a", "f"]):
+            run([Q, "in", d + "/", "out", out, "all"] + cols, out)  # warm
+            rss = max(run([Q, "in", d + "/", "out", out, "all"] + cols, out)[1] for _ in range(3))
+            lines = sum(1 for _ in open(out, "rb"))
+            what = "all columns" if cols else "names only"
+            print(f"quorvel {what:11}, {label:16} {lines:8} lines  peak RSS {rss} KiB")
     # 50,000 names with no code page 932 form against as many ASCII names.
     peaks = {}
     for label, letter in [("ASCII names", "e"), ("non-CP932 names", "\u00e9")]:
@@ -96,38 +150,100 @@ if os.environ["MEMORY"] == "1":
     print(f"non-CP932 / ASCII peak: {ratio:.2f} ({'holds' if ratio <= 1.2 else 'MISSED'} <= 1.2)")
     sys.exit(0)
 
-# (group, tool, output file, argv); output files sit on the tree's filesystem
-cmds = []
-for g, cols in [("names only", []), ("all columns", ["s", "t", "a", "f"])]:
-    o = {n: os.path.join(O, f"{n}-{'cols' if cols else 'names'}.txt") for n in ("quorvel", "tree", "find")}
-    cmds += [
-        (g, "quorvel", o["quorvel"], [Q, "in", T + "/", "out", o["quorvel"], "all"] + cols),
-        (g, "tree", o["tree"], ["tree", "-a"] + (["-s", "-D", "-p", "-f"] if cols else []) + ["-o", o["tree"], T]),
-        (g, "find", o["find"], ["find", T] + (["-fprintf", o["find"], "%s %T@ %p\n"] if cols else ["-fprint", o["find"]])),
-    ]
-groups = ["names only", "all columns"]
-for g, n, out, argv in cmds:  # warm the page cache
-    run(argv, out)
-walls = {(g, n): [] for g, n, _, _ in cmds}
-rss = {(g, n): [] for g, n, _, _ in cmds}
-for i in range(reps):
-    for g, n, out, argv in cmds:
-        w, r = run(argv, out)
-        walls[g, n].append(w)
-        if r is not None:
-            rss[g, n].append(r)
-    print(f"  rep {i + 1}/{reps} done", file=sys.stderr)
+COLS = ["s", "t", "a", "f"]
 
-med = {k: statistics.median(v) for k, v in walls.items()}
-print(f"\nmedians of {reps} runs (seconds); tree: {T}")
-print(f"{'group':12} {'quorvel':>8} {'find':>8} {'tree':>8} {'q/find':>7} {'q/tree':>7} {'q RSS KiB':>10}")
-limits = {"names only": 1.0, "all columns": 1.2}
+if mode == "scaling":
+    reps = reps_for(3)
+    trees = [os.path.join(B, "tree-20000"), T, os.path.join(B, "tree-2000000")]
+    print(f"\nwarm, median of {reps} runs; peak RSS the largest of them")
+    print(f"{'entries':>10} {'group':12} {'seconds':>8} {'us/entry':>9} {'RSS KiB':>8} {'RSS/smallest':>13}")
+    verdict, first_rss, per_entry = [], {}, {}
+    for d in trees:
+        for g, cols in [("names only", []), ("all columns", COLS)]:
+            out = os.path.join(O, "scaling.txt")
+            argv = [Q, "in", d + "/", "out", out, "all"] + cols
+            run(argv, out)  # warm the page cache
+            results = [run(argv, out) for _ in range(reps)]
+            entries = sum(1 for _ in open(out, "rb")) - 1
+            wall = statistics.median(w for w, _ in results)
+            rss = max((r for _, r in results if r is not None), default=None)
+            first_rss.setdefault(g, rss)
+            per_entry.setdefault(g, []).append(wall / entries)
+            ratio = f"{rss / first_rss[g]:.2f}" if rss and first_rss[g] else "-"
+            print(f"{entries:10,} {g:12} {wall:8.3f} {wall / entries * 1e6:9.2f} {rss or '-':>8} {ratio:>13}")
+            if rss and first_rss[g]:
+                verdict.append((g, rss <= 2 * first_rss[g]))
+    rss_ok = all(ok for _, ok in verdict)
+    # Linear: the time per entry of the largest tree within 1.5 x of the middle one's
+    # (the smallest carries the start-up).
+    lin_ok = all(v[2] <= 1.5 * v[1] for v in per_entry.values())
+    print(f"targets: time linear (us/entry of the largest <= 1.5 x the middle): "
+          f"{'holds' if lin_ok else 'MISSED'}; peak RSS <= 2 x the smallest tree's: "
+          f"{'holds' if rss_ok else 'MISSED'}")
+    sys.exit(0)
+
+# (group, tool, output file, argv, output on stdout)
+def commands(with_tree):
+    cmds = []
+    for g, cols in [("names only", []), ("all columns", COLS)]:
+        tag = "cols" if cols else "names"
+        o = {n: os.path.join(O, f"{n}-{tag}.txt") for n in ("quorvel", "tree", "find", "fdfind")}
+        cmds.append((g, "quorvel", o["quorvel"], [Q, "in", T + "/", "out", o["quorvel"], "all"] + cols, False))
+        cmds.append((g, "find", o["find"], ["find", T] + (["-fprintf", o["find"], "%s %T@ %p\n"] if cols else ["-fprint", o["find"]]), False))
+        if have_fd and not cols:
+            cmds.append((g, "fdfind", o["fdfind"], ["fdfind", "-u", ".", T], True))
+        if with_tree:
+            cmds.append((g, "tree", o["tree"], ["tree", "-a"] + (["-s", "-D", "-p", "-f"] if cols else []) + ["-o", o["tree"], T], False))
+    return cmds
+
+def measure(cmds, reps, cold):
+    walls = {(g, n): [] for g, n, *_ in cmds}
+    rss = {(g, n): [] for g, n, *_ in cmds}
+    if not cold:
+        for g, n, out, argv, so in cmds:  # warm the page cache
+            run(argv, out, so)
+    for i in range(reps):
+        for g, n, out, argv, so in cmds:
+            w, r = run(argv, out, so, cold)
+            walls[g, n].append(w)
+            if r is not None:
+                rss[g, n].append(r)
+        print(f"  {'cold' if cold else 'warm'} rep {i + 1}/{reps} done", file=sys.stderr)
+    return {k: statistics.median(v) for k, v in walls.items()}, rss
+
+def table(title, med, rss, tools):
+    print(f"\n{title}; tree: {T}")
+    print(f"{'group':12} {'quorvel':>8} " + " ".join(f"{t:>8}" for t in tools) + " " +
+          " ".join(f"{'q/' + t:>9}" for t in tools) + f" {'q RSS KiB':>10}")
+    for g in ("names only", "all columns"):
+        q = med[g, "quorvel"]
+        cells = [f"{med[g, t]:8.3f}" if (g, t) in med else f"{'-':>8}" for t in tools]
+        ratios = [f"{q / med[g, t]:9.2f}" if (g, t) in med else f"{'-':>9}" for t in tools]
+        r = max(rss[g, "quorvel"]) if rss[g, "quorvel"] else "-"
+        print(f"{g:12} {q:8.3f} " + " ".join(cells) + " " + " ".join(ratios) + f" {r:>10}")
+
+def check(med, targets):
+    out = []
+    for g, tool, limit in targets:
+        if (g, tool) not in med:
+            out.append(f"{g} <= {limit} x {tool}: not measured")
+            continue
+        ratio = med[g, "quorvel"] / med[g, tool]
+        out.append(f"{g} <= {limit} x {tool}: {'holds' if ratio <= limit else 'MISSED'} ({ratio:.2f})")
+    return out
+
 verdict = []
-for g in groups:
-    q, fi, tr = med[g, "quorvel"], med[g, "find"], med[g, "tree"]
-    r = max(rss[g, "quorvel"]) if rss[g, "quorvel"] else "-"
-    print(f"{g:12} {q:8.3f} {fi:8.3f} {tr:8.3f} {q / fi:7.2f} {q / tr:7.2f} {r:>10}")
-    ok = q <= limits[g] * fi and q <= 0.5 * tr
-    verdict.append(f"{g}: {'holds' if ok else 'MISSED'} (<= {limits[g]} x find, <= 0.5 x tree)")
-print("targets: " + "; ".join(verdict))
+if mode == "cold" and can_drop:
+    reps = reps_for(5)
+    med, rss = measure(commands(False), reps, True)
+    table(f"cold (page cache dropped before each run), medians of {reps} runs (seconds)",
+          med, rss, ["find", "fdfind"])
+    verdict += ["cold: " + v for v in check(med, [("names only", "find", 0.5), ("names only", "fdfind", 0.7),
+                                                 ("all columns", "find", 0.5)])]
+reps = reps_for(7)
+med, rss = measure(commands(True), reps, False)
+table(f"warm, medians of {reps} runs (seconds)", med, rss, ["find", "fdfind", "tree"])
+verdict += ["warm: " + v for v in check(med, [("names only", "find", 0.5), ("names only", "tree", 0.5),
+                                             ("all columns", "find", 0.6), ("all columns", "tree", 0.5)])]
+print("targets:\n  " + "\n  ".join(verdict))
 EOF

@@ -11,6 +11,7 @@
 // from scanning it, so listings can be produced ahead of the scans.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -41,6 +42,16 @@ struct DirEntry {
 // filled in by the scan itself.
 constexpr uint32_t DETAIL_ATTRIBUTES = ATTRIBUTE_READONLY;
 
+// How a walk goes through the tree below a listing: depth first in listing
+// order, into each subdirectory that has no bit of skipAttributes, reading
+// the details of the files that match pattern (native bytes) when details is
+// set.
+struct WalkPlan {
+  uint32_t skipAttributes = 0;
+  std::string pattern;
+  bool details = false;
+};
+
 // The platform's record of one listing; shared by the scans of it.
 struct ListingState;
 
@@ -58,6 +69,16 @@ class DirectoryListing {
 
   bool isOpen() const { return state_ != nullptr; }
   void close();
+
+  // Tells the platform how the walk will go through this listing's tree, so
+  // that it may read the directories due next ahead of the walk (POSIX). What
+  // every scan yields stays as it would be without it.
+  void planWalk(const WalkPlan& plan) const;
+
+  // Waits until the read-ahead of this listing's tree has read all it may for
+  // now, and returns how many listings it holds; for tests that change the
+  // tree behind it. 0 where there is no read-ahead.
+  size_t settleReadAhead() const;
 
  private:
   friend class FindHandle;

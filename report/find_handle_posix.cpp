@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,9 +17,15 @@
 
 #include "base/platform_posix.h"
 #include "report/find_handle.h"
+#include "report/read_ahead_posix.h"
 #include "report/wildcard.h"
 
 namespace qv {
+
+using posix::ListedItem;
+using posix::ReadAhead;
+using posix::ReadListing;
+using posix::WalkKey;
 
 namespace {
 
@@ -67,14 +75,11 @@ uint32_t codeOfOpenError(int err) {
 // allows. A listing made from a scan keeps its parent, so that a descriptor
 // given back can be opened again, name by name from the nearest ancestor
 // that holds one, and checked to be the same directory.
+//
+// Listings of a walk that reads ahead share its ReadAhead; each knows its key
+// and its native path below the root for it.
 struct ListingState {
-  struct Item {
-    std::string name;    // code page 932, for the report
-    std::string native;  // empty when its bytes are those of name
-    uint32_t attributes;
-
-    const std::string& nativeName() const { return native.empty() ? name : native; }
-  };
+  using Item = ListedItem;
 
   std::vector<Item> items;
   std::shared_ptr<ListingState> parent;  // null for a listing made from a path
@@ -84,6 +89,10 @@ struct ListingState {
   dev_t device = 0;
   ino_t inode = 0;
   int fd = -1;
+  std::chrono::nanoseconds readTime{0};  // opening and reading it took
+  std::shared_ptr<ReadAhead> readAhead;
+  WalkKey key;
+  std::string relative;
 
   ListingState() = default;
   ListingState(const ListingState&) = delete;
@@ -134,9 +143,9 @@ class DescriptorPool {
   }
 
  private:
-  // Left for the report file, the converter's tables and whatever else the
-  // process opens meanwhile.
-  static constexpr rlim_t RESERVE = 24;
+  // Left for the report file, the converter's tables, the read-ahead and
+  // whatever else the process opens meanwhile.
+  static constexpr rlim_t RESERVE = 24 + ReadAhead::MAX_THREADS + 1;
 
   DescriptorPool() {
     struct rlimit limit;
@@ -181,14 +190,14 @@ int openDirectory(int directoryFd, const char* name, bool follow, const ListingS
   }
 }
 
-// Reads the directory behind listing.fd with getdents64 into the listing.
-// False with the last error set when nothing can be read.
-bool readItems(ListingState& listing) {
+}  // namespace
+
+bool posix::readItems(int fd, std::vector<ListedItem>& items) {
   alignas(8) char buffer[32768];
   std::string name;
   int readError = 0;
   for (;;) {
-    long count = syscall(SYS_getdents64, listing.fd, buffer, sizeof buffer);
+    long count = syscall(SYS_getdents64, fd, buffer, sizeof buffer);
     if (count < 0 && errno == EINTR) continue;
     if (count <= 0) {
       if (count < 0) readError = errno;
@@ -211,7 +220,7 @@ bool readItems(ListingState& listing) {
           break;
         case DT_UNKNOWN: {
           struct stat st;
-          attributes = fstatat(listing.fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0
+          attributes = fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0
                            ? typeAttributes(st.st_mode)
                            : ATTRIBUTE_ARCHIVE;
           break;
@@ -222,26 +231,44 @@ bool readItems(ListingState& listing) {
       }
       if (native[0] == '.') attributes |= ATTRIBUTE_HIDDEN;
       bool sameBytes = native == name;
-      listing.items.push_back({name, sameBytes ? std::string() : std::string(native), attributes});
+      items.push_back({name, sameBytes ? std::string() : std::string(native), attributes});
     }
   }
-  if (readError != 0 && listing.items.empty()) return posix::failWithErrno(readError);
-  std::sort(listing.items.begin(), listing.items.end(),
-            [](const ListingState::Item& a, const ListingState::Item& b) {
-              return listedBefore(a.nativeName(), b.nativeName());
-            });
+  if (readError != 0 && items.empty()) return posix::failWithErrno(readError);
+  std::sort(items.begin(), items.end(), [](const ListedItem& a, const ListedItem& b) {
+    return listedBefore(a.nativeName(), b.nativeName());
+  });
   return true;
 }
 
-// Takes over fd for listing, notes which directory it is and reads it.
-bool fillListing(ListingState& listing, int fd) {
+namespace {
+
+bool sameTime(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// Takes over fd for listing, notes which directory it is and reads it. The
+// listing read ahead, when there is one, stands in for the reading if it was
+// read from this same directory, unchanged since.
+bool fillListing(ListingState& listing, int fd, std::chrono::steady_clock::time_point start,
+                 ReadListing* ahead = nullptr) {
   listing.fd = fd;
   DescriptorPool::get().add(&listing);
   struct stat st;
   if (fstat(fd, &st) != 0) return posix::failWithErrno(errno);
   listing.device = st.st_dev;
   listing.inode = st.st_ino;
-  return readItems(listing);
+  if (ahead != nullptr && ahead->ok && ahead->device == st.st_dev && ahead->inode == st.st_ino &&
+      sameTime(ahead->modified, st.st_mtim) && sameTime(ahead->changed, st.st_ctim)) {
+    listing.items = std::move(ahead->items);
+    return true;
+  }
+  if (!posix::readItems(fd, listing.items)) return false;
+  listing.readTime = std::chrono::steady_clock::now() - start;
+  if (listing.readAhead) {
+    listing.readAhead->listed(listing.key, listing.relative, listing.items, listing.readTime);
+  }
+  return true;
 }
 
 const ListingState::Item DOT = {".", std::string(), ATTRIBUTE_DIRECTORY};
@@ -296,13 +323,26 @@ void DirectoryListing::close() {
   state_.reset();
 }
 
+void DirectoryListing::planWalk(const WalkPlan& plan) const {
+  if (!state_ || state_->readAhead || state_->parent != nullptr) return;
+  int fd = state_->descriptor();
+  if (fd < 0) return;
+  state_->readAhead = std::make_shared<ReadAhead>(fd, state_->pathLength, plan);
+  state_->readAhead->listed(state_->key, state_->relative, state_->items, state_->readTime);
+}
+
+size_t DirectoryListing::settleReadAhead() const {
+  return state_ && state_->readAhead ? state_->readAhead->settle() : 0;
+}
+
 bool DirectoryListing::open(const String& directory, const std::string& nativePath) {
   close();
   auto state = std::make_shared<ListingState>();
   state->nativeName = nativePath;
   state->pathLength = nativePath.size();
+  auto start = std::chrono::steady_clock::now();
   int fd = openDirectory(AT_FDCWD, nativePath.c_str(), true, nullptr);
-  if (fd < 0 || !fillListing(*state, fd)) return false;
+  if (fd < 0 || !fillListing(*state, fd, start)) return false;
   directory_ = directory;
   state_ = std::move(state);
   return true;
@@ -431,10 +471,24 @@ bool FindHandle::openChild(const String& directory, DirectoryListing& child) con
     setLastError(CODE_FILENAME_TOO_LONG);
     return false;
   }
+  ReadListing ahead;
+  bool readAhead = false;
+  const ListedItem* items = parent->items.data();
+  if (parent->readAhead && std::less_equal<>()(items, &item) &&
+      std::less<>()(&item, items + parent->items.size())) {
+    size_t index = static_cast<size_t>(&item - items);
+    state->readAhead = parent->readAhead;
+    state->key = parent->key;
+    state->key.push_back(static_cast<uint32_t>(index));
+    state->relative =
+        parent->relative.empty() ? state->nativeName : parent->relative + '/' + state->nativeName;
+    readAhead = state->readAhead->take(state->key, ahead);
+  }
   int parentFd = parent->descriptor();
   if (parentFd < 0) return false;
+  auto start = std::chrono::steady_clock::now();
   int fd = openDirectory(parentFd, state->nativeName.c_str(), false, parent.get());
-  if (fd < 0 || !fillListing(*state, fd)) return false;
+  if (fd < 0 || !fillListing(*state, fd, start, readAhead ? &ahead : nullptr)) return false;
   state->parent = std::move(parent);
   child.directory_ = directory;
   child.state_ = std::move(state);

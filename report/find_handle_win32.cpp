@@ -48,6 +48,13 @@ void DirectoryListing::close() {
   state_.reset();
 }
 
+// The Windows walk reads each directory at its turn.
+void DirectoryListing::planWalk(const WalkPlan&) const {}
+
+size_t DirectoryListing::settleReadAhead() const {
+  return 0;
+}
+
 bool DirectoryListing::open(const String& directory, const std::string& nativePath) {
   directory_ = directory;
   state_ = std::make_shared<ListingState>(ListingState{nativePath});

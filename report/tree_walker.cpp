@@ -83,6 +83,9 @@ void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& director
   const bool nativePaths = options.utf8 && (options.pathList || options.fileUrl);
   const char separator[] = {PATH_SEPARATOR, '\0'};
   counts = WalkCounts();
+  const bool details = options.showSize || options.showTime || options.showAttributes ||
+                       (skip & DETAIL_ATTRIBUTES) != 0;
+  directory.planWalk({skip, pattern, details});
 
   // The levels from the top down to the directory being listed; a level is
   // left once its files are written.

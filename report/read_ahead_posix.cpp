@@ -1,0 +1,244 @@
+#include "report/read_ahead_posix.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <exception>
+#include <utility>
+
+#include "report/wildcard.h"
+
+namespace qv::posix {
+
+ReadAhead::ReadAhead(int rootFd, size_t rootPathLength, const WalkPlan& plan)
+    : rootFd_(fcntl(rootFd, F_DUPFD_CLOEXEC, 0)),
+      rootPathLength_(rootPathLength),
+      plan_(plan),
+      knownSkip_(plan.skipAttributes & ~DETAIL_ATTRIBUTES) {}
+
+ReadAhead::~ReadAhead() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  workCv_.notify_all();
+  for (std::thread& thread : threads_) thread.join();
+  if (rootFd_ >= 0) ::close(rootFd_);
+}
+
+bool ReadAhead::canStart() const {
+  return !pending_.empty() && ready_.size() + reading_.size() < MAX_LISTINGS && bytes_ < MAX_BYTES;
+}
+
+// Threads start only when the walk is seen waiting for the disk. On a warm
+// cache they would only add work: a small tree would pay more for starting
+// them than for its listing, a large one for handing each listing over. The
+// median of a sample is not moved by a few reads that lost the processor.
+// Once started, threads are added while more is due than idle threads.
+void ReadAhead::startThreads() {
+  if (rootFd_ < 0 || !started_) return;
+  size_t wanted = pending_.size() > idle_ ? pending_.size() - idle_ : 0;
+  while (wanted-- > 0 && threads_.size() < MAX_THREADS) {
+    try {
+      threads_.emplace_back(&ReadAhead::work, this);
+    } catch (const std::exception&) {
+      // No thread to be had (out of memory or of threads): the walk reads
+      // what the threads already running do not.
+      return;
+    }
+  }
+}
+
+bool ReadAhead::take(const WalkKey& key, ReadListing& out) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  walkAt_ = key;
+  // What lies before key in the walk's order was left out by the walk.
+  while (!pending_.empty() && pending_.begin()->first < key) pending_.erase(pending_.begin());
+  while (!ready_.empty() && ready_.begin()->first < key) {
+    bytes_ -= bytesOf(ready_.begin()->second);
+    ready_.erase(ready_.begin());
+  }
+  if (reading_.count(key) != 0) {
+    ++waiting_;
+    doneCv_.wait(lock, [&] { return reading_.count(key) == 0; });
+    --waiting_;
+  }
+  auto it = ready_.find(key);
+  if (it == ready_.end()) {
+    pending_.erase(key);
+    return false;
+  }
+  startThreads();
+  bytes_ -= bytesOf(it->second);
+  out = std::move(it->second);
+  ready_.erase(it);
+  // Idle threads are woken when half the room is free, not for every listing
+  // taken, so that a walk on a warm cache does not pay a wake-up for each.
+  if (idle_ > 0 && canStart() && ready_.size() + reading_.size() <= MAX_LISTINGS / 2 &&
+      bytes_ <= MAX_BYTES / 2) {
+    workCv_.notify_all();
+  }
+  return true;
+}
+
+void ReadAhead::listed(const WalkKey& key, const std::string& relative,
+                       const std::vector<ListedItem>& items, std::chrono::nanoseconds readTime) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!started_) {
+    readTimes_.push_back(readTime);
+    if (readTimes_.size() == SAMPLE) {
+      auto middle = readTimes_.begin() + SAMPLE / 2;
+      std::nth_element(readTimes_.begin(), middle, readTimes_.end());
+      started_ = *middle >= SLOW_READ;
+      readTimes_.clear();
+    }
+  }
+  // Below key, keys sort between key and key with its last index raised.
+  WalkKey end = key;
+  if (!end.empty()) ++end.back();
+  auto inSubtree = [&](const WalkKey& k) { return key < k && (key.empty() || k < end); };
+  for (auto it = pending_.upper_bound(key); it != pending_.end() && inSubtree(it->first);) {
+    it = pending_.erase(it);
+  }
+  for (auto it = ready_.upper_bound(key); it != ready_.end() && inSubtree(it->first);) {
+    bytes_ -= bytesOf(it->second);
+    it = ready_.erase(it);
+  }
+  enqueueChildren(key, relative, items);
+  startThreads();
+  for (size_t n = std::min(idle_, pending_.size()); n > 0; --n) workCv_.notify_one();
+}
+
+size_t ReadAhead::settle() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  started_ = true;
+  startThreads();
+  ++waiting_;
+  workCv_.notify_all();
+  doneCv_.wait(lock, [&] { return reading_.empty() && (threads_.empty() || !canStart()); });
+  --waiting_;
+  return ready_.size();
+}
+
+void ReadAhead::enqueueChildren(const WalkKey& key, const std::string& relative,
+                                const std::vector<ListedItem>& items) {
+  for (size_t i = 0; i < items.size(); ++i) {
+    const ListedItem& item = items[i];
+    if ((item.attributes & ATTRIBUTE_DIRECTORY) == 0 || (item.attributes & knownSkip_) != 0) {
+      continue;
+    }
+    std::string child = relative.empty() ? item.nativeName() : relative + '/' + item.nativeName();
+    // The walk enters no directory whose path would be too long.
+    if (rootPathLength_ + child.size() + 1 > static_cast<size_t>(MAX_PATH_BYTES)) continue;
+    WalkKey childKey = key;
+    childKey.push_back(static_cast<uint32_t>(i));
+    pending_.emplace(std::move(childKey), std::move(child));
+  }
+}
+
+void ReadAhead::work() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    if (!stop_ && !canStart()) {
+      ++idle_;
+      if (waiting_ > 0) doneCv_.notify_all();
+      workCv_.wait(lock, [&] { return stop_ || canStart(); });
+      --idle_;
+    }
+    if (stop_) return;
+    auto next = pending_.begin();
+    WalkKey key = next->first;
+    std::string relative = std::move(next->second);
+    pending_.erase(next);
+    reading_.insert(key);
+    lock.unlock();
+    ReadListing listing;
+    try {
+      read(relative, listing);
+    } catch (const std::exception&) {
+      // Out of memory: the walk reads this one itself.
+      listing = ReadListing();
+    }
+    lock.lock();
+    reading_.erase(key);
+    if (listing.ok && !(key < walkAt_)) {
+      enqueueChildren(key, relative, listing.items);
+      bytes_ += bytesOf(listing);
+      ready_[key] = std::move(listing);
+    }
+    if (waiting_ > 0) doneCv_.notify_all();
+  }
+}
+
+int ReadAhead::openBeneath(const std::string& relative) {
+  struct open_how how = {};
+  how.flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW;
+  // Never through a link, nor out of the tree.
+  how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+  for (;;) {
+    bool noAtime = noAtime_.load(std::memory_order_relaxed);
+    uint64_t flags = how.flags | (noAtime ? O_NOATIME : 0);
+    long fd;
+    if (haveOpenat2_.load(std::memory_order_relaxed)) {
+      struct open_how withFlags = how;
+      withFlags.flags = flags;
+      fd = syscall(SYS_openat2, rootFd_, relative.c_str(), &withFlags, sizeof withFlags);
+    } else {
+      // Without openat2 a link on the way may be followed; the walk's own
+      // check at its turn then refuses what was read.
+      fd = openat(rootFd_, relative.c_str(), static_cast<int>(flags));
+    }
+    if (fd >= 0) return static_cast<int>(fd);
+    int err = errno;
+    if (err == EINTR) continue;
+    if (err == ENOSYS && haveOpenat2_.exchange(false)) continue;
+    // O_NOATIME is only for the owner of a file (or a privileged process).
+    if (err == EPERM && noAtime) {
+      noAtime_.store(false, std::memory_order_relaxed);
+      continue;
+    }
+    return -1;
+  }
+}
+
+void ReadAhead::read(const std::string& relative, ReadListing& out) {
+  int fd = openBeneath(relative);
+  if (fd < 0) return;
+  struct stat st;
+  if (fstat(fd, &st) == 0 && readItems(fd, out.items)) {
+    out.ok = true;
+    out.device = st.st_dev;
+    out.inode = st.st_ino;
+    out.modified = st.st_mtim;
+    out.changed = st.st_ctim;
+    // The walk reads the details itself at its turn, so that they are those
+    // of that moment (the report's own file among them); reading them here
+    // brings their inodes from the disk meanwhile.
+    if (plan_.details) {
+      bool detailedSkip = (plan_.skipAttributes & DETAIL_ATTRIBUTES) != 0;
+      bool all = plan_.pattern == "*" || plan_.pattern == "*.*";
+      for (const ListedItem& item : out.items) {
+        bool isDirectory = (item.attributes & ATTRIBUTE_DIRECTORY) != 0;
+        bool wanted = isDirectory ? detailedSkip
+                                  : (detailedSkip || (item.attributes & knownSkip_) == 0) &&
+                                        (all || matchesPattern(item.nativeName(), plan_.pattern));
+        struct stat entry;
+        if (wanted) fstatat(fd, item.nativeName().c_str(), &entry, AT_SYMLINK_NOFOLLOW);
+      }
+    }
+  }
+  ::close(fd);
+}
+
+size_t ReadAhead::bytesOf(const ReadListing& listing) {
+  size_t bytes = listing.items.capacity() * sizeof(ListedItem);
+  for (const ListedItem& item : listing.items) bytes += item.name.size() + item.native.size();
+  return bytes;
+}
+
+}  // namespace qv::posix

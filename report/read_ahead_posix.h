@@ -1,0 +1,128 @@
+// ReadAhead reads, on a few threads of its own, the directories that a walk
+// will list next, so that a tree on a cold disk has many reads in flight while
+// the walk writes one directory. It never decides what the report shows: the
+// walk takes each listing in its own depth-first order, and checks it against
+// the directory it opens itself at its turn (find_handle_posix.cpp).
+//
+// A directory is known by its WalkKey, the indices of the entries that lead to
+// it from the root in listing order; keys in lexicographic order are the
+// walk's order. The read-ahead holds at most MAX_LISTINGS listings or
+// MAX_BYTES of them, and at most one descriptor per thread besides its own
+// descriptor of the root. It is owned by the listings of the walk's path;
+// the last of them to go stops and joins its threads.
+#pragma once
+
+#include <sys/types.h>
+#include <time.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "report/find_handle.h"
+
+namespace qv::posix {
+
+// One entry of a directory as listed.
+struct ListedItem {
+  std::string name;    // code page 932, for the report
+  std::string native;  // empty when its bytes are those of name
+  uint32_t attributes;
+
+  const std::string& nativeName() const { return native.empty() ? name : native; }
+};
+
+// Reads the directory behind fd with getdents64 into items, in listing order,
+// without "." and "..". False, with the last error set, when nothing can be
+// read.
+bool readItems(int fd, std::vector<ListedItem>& items);
+
+// A directory as the read-ahead found it, and which directory that was.
+struct ReadListing {
+  bool ok = false;
+  std::vector<ListedItem> items;
+  dev_t device = 0;
+  ino_t inode = 0;
+  struct timespec modified = {};
+  struct timespec changed = {};
+};
+
+using WalkKey = std::vector<uint32_t>;
+
+class ReadAhead {
+ public:
+  static constexpr size_t MAX_THREADS = 8;
+  static constexpr size_t MAX_LISTINGS = 64;
+  static constexpr size_t MAX_BYTES = 8 << 20;
+  // Threads start when, of the last SAMPLE directories the walk read by
+  // itself, the median took SLOW_READ or more: the disk is being waited for.
+  static constexpr size_t SAMPLE = 128;
+  static constexpr std::chrono::microseconds SLOW_READ{40};
+
+  // Reads ahead below the directory open as rootFd (duplicated; the caller
+  // keeps its own), whose native path is rootPathLength bytes long with its
+  // separator, as plan says. Starts no thread yet.
+  ReadAhead(int rootFd, size_t rootPathLength, const WalkPlan& plan);
+  ReadAhead(const ReadAhead&) = delete;
+  ReadAhead& operator=(const ReadAhead&) = delete;
+  ~ReadAhead();
+
+  // The walk lists the directory at key now; what comes before it in the
+  // walk's order is no longer wanted. True, with out filled, when the listing
+  // was read ahead (waiting for it when it is being read); false when the
+  // walk must read it itself and then call listed().
+  bool take(const WalkKey& key, ReadListing& out);
+
+  // The walk read the directory at key (relative: its native path below the
+  // root) itself, in readTime: its subdirectories become due, in place of any
+  // read ahead for an earlier form of it.
+  void listed(const WalkKey& key, const std::string& relative, const std::vector<ListedItem>& items,
+              std::chrono::nanoseconds readTime);
+
+  // Starts the threads if they have not started, waits until nothing is
+  // being read and nothing more may be started, and returns how many
+  // listings are held.
+  size_t settle();
+
+ private:
+  bool canStart() const;
+  void startThreads();
+  void work();
+  void read(const std::string& relative, ReadListing& out);
+  int openBeneath(const std::string& relative);
+  void enqueueChildren(const WalkKey& key, const std::string& relative,
+                       const std::vector<ListedItem>& items);
+  static size_t bytesOf(const ReadListing& listing);
+
+  int rootFd_;
+  size_t rootPathLength_;
+  WalkPlan plan_;
+  uint32_t knownSkip_;  // the bits of plan_.skipAttributes a listing shows
+
+  std::mutex mutex_;
+  std::condition_variable workCv_;          // work to do, room made, or stop
+  std::condition_variable doneCv_;          // a read finished
+  std::map<WalkKey, std::string> pending_;  // due, by key: relative path
+  std::set<WalkKey> reading_;
+  std::map<WalkKey, ReadListing> ready_;
+  size_t bytes_ = 0;
+  std::vector<std::chrono::nanoseconds> readTimes_;  // of the walk's own reads
+  bool started_ = false;
+  WalkKey walkAt_;
+  size_t idle_ = 0;     // threads waiting for work
+  size_t waiting_ = 0;  // callers waiting in take() or settle()
+  bool stop_ = false;
+  std::atomic<bool> noAtime_{true};
+  std::atomic<bool> haveOpenat2_{true};
+  std::vector<std::thread> threads_;
+};
+
+}  // namespace qv::posix

@@ -1,0 +1,204 @@
+// The walk with its read-ahead: directories read on other threads before the
+// walk gets to them must give the report the walk would give reading each
+// one at its turn, also when the tree changes in between.
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <sys/stat.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/text_output_file.h"
+#include "report/find_handle.h"
+#include "report/report_test.h"
+#include "report/report_writer.h"
+#include "test_support.h"
+
+namespace qv {
+namespace {
+
+using test::lines;
+using test::makeDirs;
+using test::readFile;
+using test::writeFile;
+
+class ReadAheadTest : public test::ReportTest {
+ protected:
+  // Writes the report of root (ending in "/") as generate() does, into
+  // output (by default outside the tree). When the walk is about to enter
+  // atDirectory, waits for the read-ahead to hold every listing it may, then
+  // calls change.
+  std::string report(const std::string& root, const std::string& atDirectory = std::string(),
+                     const std::function<void()>& change = nullptr,
+                     const std::string& output = std::string()) {
+    std::string out = output.empty() ? dir / "report.out" : output;
+    DirectoryListing listing;
+    size_t held = 0;
+    writer.onEnterDirectory = [&](const String& directory) {
+      if (std::string(directory.cStr()) != atDirectory) return;
+      held = listing.settleReadAhead();
+      change();
+    };
+    {
+      TextOutputFile file;
+      file.open(String(out.c_str()), false, true);
+      file.writeLine({"[" + root + "]"});
+      EXPECT_TRUE(listing.open(String(root.c_str()), root));
+      writer.walk(file, listing, "*.*", String());
+      file.close();
+    }
+    listing.close();
+    if (!atDirectory.empty()) {
+      EXPECT_GE(held, 2u) << "the directories after " << atDirectory << " were not read ahead";
+    }
+    return readFile(out);
+  }
+};
+
+TEST_F(ReadAheadTest, ADirectoryChangedAfterItWasReadAheadShowsAsItIsAtItsTurn) {
+  struct Case {
+    const char* name;
+    std::function<void(const std::string& t)> change;
+    std::vector<std::string> body;
+    bool needsAccessChecks;
+  };
+  const std::vector<Case> cases = {
+      {"removed",
+       [](const std::string& t) { ASSERT_EQ(system(("rm -rf '" + t + "b'").c_str()), 0); },
+       {"├[b]", "└z.txt"},
+       false},
+      {"renamed",
+       [](const std::string& t) { ASSERT_EQ(rename((t + "b").c_str(), (t + "b2").c_str()), 0); },
+       {"├[b]", "└z.txt"},
+       false},
+      {"replaced by another directory",
+       [](const std::string& t) {
+         ASSERT_EQ(rename((t + "b").c_str(), (t + "../old-b").c_str()), 0);
+         makeDirs(t + "b");
+         writeFile(t + "b/new.txt");
+       },
+       {"├[b]", "｜└new.txt", "└z.txt"},
+       false},
+      {"given a file",
+       [](const std::string& t) {
+         writeFile(t + "b/added.txt");
+         test::setModifiedTime(t + "b", test::SAMPLE_TIME);
+       },
+       {"├[b]", "｜├[c]", "｜｜└z.txt", "｜├added.txt", "｜└y.txt", "└z.txt"},
+       false},
+      {"without its subdirectory",
+       [](const std::string& t) { ASSERT_EQ(system(("rm -rf '" + t + "b/c'").c_str()), 0); },
+       {"├[b]", "｜└y.txt", "└z.txt"},
+       false},
+      {"made unreadable",
+       [](const std::string& t) { ASSERT_EQ(chmod((t + "b").c_str(), 0), 0); },
+       {"├[b]", "└z.txt"},
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.needsAccessChecks && test::runningAsRoot()) continue;
+    test::TempDir tree(dir.path());
+    std::string t = tree / "t/";
+    makeDirs(t + "a");
+    writeFile(t + "a/x.txt");
+    makeDirs(t + "b/c");
+    writeFile(t + "b/c/z.txt");
+    writeFile(t + "b/y.txt");
+    writeFile(t + "z.txt");
+    std::vector<std::string> expected = {"[" + t + "]", "├[a]", "｜└x.txt"};
+    expected.insert(expected.end(), c.body.begin(), c.body.end());
+    EXPECT_EQ(report(t, t + "a/", [&] { c.change(t); }), lines(expected));
+    chmod((t + "b").c_str(), 0755);
+  }
+}
+
+TEST_F(ReadAheadTest, ATreeOf300LevelsIsListedToTheBottom) {
+  std::string t = dir / "deep/";
+  std::string path = t;
+  std::vector<std::string> expected = {"[" + t + "]"};
+  std::vector<std::string> files;
+  std::string prefix;
+  for (int level = 0; level < 300; ++level) {
+    path += "d/";
+    expected.push_back(prefix + "├[d]");
+    files.insert(files.begin(), prefix + "└f.txt");
+    prefix += "｜";
+  }
+  makeDirs(path);
+  files.insert(files.begin(), prefix + "└f.txt");
+  for (std::string at = path; at.size() >= t.size(); at.resize(at.rfind('/', at.size() - 2) + 1)) {
+    writeFile(at + "f.txt");
+  }
+  expected.insert(expected.end(), files.begin(), files.end());
+  EXPECT_EQ(report(t), lines(expected));
+}
+
+TEST_F(ReadAheadTest, ADirectoryOf100000EntriesIsListedWhole) {
+  // Larger than the read-ahead may hold beside the others; on tmpfs, where
+  // they are made quickly, when there is one.
+  test::TempDir place(test::exists("/dev/shm") ? "/dev/shm" : dir.path());
+  std::string t = place / "wide/";
+  makeDirs(t + "a");
+  writeFile(t + "a/x.txt");
+  makeDirs(t + "big/sub");
+  writeFile(t + "big/sub/x.txt");
+  makeDirs(t + "z");
+  writeFile(t + "z/x.txt");
+  std::vector<std::string> expected = {"[" + t + "]", "├[a]",     "｜└x.txt",
+                                       "├[big]",      "｜├[sub]", "｜｜└x.txt"};
+  const int count = 100000 - 1;
+  char name[16];
+  for (int i = 0; i < count; ++i) {
+    snprintf(name, sizeof name, "f%06d", i);
+    writeFile(t + "big/" + name);
+    expected.push_back((i + 1 < count ? "｜├" : "｜└") + std::string(name));
+  }
+  expected.insert(expected.end(), {"└[z]", "　└x.txt"});
+  EXPECT_EQ(report(t, t + "a/", [] {}), lines(expected));
+}
+
+// The size column of the line that ends with name, or -1 when there is none.
+long sizeShownFor(const std::string& report, const std::string& name) {
+  size_t end = report.find(name + "\r\n");
+  if (end == std::string::npos) return -1;
+  std::string digits;
+  for (size_t i = report.rfind("\r\n", end) + 2; i < end; ++i) {
+    if (report[i] >= '0' && report[i] <= '9') digits += report[i];
+  }
+  return std::stol(digits);
+}
+
+TEST_F(ReadAheadTest, TheReportInsideTheTreeShowsAsAtTheWalksTurn) {
+  // The report replaces r.txt in b, which is listed as the file it replaces.
+  // Where the system has no unnamed files the lines go to a temporary file
+  // beside it, listed too: empty when the read-ahead reads b, holding the
+  // lines of a that were written out by the walk's turn.
+  std::string t = dir / "in/";
+  makeDirs(t + "a");
+  makeDirs(t + "b");
+  writeFile(t + "b/r.txt", "old\r\n");
+  char name[32];
+  for (int i = 0; i < 5000; ++i) {
+    snprintf(name, sizeof name, "a/file-number-%05d.txt", i);
+    writeFile(t + name);
+  }
+  writer.options.showSize = 1;
+  writer.options.skipAttributes = 0;
+  std::string text = report(
+      t, t + "a/", [] {}, t + "b/r.txt");
+  EXPECT_EQ(sizeShownFor(text, "r.txt"), 5);
+  size_t temporary = text.find(".quorvel-");
+  if (temporary != std::string::npos) {
+    std::string temporaryName = text.substr(temporary, text.find("\r\n", temporary) - temporary);
+    long size = sizeShownFor(text, temporaryName);
+    size_t line = text.rfind("\r\n", temporary) + 2;
+    EXPECT_GT(size, 0);
+    EXPECT_LE(static_cast<size_t>(size), line);
+    EXPECT_EQ(text.compare(static_cast<size_t>(size) - 2, 2, "\r\n"), 0);
+  }
+}
+
+}  // namespace
+}  // namespace qv
