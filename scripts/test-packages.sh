@@ -194,7 +194,8 @@ dashed=$(sed 's/^/-/' <<<"$help_options" | tr '\n' ' ')
 completion_cases=(
   "quorvel ''|$(tr '\n' ' ' <<<"$help_options")"
   "quorvel h|hidden"
-  "quorvel /e|/exec"
+  "quorvel /e|/exclude /exec"
+  "quorvel /exe|/exec"
   "quorvel -|--help --version $dashed"
   "quorvel s -|$dashed"
   "quorvel --|--help --version"
@@ -202,8 +203,10 @@ completion_cases=(
   "quorvel -in s|sub"
   "quorvel /out a|a.txt"
   "quorvel in x out s|sub"
-  "quorvel out in s|s"
-  "quorvel --in s|s"
+  "quorvel out in s|s summary"
+  "quorvel --in s|s summary"
+  "quorvel depth ''|"
+  "quorvel exclude s|"
 )
 for with in helpers plain; do
   for case in "${completion_cases[@]}"; do
