@@ -7,10 +7,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -89,7 +90,7 @@ struct ListingState {
   dev_t device = 0;
   ino_t inode = 0;
   int fd = -1;
-  std::chrono::nanoseconds readTime{0};  // opening and reading it took
+  bool fromDisk = false;  // reading it waited for the disk
   std::shared_ptr<ReadAhead> readAhead;
   WalkKey key;
   std::string relative;
@@ -104,6 +105,7 @@ struct ListingState {
   int descriptor();
 
   bool reopen(int directoryFd, bool follow, const ListingState* keep);
+  bool reopenBeneath();
   void release();
 };
 
@@ -196,6 +198,7 @@ bool posix::readItems(int fd, std::vector<ListedItem>& items) {
   alignas(8) char buffer[32768];
   std::string name;
   int readError = 0;
+  const size_t first = items.size();
   for (;;) {
     long count = syscall(SYS_getdents64, fd, buffer, sizeof buffer);
     if (count < 0 && errno == EINTR) continue;
@@ -235,9 +238,18 @@ bool posix::readItems(int fd, std::vector<ListedItem>& items) {
     }
   }
   if (readError != 0 && items.empty()) return posix::failWithErrno(readError);
-  std::sort(items.begin(), items.end(), [](const ListedItem& a, const ListedItem& b) {
-    return listedBefore(a.nativeName(), b.nativeName());
+  // Sorting indices moves each item once rather than at every step.
+  std::vector<uint32_t> order(items.size() - first);
+  std::iota(order.begin(), order.end(), static_cast<uint32_t>(first));
+  std::sort(order.begin(), order.end(), [&items](uint32_t a, uint32_t b) {
+    return listedBefore(items[a].nativeName(), items[b].nativeName());
   });
+  std::vector<ListedItem> sorted;
+  sorted.reserve(items.size());
+  std::move(items.begin(), items.begin() + static_cast<ptrdiff_t>(first),
+            std::back_inserter(sorted));
+  for (uint32_t i : order) sorted.push_back(std::move(items[i]));
+  items = std::move(sorted);
   return true;
 }
 
@@ -247,27 +259,41 @@ bool sameTime(const struct timespec& a, const struct timespec& b) {
   return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
-// Takes over fd for listing, notes which directory it is and reads it. The
-// listing read ahead, when there is one, stands in for the reading if it was
-// read from this same directory, unchanged since.
-bool fillListing(ListingState& listing, int fd, std::chrono::steady_clock::time_point start,
-                 ReadListing* ahead = nullptr) {
+// Takes over fd for listing, notes which directory it is and reads it;
+// blocksRead, when given, is the thread's count from before it was opened.
+bool fillListing(ListingState& listing, int fd, const uint64_t* blocksRead) {
   listing.fd = fd;
   DescriptorPool::get().add(&listing);
   struct stat st;
   if (fstat(fd, &st) != 0) return posix::failWithErrno(errno);
   listing.device = st.st_dev;
   listing.inode = st.st_ino;
-  if (ahead != nullptr && ahead->ok && ahead->device == st.st_dev && ahead->inode == st.st_ino &&
-      sameTime(ahead->modified, st.st_mtim) && sameTime(ahead->changed, st.st_ctim)) {
-    listing.items = std::move(ahead->items);
-    return true;
-  }
   if (!posix::readItems(fd, listing.items)) return false;
-  listing.readTime = std::chrono::steady_clock::now() - start;
+  listing.fromDisk = blocksRead != nullptr && posix::blocksReadByThread() != *blocksRead;
   if (listing.readAhead) {
-    listing.readAhead->listed(listing.key, listing.relative, listing.items, listing.readTime);
+    listing.readAhead->listed(listing.key, listing.relative, listing.items, listing.fromDisk);
   }
+  return true;
+}
+
+// Takes the listing read ahead for listing when the directory now at its path
+// is the one that was read, unchanged since: the same inode, modified and
+// changed at the same times (a removal, a rename, an added entry or a change
+// of permissions all change one of them). One stat of the path stands in for
+// opening and reading the directory, and the listing holds no descriptor
+// until one is needed.
+bool takeReadAhead(ListingState& listing, ReadListing& ahead) {
+  if (!ahead.ok) return false;
+  struct stat st;
+  if (fstatat(listing.readAhead->rootFd(), listing.relative.c_str(), &st, AT_SYMLINK_NOFOLLOW) !=
+          0 ||
+      !S_ISDIR(st.st_mode) || st.st_dev != ahead.device || st.st_ino != ahead.inode ||
+      !sameTime(ahead.modified, st.st_mtim) || !sameTime(ahead.changed, st.st_ctim)) {
+    return false;
+  }
+  listing.device = st.st_dev;
+  listing.inode = st.st_ino;
+  listing.items = std::move(ahead.items);
   return true;
 }
 
@@ -301,8 +327,29 @@ bool ListingState::reopen(int directoryFd, bool follow, const ListingState* keep
   return true;
 }
 
+// A listing taken from the read-ahead is opened again by its path below the
+// root, in one call, rather than name by name from an ancestor.
+bool ListingState::reopenBeneath() {
+  DescriptorPool& pool = DescriptorPool::get();
+  if (pool.full()) pool.evict(nullptr);
+  int opened;
+  while ((opened = readAhead->openBeneath(relative)) < 0 && (errno == EMFILE || errno == ENFILE) &&
+         pool.evict(nullptr)) {
+  }
+  if (opened < 0) return false;
+  struct stat st;
+  if (fstat(opened, &st) != 0 || st.st_dev != device || st.st_ino != inode) {
+    ::close(opened);
+    return false;
+  }
+  fd = opened;
+  pool.add(this);
+  return true;
+}
+
 int ListingState::descriptor() {
   if (fd >= 0) return fd;
+  if (readAhead && !relative.empty() && readAhead->rootFd() >= 0 && reopenBeneath()) return fd;
   std::vector<ListingState*> chain;
   ListingState* at = this;
   while (at->fd < 0 && at->parent != nullptr) {
@@ -328,7 +375,7 @@ void DirectoryListing::planWalk(const WalkPlan& plan) const {
   int fd = state_->descriptor();
   if (fd < 0) return;
   state_->readAhead = std::make_shared<ReadAhead>(fd, state_->pathLength, plan);
-  state_->readAhead->listed(state_->key, state_->relative, state_->items, state_->readTime);
+  state_->readAhead->listed(state_->key, state_->relative, state_->items, state_->fromDisk);
 }
 
 size_t DirectoryListing::settleReadAhead() const {
@@ -340,9 +387,9 @@ bool DirectoryListing::open(const String& directory, const std::string& nativePa
   auto state = std::make_shared<ListingState>();
   state->nativeName = nativePath;
   state->pathLength = nativePath.size();
-  auto start = std::chrono::steady_clock::now();
+  uint64_t blocksRead = posix::blocksReadByThread();
   int fd = openDirectory(AT_FDCWD, nativePath.c_str(), true, nullptr);
-  if (fd < 0 || !fillListing(*state, fd, start)) return false;
+  if (fd < 0 || !fillListing(*state, fd, &blocksRead)) return false;
   directory_ = directory;
   state_ = std::move(state);
   return true;
@@ -436,6 +483,15 @@ void FindHandle::loadDetails(DirEntry& entry) {
   entry.detailsPending = false;
   if (!state_) return;
   const ListingState::Item& item = *state_->selection[state_->index];
+  if (item.hasDetails) {
+    const posix::ItemDetails& details = item.details;
+    entry.sizeHigh = static_cast<uint32_t>(details.size >> 32);
+    entry.sizeLow = static_cast<uint32_t>(details.size);
+    entry.lastWriteTime = fileTimeOf(details.modified);
+    entry.lastAccessTime = fileTimeOf(details.accessed);
+    if (details.readOnly) entry.attributes |= ATTRIBUTE_READONLY;
+    return;
+  }
   int fd = state_->listing->descriptor();
   struct stat st;
   if (fd < 0 || fstatat(fd, item.nativeName().c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -482,13 +538,17 @@ bool FindHandle::openChild(const String& directory, DirectoryListing& child) con
     state->key.push_back(static_cast<uint32_t>(index));
     state->relative =
         parent->relative.empty() ? state->nativeName : parent->relative + '/' + state->nativeName;
-    readAhead = state->readAhead->take(state->key, ahead);
+    readAhead = state->readAhead->take(state->key, ahead) && takeReadAhead(*state, ahead);
   }
-  int parentFd = parent->descriptor();
-  if (parentFd < 0) return false;
-  auto start = std::chrono::steady_clock::now();
-  int fd = openDirectory(parentFd, state->nativeName.c_str(), false, parent.get());
-  if (fd < 0 || !fillListing(*state, fd, start, readAhead ? &ahead : nullptr)) return false;
+  if (!readAhead) {
+    int parentFd = parent->descriptor();
+    if (parentFd < 0) return false;
+    // Only until the threads start: the count is a system call.
+    bool measure = state->readAhead && !state->readAhead->started();
+    uint64_t blocksRead = measure ? posix::blocksReadByThread() : 0;
+    int fd = openDirectory(parentFd, state->nativeName.c_str(), false, parent.get());
+    if (fd < 0 || !fillListing(*state, fd, measure ? &blocksRead : nullptr)) return false;
+  }
   state->parent = std::move(parent);
   child.directory_ = directory;
   child.state_ = std::move(state);

@@ -3,11 +3,13 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <linux/openat2.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <bitset>
 #include <exception>
 #include <utility>
 
@@ -15,11 +17,18 @@
 
 namespace qv::posix {
 
+uint64_t blocksReadByThread() {
+  struct rusage usage;
+  if (getrusage(RUSAGE_THREAD, &usage) != 0) return 0;
+  return static_cast<uint64_t>(usage.ru_inblock);
+}
+
 ReadAhead::ReadAhead(int rootFd, size_t rootPathLength, const WalkPlan& plan)
     : rootFd_(fcntl(rootFd, F_DUPFD_CLOEXEC, 0)),
       rootPathLength_(rootPathLength),
       plan_(plan),
-      knownSkip_(plan.skipAttributes & ~DETAIL_ATTRIBUTES) {}
+      knownSkip_(plan.skipAttributes & ~DETAIL_ATTRIBUTES),
+      fastLimit_(std::clamp<size_t>(std::thread::hardware_concurrency(), 1, MAX_THREADS)) {}
 
 ReadAhead::~ReadAhead() {
   {
@@ -35,15 +44,17 @@ bool ReadAhead::canStart() const {
   return !pending_.empty() && ready_.size() + reading_.size() < MAX_LISTINGS && bytes_ < MAX_BYTES;
 }
 
-// Threads start only when the walk is seen waiting for the disk. On a warm
-// cache they would only add work: a small tree would pay more for starting
-// them than for its listing, a large one for handing each listing over. The
-// median of a sample is not moved by a few reads that lost the processor.
-// Once started, threads are added while more is due than idle threads.
+// Once started, threads are added while more is due than idle threads. While
+// most reads wait for the disk each thread mostly waits for the disk, and more of them
+// keep more reads in flight; while they are fast, threads beyond one per
+// processor only take the processor from the walk. The time a read takes
+// would not tell the two apart: a warm read of a large directory and one
+// that lost the processor are slow too.
 void ReadAhead::startThreads() {
   if (rootFd_ < 0 || !started_) return;
+  size_t limit = std::bitset<32>(diskReads_).count() > 16 ? MAX_THREADS : fastLimit_;
   size_t wanted = pending_.size() > idle_ ? pending_.size() - idle_ : 0;
-  while (wanted-- > 0 && threads_.size() < MAX_THREADS) {
+  while (wanted-- > 0 && threads_.size() < limit) {
     try {
       threads_.emplace_back(&ReadAhead::work, this);
     } catch (const std::exception&) {
@@ -64,9 +75,9 @@ bool ReadAhead::take(const WalkKey& key, ReadListing& out) {
     ready_.erase(ready_.begin());
   }
   if (reading_.count(key) != 0) {
-    ++waiting_;
+    awaited_ = &key;
     doneCv_.wait(lock, [&] { return reading_.count(key) == 0; });
-    --waiting_;
+    awaited_ = nullptr;
   }
   auto it = ready_.find(key);
   if (it == ready_.end()) {
@@ -87,15 +98,14 @@ bool ReadAhead::take(const WalkKey& key, ReadListing& out) {
 }
 
 void ReadAhead::listed(const WalkKey& key, const std::string& relative,
-                       const std::vector<ListedItem>& items, std::chrono::nanoseconds readTime) {
+                       const std::vector<ListedItem>& items, bool fromDisk) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!started_) {
-    readTimes_.push_back(readTime);
-    if (readTimes_.size() == SAMPLE) {
-      auto middle = readTimes_.begin() + SAMPLE / 2;
-      std::nth_element(readTimes_.begin(), middle, readTimes_.end());
-      started_ = *middle >= SLOW_READ;
-      readTimes_.clear();
+    if (fromDisk && ++diskWalkReads_ >= DISK_STARTS) {
+      started_ = true;
+      diskReads_ = ~0u;  // the threads start as for a cold disk
+    } else if (++walkReads_ >= START_AFTER) {
+      started_ = true;
     }
   }
   // Below key, keys sort between key and key with its last index raised.
@@ -118,10 +128,10 @@ size_t ReadAhead::settle() {
   std::unique_lock<std::mutex> lock(mutex_);
   started_ = true;
   startThreads();
-  ++waiting_;
+  settling_ = true;
   workCv_.notify_all();
   doneCv_.wait(lock, [&] { return reading_.empty() && (threads_.empty() || !canStart()); });
-  --waiting_;
+  settling_ = false;
   return ready_.size();
 }
 
@@ -142,11 +152,12 @@ void ReadAhead::enqueueChildren(const WalkKey& key, const std::string& relative,
 }
 
 void ReadAhead::work() {
+  uint64_t blocksRead = blocksReadByThread();
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     if (!stop_ && !canStart()) {
       ++idle_;
-      if (waiting_ > 0) doneCv_.notify_all();
+      if (settling_) doneCv_.notify_all();
       workCv_.wait(lock, [&] { return stop_ || canStart(); });
       --idle_;
     }
@@ -164,14 +175,20 @@ void ReadAhead::work() {
       // Out of memory: the walk reads this one itself.
       listing = ReadListing();
     }
+    // Nothing else this thread does reads from storage.
+    uint64_t blocks = blocksReadByThread();
+    bool fromDisk = blocks != blocksRead;
+    blocksRead = blocks;
     lock.lock();
+    diskReads_ = (diskReads_ << 1) | (fromDisk ? 1u : 0u);
     reading_.erase(key);
     if (listing.ok && !(key < walkAt_)) {
       enqueueChildren(key, relative, listing.items);
       bytes_ += bytesOf(listing);
       ready_[key] = std::move(listing);
     }
-    if (waiting_ > 0) doneCv_.notify_all();
+    // The walk is woken only for the listing it waits for.
+    if (settling_ || (awaited_ != nullptr && *awaited_ == key)) doneCv_.notify_all();
   }
 }
 
@@ -216,19 +233,24 @@ void ReadAhead::read(const std::string& relative, ReadListing& out) {
     out.inode = st.st_ino;
     out.modified = st.st_mtim;
     out.changed = st.st_ctim;
-    // The walk reads the details itself at its turn, so that they are those
-    // of that moment (the report's own file among them); reading them here
-    // brings their inodes from the disk meanwhile.
+    // The details of the entries the walk will show, read on this thread; an
+    // entry whose details cannot be read here is left to the walk.
     if (plan_.details) {
       bool detailedSkip = (plan_.skipAttributes & DETAIL_ATTRIBUTES) != 0;
       bool all = plan_.pattern == "*" || plan_.pattern == "*.*";
-      for (const ListedItem& item : out.items) {
+      for (ListedItem& item : out.items) {
         bool isDirectory = (item.attributes & ATTRIBUTE_DIRECTORY) != 0;
         bool wanted = isDirectory ? detailedSkip
                                   : (detailedSkip || (item.attributes & knownSkip_) == 0) &&
                                         (all || matchesPattern(item.nativeName(), plan_.pattern));
         struct stat entry;
-        if (wanted) fstatat(fd, item.nativeName().c_str(), &entry, AT_SYMLINK_NOFOLLOW);
+        if (wanted && fstatat(fd, item.nativeName().c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0) {
+          item.hasDetails = true;
+          item.details.size = static_cast<uint64_t>(entry.st_size);
+          item.details.modified = entry.st_mtim;
+          item.details.accessed = entry.st_atim;
+          item.details.readOnly = (entry.st_mode & S_IWUSR) == 0;
+        }
       }
     }
   }

@@ -1,8 +1,9 @@
 // ReadAhead reads, on a few threads of its own, the directories that a walk
 // will list next, so that a tree on a cold disk has many reads in flight while
 // the walk writes one directory. It never decides what the report shows: the
-// walk takes each listing in its own depth-first order, and checks it against
-// the directory it opens itself at its turn (find_handle_posix.cpp).
+// walk takes each listing in its own depth-first order, and uses it only when
+// the directory at that path is, at the walk's turn, still the one that was
+// read, unchanged since (find_handle_posix.cpp); else the walk reads it again.
 //
 // A directory is known by its WalkKey, the indices of the entries that lead to
 // it from the root in listing order; keys in lexicographic order are the
@@ -16,7 +17,6 @@
 #include <time.h>
 
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <map>
@@ -25,20 +25,39 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "report/find_handle.h"
 
 namespace qv::posix {
 
-// One entry of a directory as listed.
+// What a report may show of an entry beyond its name and type.
+struct ItemDetails {
+  uint64_t size = 0;
+  struct timespec modified = {};
+  struct timespec accessed = {};
+  bool readOnly = false;
+};
+
+// One entry of a directory as listed. A listing read ahead for a walk that
+// shows details carries them, read just after the directory itself.
 struct ListedItem {
+  ListedItem(std::string name, std::string native, uint32_t attributes)
+      : name(std::move(name)), native(std::move(native)), attributes(attributes) {}
+
   std::string name;    // code page 932, for the report
   std::string native;  // empty when its bytes are those of name
   uint32_t attributes;
+  bool hasDetails = false;
+  ItemDetails details;
 
   const std::string& nativeName() const { return native.empty() ? name : native; }
 };
+
+// The blocks the calling thread has had read from storage so far; it grows
+// across a call that had to wait for the disk, and only then.
+uint64_t blocksReadByThread();
 
 // Reads the directory behind fd with getdents64 into items, in listing order,
 // without "." and "..". False, with the last error set, when nothing can be
@@ -62,10 +81,11 @@ class ReadAhead {
   static constexpr size_t MAX_THREADS = 8;
   static constexpr size_t MAX_LISTINGS = 64;
   static constexpr size_t MAX_BYTES = 8 << 20;
-  // Threads start when, of the last SAMPLE directories the walk read by
-  // itself, the median took SLOW_READ or more: the disk is being waited for.
-  static constexpr size_t SAMPLE = 128;
-  static constexpr std::chrono::microseconds SLOW_READ{40};
+  // Threads start once the walk has read START_AFTER directories by itself,
+  // so that a small tree never pays for them, or sooner when DISK_STARTS of
+  // its reads had to wait for the disk.
+  static constexpr size_t START_AFTER = 64;
+  static constexpr size_t DISK_STARTS = 8;
 
   // Reads ahead below the directory open as rootFd (duplicated; the caller
   // keeps its own), whose native path is rootPathLength bytes long with its
@@ -82,22 +102,31 @@ class ReadAhead {
   bool take(const WalkKey& key, ReadListing& out);
 
   // The walk read the directory at key (relative: its native path below the
-  // root) itself, in readTime: its subdirectories become due, in place of any
-  // read ahead for an earlier form of it.
+  // root) itself, from the disk when fromDisk is set: its subdirectories
+  // become due, in place of any read ahead for an earlier form of it.
   void listed(const WalkKey& key, const std::string& relative, const std::vector<ListedItem>& items,
-              std::chrono::nanoseconds readTime);
+              bool fromDisk);
 
   // Starts the threads if they have not started, waits until nothing is
   // being read and nothing more may be started, and returns how many
   // listings are held.
   size_t settle();
 
+  // Whether the threads have started (they may not be running yet).
+  bool started() const { return started_.load(std::memory_order_relaxed); }
+
+  // The descriptor of the root, or -1 when it could not be duplicated.
+  int rootFd() const { return rootFd_; }
+
+  // Opens the directory at relative below the root, through no symbolic link
+  // and never out of the tree. -1, with errno set, when it cannot.
+  int openBeneath(const std::string& relative);
+
  private:
   bool canStart() const;
   void startThreads();
   void work();
   void read(const std::string& relative, ReadListing& out);
-  int openBeneath(const std::string& relative);
   void enqueueChildren(const WalkKey& key, const std::string& relative,
                        const std::vector<ListedItem>& items);
   static size_t bytesOf(const ReadListing& listing);
@@ -114,11 +143,17 @@ class ReadAhead {
   std::set<WalkKey> reading_;
   std::map<WalkKey, ReadListing> ready_;
   size_t bytes_ = 0;
-  std::vector<std::chrono::nanoseconds> readTimes_;  // of the walk's own reads
-  bool started_ = false;
+  size_t walkReads_ = 0;  // directories the walk read by itself
+  size_t diskWalkReads_ = 0;
+  // One bit for each of the threads' last 32 reads, set when it read from
+  // the disk.
+  uint32_t diskReads_ = 0;
+  size_t fastLimit_;  // threads while reads are fast: one per processor
+  std::atomic<bool> started_{false};
   WalkKey walkAt_;
-  size_t idle_ = 0;     // threads waiting for work
-  size_t waiting_ = 0;  // callers waiting in take() or settle()
+  size_t idle_ = 0;                   // threads waiting for work
+  const WalkKey* awaited_ = nullptr;  // what take() waits for
+  bool settling_ = false;             // settle() waits
   bool stop_ = false;
   std::atomic<bool> noAtime_{true};
   std::atomic<bool> haveOpenat2_{true};

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <functional>
 #include <string>
@@ -79,6 +80,13 @@ TEST_F(ReadAheadTest, ADirectoryChangedAfterItWasReadAheadShowsAsItIsAtItsTurn) 
          writeFile(t + "b/new.txt");
        },
        {"├[b]", "｜└new.txt", "└z.txt"},
+       false},
+      {"replaced by a link to a directory",
+       [](const std::string& t) {
+         ASSERT_EQ(rename((t + "b").c_str(), (t + "../old-b").c_str()), 0);
+         ASSERT_EQ(symlink("../old-b", (t + "b").c_str()), 0);
+       },
+       {"├[b]", "└z.txt"},
        false},
       {"given a file",
        [](const std::string& t) {
@@ -170,11 +178,11 @@ long sizeShownFor(const std::string& report, const std::string& name) {
   return std::stol(digits);
 }
 
-TEST_F(ReadAheadTest, TheReportInsideTheTreeShowsAsAtTheWalksTurn) {
+TEST_F(ReadAheadTest, TheReportInsideTheTreeListsTheFileItReplaces) {
   // The report replaces r.txt in b, which is listed as the file it replaces.
   // Where the system has no unnamed files the lines go to a temporary file
-  // beside it, listed too: empty when the read-ahead reads b, holding the
-  // lines of a that were written out by the walk's turn.
+  // beside it, listed too, with the size it had when b was read: at most
+  // the lines written before its own line.
   std::string t = dir / "in/";
   makeDirs(t + "a");
   makeDirs(t + "b");
@@ -194,9 +202,8 @@ TEST_F(ReadAheadTest, TheReportInsideTheTreeShowsAsAtTheWalksTurn) {
     std::string temporaryName = text.substr(temporary, text.find("\r\n", temporary) - temporary);
     long size = sizeShownFor(text, temporaryName);
     size_t line = text.rfind("\r\n", temporary) + 2;
-    EXPECT_GT(size, 0);
+    EXPECT_GE(size, 0);
     EXPECT_LE(static_cast<size_t>(size), line);
-    EXPECT_EQ(text.compare(static_cast<size_t>(size) - 2, 2, "\r\n"), 0);
   }
 }
 
