@@ -1,5 +1,3 @@
-#include <cstdio>
-
 #include "report/dir_scanner.h"
 #include "report/report_writer.h"
 
@@ -16,11 +14,33 @@ void appendSize(uint64_t size, std::string& text) {
   text += "  ";
 }
 
+// Zero-padded to width digits; a larger value keeps all its digits.
+void appendPadded(unsigned value, int width, std::string& text) {
+  char digits[16];
+  int length = 0;
+  do {
+    digits[length++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  for (int i = length; i < width; ++i) text += '0';
+  while (length > 0) text += digits[--length];
+}
+
+// "YYYY/MM/DD hh:mm:ss  ", written by hand: it is on every line of a report
+// with times, and a formatted print costs more than the rest of the line.
 void appendTime(const SystemTime& t, std::string& text) {
-  char buffer[64];
-  int length = std::snprintf(buffer, sizeof buffer, "%04d/%02d/%02d %02d:%02d:%02d  ", t.year,
-                             t.month, t.day, t.hour, t.minute, t.second);
-  text.append(buffer, static_cast<size_t>(length));
+  appendPadded(t.year, 4, text);
+  text += '/';
+  appendPadded(t.month, 2, text);
+  text += '/';
+  appendPadded(t.day, 2, text);
+  text += ' ';
+  appendPadded(t.hour, 2, text);
+  text += ':';
+  appendPadded(t.minute, 2, text);
+  text += ':';
+  appendPadded(t.second, 2, text);
+  text += "  ";
 }
 
 void appendAttributes(uint32_t attributes, std::string& text) {
@@ -50,10 +70,16 @@ void appendGrouped(uint64_t value, std::string& text) {
 }
 
 void appendShown(std::string_view text, std::string& line) {
-  for (char c : text) {
-    unsigned char b = static_cast<unsigned char>(c);
-    line += b < 0x20 || b == 0x7F ? '?' : c;
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    unsigned char b = static_cast<unsigned char>(text[i]);
+    if (b < 0x20 || b == 0x7F) {
+      line.append(text, start, i - start);
+      line += '?';
+      start = i + 1;
+    }
   }
+  line.append(text, start, std::string_view::npos);
 }
 
 String ReportWriter::formatEntry(DirScanner& scanner, bool isDirectory) {
