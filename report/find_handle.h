@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/platform.h"
 #include "base/string.h"
@@ -43,13 +44,16 @@ struct DirEntry {
 constexpr uint32_t DETAIL_ATTRIBUTES = ATTRIBUTE_READONLY;
 
 // How a walk goes through the tree below a listing: depth first in listing
-// order, into each subdirectory that has no bit of skipAttributes, reading
-// the details of the files that match pattern (native bytes) when details is
-// set.
+// order, into each subdirectory that has no bit of skipAttributes and whose
+// name matches none of excluded, down to maxDepth levels below the listing
+// (no limit when negative), reading the details of the files that match
+// pattern when details is set. Patterns are in the platform's own bytes.
 struct WalkPlan {
   uint32_t skipAttributes = 0;
   std::string pattern;
   bool details = false;
+  std::vector<std::string> excluded;
+  int maxDepth = -1;
 };
 
 // The platform's record of one listing; shared by the scans of it.

@@ -137,9 +137,11 @@ size_t ReadAhead::settle() {
 
 void ReadAhead::enqueueChildren(const WalkKey& key, const std::string& relative,
                                 const std::vector<ListedItem>& items) {
+  if (plan_.maxDepth >= 0 && key.size() >= static_cast<size_t>(plan_.maxDepth)) return;
   for (size_t i = 0; i < items.size(); ++i) {
     const ListedItem& item = items[i];
-    if ((item.attributes & ATTRIBUTE_DIRECTORY) == 0 || (item.attributes & knownSkip_) != 0) {
+    if ((item.attributes & ATTRIBUTE_DIRECTORY) == 0 || (item.attributes & knownSkip_) != 0 ||
+        isExcluded(item.nativeName())) {
       continue;
     }
     std::string child = relative.empty() ? item.nativeName() : relative + '/' + item.nativeName();
@@ -149,6 +151,13 @@ void ReadAhead::enqueueChildren(const WalkKey& key, const std::string& relative,
     childKey.push_back(static_cast<uint32_t>(i));
     pending_.emplace(std::move(childKey), std::move(child));
   }
+}
+
+bool ReadAhead::isExcluded(const std::string& name) const {
+  for (const std::string& pattern : plan_.excluded) {
+    if (matchesPattern(name, pattern)) return true;
+  }
+  return false;
 }
 
 void ReadAhead::work() {
@@ -240,9 +249,12 @@ void ReadAhead::read(const std::string& relative, ReadListing& out) {
       bool all = plan_.pattern == "*" || plan_.pattern == "*.*";
       for (ListedItem& item : out.items) {
         bool isDirectory = (item.attributes & ATTRIBUTE_DIRECTORY) != 0;
+        // With a detail among the skipped bits the walk reads the details
+        // of every entry it considers, to know whether to skip it.
         bool wanted = isDirectory ? detailedSkip
-                                  : (detailedSkip || (item.attributes & knownSkip_) == 0) &&
-                                        (all || matchesPattern(item.nativeName(), plan_.pattern));
+                                  : (all || matchesPattern(item.nativeName(), plan_.pattern)) &&
+                                        (detailedSkip || ((item.attributes & knownSkip_) == 0 &&
+                                                          !isExcluded(item.nativeName())));
         struct stat entry;
         if (wanted && fstatat(fd, item.nativeName().c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0) {
           item.hasDetails = true;

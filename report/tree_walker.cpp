@@ -85,7 +85,7 @@ void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& director
   counts = WalkCounts();
   const bool details = options.showSize || options.showTime || options.showAttributes ||
                        (skip & DETAIL_ATTRIBUTES) != 0;
-  directory.planWalk({skip, pattern, details});
+  directory.planWalk({skip, pattern, details, excluded, options.maxDepth});
 
   // The levels from the top down to the directory being listed; a level is
   // left once its files are written.

@@ -35,7 +35,8 @@ class ReadAheadTest : public test::ReportTest {
                      const std::string& output = std::string()) {
     std::string out = output.empty() ? dir / "report.out" : output;
     DirectoryListing listing;
-    size_t held = 0;
+    size_t& held = held_;
+    held = 0;
     writer.onEnterDirectory = [&](const String& directory) {
       if (std::string(directory.cStr()) != atDirectory) return;
       held = listing.settleReadAhead();
@@ -55,6 +56,8 @@ class ReadAheadTest : public test::ReportTest {
     }
     return readFile(out);
   }
+
+  size_t held_ = 0;  // listings read ahead when the walk entered atDirectory
 };
 
 TEST_F(ReadAheadTest, ADirectoryChangedAfterItWasReadAheadShowsAsItIsAtItsTurn) {
@@ -165,6 +168,22 @@ TEST_F(ReadAheadTest, ADirectoryOf100000EntriesIsListedWhole) {
   }
   expected.insert(expected.end(), {"└[z]", "　└x.txt"});
   EXPECT_EQ(report(t, t + "a/", [] {}), lines(expected));
+}
+
+TEST_F(ReadAheadTest, ReadsNoDirectoryTheWalkDoesNotEnter) {
+  // When the walk is about to enter a: a, b, c and skip, each holding one
+  // subdirectory.
+  std::string t = dir / "t/";
+  for (const char* name : {"a/sub", "b/sub", "c/sub", "skip/sub"}) makeDirs(t + name);
+  auto held = [&] {
+    report(t, t + "a/", [] {});
+    return held_;
+  };
+  EXPECT_EQ(held(), 8u);
+  writer.options.excludePatterns = {"sk*"};
+  EXPECT_EQ(held(), 6u);
+  writer.options.maxDepth = 1;
+  EXPECT_EQ(held(), 3u);
 }
 
 // The size column of the line that ends with name, or -1 when there is none.
