@@ -2,7 +2,7 @@
 # Benchmark quorvel against `find`, `fdfind` and `tree` on a synthetic tree of
 # about 20,000 directories and 200,000 files.
 #
-# Usage: bench/run.sh [--cold | --memory | --scaling] [QUORVEL]
+# Usage: bench/run.sh [--cold | --memory | --scaling | --small] [QUORVEL]
 #   QUORVEL    the executable (default: build/linux/quorvel in the repo root)
 #   (none)     page cache warm: the timing table and the warm targets
 #   --cold     the page cache dropped before each timed run (needs root and a
@@ -13,8 +13,10 @@
 #              a code page 932 form against 50,000 ASCII names
 #   --scaling  time and peak RSS, warm, on trees of about 20,000, 200,000 and
 #              2,000,000 entries (made once; the largest takes minutes)
+#   --small    time, warm, on docs/sample-tree and a 1,000-entry tree; with
+#              BASELINE set to another build, that build in turn with QUORVEL
 # Environment: BENCH_DIR (default /tmp/quorvel-bench), REPS (default 7 warm,
-# 5 cold, 3 scaling).
+# 5 cold, 3 scaling, 200 small), BASELINE.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -23,6 +25,7 @@ case ${1:-} in
   --cold) mode=cold; shift ;;
   --memory) mode=memory; shift ;;
   --scaling) mode=scaling; shift ;;
+  --small) mode=small; shift ;;
 esac
 quorvel=${1:-$root/build/linux/quorvel}
 bench_dir=${BENCH_DIR:-/tmp/quorvel-bench}
@@ -70,6 +73,9 @@ make_tree() {
   fi
 }
 make_tree "$tree_dir" "$marker"
+if [[ $mode == small ]]; then
+  make_tree "$bench_dir/tree-1000" "$bench_dir/tree-1000-v1.complete" 1000
+fi
 if [[ $mode == scaling ]]; then
   for n in 20000 2000000; do
     make_tree "$bench_dir/tree-$n" "$bench_dir/tree-$n-v1.complete" $n
@@ -88,7 +94,7 @@ if [[ $mode == cold ]]; then
 fi
 
 MODE=$mode CAN_DROP=$can_drop REPS=${REPS:-} GNU_TIME=$gnu_time Q=$quorvel T=$tree_dir \
-B=$bench_dir O=$bench_dir/out python3 - <<'EOF'
+B=$bench_dir O=$bench_dir/out SAMPLE=$root/docs/sample-tree BASELINE=${BASELINE:-} python3 - <<'EOF'
 import os, shutil, statistics, subprocess, sys, time
 
 Q, T, B, O = os.environ["Q"], os.environ["T"], os.environ["B"], os.environ["O"]
@@ -151,6 +157,28 @@ if mode == "memory":
     sys.exit(0)
 
 COLS = ["s", "t", "a", "f"]
+
+if mode == "small":
+    reps = reps_for(200)
+    builds = [("quorvel", Q)] + ([("baseline", os.environ["BASELINE"])] if os.environ["BASELINE"] else [])
+    out = os.path.join(O, "small.txt")
+    print(f"\nwarm, median of {reps} runs in turn (milliseconds)")
+    print(f"{'tree':24} {'group':12} " + " ".join(f"{n:>9}" for n, _ in builds) +
+          (f" {'q/base':>7}" if len(builds) > 1 else ""))
+    for label, d in [("docs/sample-tree", os.environ["SAMPLE"]), ("1,000 entries", os.path.join(B, "tree-1000"))]:
+        for g, cols in [("names only", []), ("all columns", COLS)]:
+            times = {n: [] for n, _ in builds}
+            for _ in range(reps):
+                for n, exe in builds:
+                    argv = [exe, "in", d + "/", "out", out, "all"] + cols
+                    t = time.perf_counter()
+                    subprocess.run(argv, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+                    times[n].append(time.perf_counter() - t)
+            med = {n: statistics.median(v) * 1000 for n, v in times.items()}
+            cells = " ".join(f"{med[n]:9.2f}" for n, _ in builds)
+            ratio = f" {med['quorvel'] / med['baseline']:7.2f}" if len(builds) > 1 else ""
+            print(f"{label:24} {g:12} {cells}{ratio}")
+    sys.exit(0)
 
 if mode == "scaling":
     reps = reps_for(3)

@@ -84,7 +84,7 @@ class ReadAhead {
   // Threads start once the walk has read START_AFTER directories by itself,
   // so that a small tree never pays for them, or sooner when DISK_STARTS of
   // its reads had to wait for the disk.
-  static constexpr size_t START_AFTER = 64;
+  static constexpr size_t START_AFTER = 128;
   static constexpr size_t DISK_STARTS = 8;
 
   // Reads ahead below the directory open as rootFd (duplicated; the caller
