@@ -4,8 +4,9 @@
 // leaving the reason in lastError(). DirScanner builds on it.
 //
 // A DirectoryListing is one directory made ready to scan: on POSIX it is read
-// once, through a descriptor opened relative to its parent's, and the scans
-// of its subdirectories and of its files share it; on Windows it is the
+// once, through a descriptor opened relative to its parent's (or taken from
+// the read-ahead, see read_ahead_posix.h), and the scans of its
+// subdirectories and of its files share it; on Windows it is the
 // directory's path, which each scan hands to FindFirstFileA. A listing is
 // made either from a path or from the subdirectory a scan stands on, apart
 // from scanning it, so listings can be produced ahead of the scans.
