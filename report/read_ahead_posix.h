@@ -86,6 +86,7 @@ class ReadAhead {
   // its reads had to wait for the disk.
   static constexpr size_t START_AFTER = 128;
   static constexpr size_t DISK_STARTS = 8;
+  static constexpr unsigned DISK_SAMPLE = 4;
 
   // Reads ahead below the directory open as rootFd (duplicated; the caller
   // keeps its own), whose native path is rootPathLength bytes long with its
@@ -146,8 +147,8 @@ class ReadAhead {
   size_t bytes_ = 0;
   size_t walkReads_ = 0;  // directories the walk read by itself
   size_t diskWalkReads_ = 0;
-  // One bit for each of the threads' last 32 reads, set when it read from
-  // the disk.
+  // One bit for each of the threads' last 32 groups of DISK_SAMPLE reads,
+  // set when one of them read from the disk.
   uint32_t diskReads_ = 0;
   size_t fastLimit_;  // threads while reads are fast: one per processor
   std::atomic<bool> started_{false};
