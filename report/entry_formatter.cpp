@@ -29,18 +29,17 @@ void appendPadded(unsigned value, int width, std::string& text) {
 // "YYYY/MM/DD hh:mm:ss  ", written by hand: it is on every line of a report
 // with times, and a formatted print costs more than the rest of the line.
 void appendTime(const SystemTime& t, std::string& text) {
-  appendPadded(t.year, 4, text);
-  text += '/';
-  appendPadded(t.month, 2, text);
-  text += '/';
-  appendPadded(t.day, 2, text);
+  const struct {
+    unsigned value;
+    int width;
+    char after;
+  } fields[] = {{t.year, 4, '/'}, {t.month, 2, '/'},  {t.day, 2, ' '},
+                {t.hour, 2, ':'}, {t.minute, 2, ':'}, {t.second, 2, ' '}};
+  for (const auto& field : fields) {
+    appendPadded(field.value, field.width, text);
+    text += field.after;
+  }
   text += ' ';
-  appendPadded(t.hour, 2, text);
-  text += ':';
-  appendPadded(t.minute, 2, text);
-  text += ':';
-  appendPadded(t.second, 2, text);
-  text += "  ";
 }
 
 void appendAttributes(uint32_t attributes, std::string& text) {
