@@ -206,6 +206,13 @@ bool posix::readItems(int fd, std::vector<ListedItem>& items) {
       if (count < 0) readError = errno;
       break;
     }
+    // Room for the whole block first: growing the vector would move every
+    // item read so far.
+    size_t records = 0;
+    for (long offset = 0; offset < count; ++records) {
+      offset += reinterpret_cast<const struct dirent64*>(buffer + offset)->d_reclen;
+    }
+    items.reserve(items.size() + records);
     for (long offset = 0; offset < count;) {
       const struct dirent64* d = reinterpret_cast<const struct dirent64*>(buffer + offset);
       offset += d->d_reclen;
