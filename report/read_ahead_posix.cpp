@@ -45,11 +45,10 @@ bool ReadAhead::canStart() const {
 }
 
 // Once started, threads are added while more is due than idle threads. While
-// most reads wait for the disk each thread mostly waits for the disk, and more of them
-// keep more reads in flight; while they are fast, threads beyond one per
-// processor only take the processor from the walk. The time a read takes
-// would not tell the two apart: a warm read of a large directory and one
-// that lost the processor are slow too.
+// most reads wait for the disk, more threads keep more reads in flight; while
+// they do not, threads beyond one per processor only take the processor from
+// the walk. The time a read takes would not tell the two apart: a warm read
+// of a large directory and one that lost the processor are slow too.
 void ReadAhead::startThreads() {
   if (rootFd_ < 0 || !started_) return;
   size_t limit = std::bitset<32>(diskReads_).count() > 16 ? MAX_THREADS : fastLimit_;
@@ -141,7 +140,7 @@ void ReadAhead::enqueueChildren(const WalkKey& key, const std::string& relative,
   for (size_t i = 0; i < items.size(); ++i) {
     const ListedItem& item = items[i];
     if ((item.attributes & ATTRIBUTE_DIRECTORY) == 0 || (item.attributes & knownSkip_) != 0 ||
-        isExcluded(item.nativeName())) {
+        matchesAnyPattern(item.nativeName(), plan_.excluded)) {
       continue;
     }
     std::string child = relative.empty() ? item.nativeName() : relative + '/' + item.nativeName();
@@ -151,13 +150,6 @@ void ReadAhead::enqueueChildren(const WalkKey& key, const std::string& relative,
     childKey.push_back(static_cast<uint32_t>(i));
     pending_.emplace(std::move(childKey), std::move(child));
   }
-}
-
-bool ReadAhead::isExcluded(const std::string& name) const {
-  for (const std::string& pattern : plan_.excluded) {
-    if (matchesPattern(name, pattern)) return true;
-  }
-  return false;
 }
 
 void ReadAhead::work() {
@@ -259,8 +251,9 @@ void ReadAhead::read(const std::string& relative, ReadListing& out) {
         // of every entry it considers, to know whether to skip it.
         bool wanted = isDirectory ? detailedSkip
                                   : (all || matchesPattern(item.nativeName(), plan_.pattern)) &&
-                                        (detailedSkip || ((item.attributes & knownSkip_) == 0 &&
-                                                          !isExcluded(item.nativeName())));
+                                        (detailedSkip ||
+                                         ((item.attributes & knownSkip_) == 0 &&
+                                          !matchesAnyPattern(item.nativeName(), plan_.excluded)));
         struct stat entry;
         if (wanted && fstatat(fd, item.nativeName().c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0) {
           item.hasDetails = true;

@@ -128,7 +128,6 @@ class ReadAhead {
   void startThreads();
   void work();
   void read(const std::string& relative, ReadListing& out);
-  bool isExcluded(const std::string& name) const;
   void enqueueChildren(const WalkKey& key, const std::string& relative,
                        const std::vector<ListedItem>& items);
   static size_t bytesOf(const ReadListing& listing);

@@ -55,24 +55,20 @@ void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& director
     // A pattern that stands for no one native text can match no name.
     if (nativeOf(exclude.c_str(), native)) excluded.push_back(std::move(native));
   }
-  auto isExcluded = [&excluded](const DirScanner& scan) {
-    for (const std::string& exclude : excluded) {
-      if (matchesPattern(scan.nativeName(), exclude)) return true;
-    }
-    return false;
-  };
   // A directory scan entry is left out for the mask and for "." and "..", a
   // file scan entry for the mask and for being a directory; then either for
   // an excluded name.
-  auto advanceDirectories = [skip, &excluded, &isExcluded](DirScanner& scan) {
-    while (scan.isValid() && (scan.hasAnyAttribute(skip) || isDots(scan.name()) ||
-                              (!excluded.empty() && isExcluded(scan)))) {
+  auto advanceDirectories = [skip, &excluded](DirScanner& scan) {
+    while (scan.isValid() &&
+           (scan.hasAnyAttribute(skip) || isDots(scan.name()) ||
+            (!excluded.empty() && matchesAnyPattern(scan.nativeName(), excluded)))) {
       scan.next();
     }
   };
-  auto advanceFiles = [skip, &excluded, &isExcluded](DirScanner& scan) {
-    while (scan.isValid() && (scan.hasAnyAttribute(skip | ATTRIBUTE_DIRECTORY) ||
-                              (!excluded.empty() && isExcluded(scan)))) {
+  auto advanceFiles = [skip, &excluded](DirScanner& scan) {
+    while (scan.isValid() &&
+           (scan.hasAnyAttribute(skip | ATTRIBUTE_DIRECTORY) ||
+            (!excluded.empty() && matchesAnyPattern(scan.nativeName(), excluded)))) {
       scan.next();
     }
   };

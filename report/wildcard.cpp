@@ -59,4 +59,11 @@ bool matchesPattern(std::string_view name, std::string_view pattern) {
   return wildcardMatch(name, pattern);
 }
 
+bool matchesAnyPattern(std::string_view name, const std::vector<std::string>& patterns) {
+  for (const std::string& pattern : patterns) {
+    if (matchesPattern(name, pattern)) return true;
+  }
+  return false;
+}
+
 }  // namespace qv

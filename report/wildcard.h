@@ -6,7 +6,9 @@
 // in the platform's own bytes. Free functions; nothing is owned.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace qv {
 
@@ -16,5 +18,8 @@ char foldCase(char c);
 // True when name matches pattern. Takes time linear in the pattern's length
 // times the name's, whatever the pattern.
 bool matchesPattern(std::string_view name, std::string_view pattern);
+
+// True when name matches any of patterns.
+bool matchesAnyPattern(std::string_view name, const std::vector<std::string>& patterns);
 
 }  // namespace qv
