@@ -106,6 +106,21 @@ void appendShown(std::string_view text, std::string& line) {
   line.append(text, start, std::string_view::npos);
 }
 
+void appendFileColumns(DirScanner& scanner, const ReportOptions& options, std::string& text) {
+  if (options.showSize) appendSizeColumn(scanner.size(), options.humanSizes, text);
+  if (options.showTime) {
+    SystemTime t;
+    // A time that does not convert reads 0000/00/00 00:00:00.
+    scanner.time(t, FileTimeKind::LastWrite);
+    appendLocalTime(t, text);
+    text += "  ";
+  }
+  if (options.showAttributes) {
+    appendAttributeLetters(scanner.attributes(), text);
+    text += "  ";
+  }
+}
+
 String ReportWriter::formatEntry(DirScanner& scanner, bool isDirectory) {
   std::string text;
   appendEntryText(scanner, isDirectory, text);
@@ -138,18 +153,7 @@ void ReportWriter::appendEntryText(DirScanner& scanner, bool isDirectory, std::s
   text.clear();
   if (!isDirectory && (options.showSize || options.showTime || options.showAttributes)) {
     text += ' ';
-    if (options.showSize) appendSizeColumn(scanner.size(), options.humanSizes, text);
-    if (options.showTime) {
-      SystemTime t;
-      // A time that does not convert reads 0000/00/00 00:00:00.
-      scanner.time(t, FileTimeKind::LastWrite);
-      appendLocalTime(t, text);
-      text += "  ";
-    }
-    if (options.showAttributes) {
-      appendAttributeLetters(scanner.attributes(), text);
-      text += "  ";
-    }
+    appendFileColumns(scanner, options, text);
   }
   if (options.pathList) {
     appendDirectory(scanner, nativeDirectory, text);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/text_output_file.h"
+#include "base/utf8.h"
 #include "report/dir_scanner.h"
 #include "report/report_format.h"
 
@@ -83,17 +84,7 @@ class HtmlFormat : public ReportFormat {
     line_ += "<li>";
     if (options_.showSize || options_.showTime || options_.showAttributes) {
       line_ += "<span class=\"c\">";
-      if (options_.showSize) appendSizeColumn(scanner.size(), options_.humanSizes, line_);
-      if (options_.showTime) {
-        SystemTime time;
-        scanner.time(time, FileTimeKind::LastWrite);
-        appendLocalTime(time, line_);
-        line_ += "  ";
-      }
-      if (options_.showAttributes) {
-        appendAttributeLetters(scanner.attributes(), line_);
-        line_ += "  ";
-      }
+      appendFileColumns(scanner, options_, line_);
       line_ += "</span>";
     }
     if (options_.fileUrl) {
@@ -149,7 +140,7 @@ class HtmlFormat : public ReportFormat {
     appendNativeAsUtf8(native, utf8);
     for (size_t i = 0; i < utf8.size();) {
       uint32_t ch;
-      size_t length = utf8CharacterLength(utf8, i, ch);
+      size_t length = decodeUtf8(utf8, i, ch);
       if (length == 0) {
         line += u8"\uFFFD";
         ++i;

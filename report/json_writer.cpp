@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/text_output_file.h"
+#include "base/utf8.h"
 #include "report/dir_scanner.h"
 #include "report/report_format.h"
 
@@ -104,7 +105,7 @@ class JsonFormat : public ReportFormat {
     for (size_t i = 0; i < utf8.size();) {
       unsigned char b = static_cast<unsigned char>(utf8[i]);
       uint32_t ch;
-      size_t length = utf8CharacterLength(utf8, i, ch);
+      size_t length = decodeUtf8(utf8, i, ch);
       if (length == 0) {
         line += "\\udc";
         line += HEX[b >> 4];

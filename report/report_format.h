@@ -56,10 +56,6 @@ std::unique_ptr<ReportFormat> makeHtmlFormat(const ReportOptions& options);
 
 // Helpers the forms share.
 
-// The length of the UTF-8 character at text[i], or 0 when the bytes there are
-// not UTF-8 (a lone byte, a cut or overlong sequence, a surrogate).
-size_t utf8CharacterLength(std::string_view text, size_t i, uint32_t& ch);
-
 // Appends a file time (100 ns units since 1601-01-01 UTC) as local time in
 // ISO 8601 with the offset from UTC that the local time has then:
 // 2002-10-14T09:05:03+09:00. False, appending nothing, when it does not

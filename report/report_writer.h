@@ -88,6 +88,10 @@ void appendLocalTime(const SystemTime& time, std::string& text);
 // Appends the attribute letters as the "a" column shows them: R, H, A, S.
 void appendAttributeLetters(uint32_t attributes, std::string& text);
 
+// Appends the columns of the file the scanner stands on that options ask
+// for (size, time, attributes), each followed by two spaces.
+void appendFileColumns(DirScanner& scanner, const ReportOptions& options, std::string& text);
+
 // Appends text as a report line shows it: a control character (0x00 to 0x1F,
 // 0x7F) becomes "?", so that no name can break or forge a line. Such bytes are
 // never part of a double-byte character.
