@@ -53,7 +53,8 @@ class CsvFormat : public ReportFormat {
     if (isDirectory) {
       row_ += options_.utf8 ? u8"ディレクトリ" : "ディレクトリ";
       row_ += ',';
-      if (entered) totalsAt_.push_back(options_.directorySizes ? output.position() + row_.size() : NO_ROW);
+      if (entered)
+        totalsAt_.push_back(options_.directorySizes ? output.position() + row_.size() : NO_ROW);
       if (options_.directorySizes) {
         if (entered) {
           row_.append(TOTAL_WIDTH, ' ');

@@ -86,8 +86,7 @@ class JsonFormat : public ReportFormat {
  private:
   // Lines go out one behind, so that an element followed by another in the
   // same array gets its comma.
-  void put(TextOutputFile& output, const std::string& line, bool startsElement,
-           bool endsElement) {
+  void put(TextOutputFile& output, const std::string& line, bool startsElement, bool endsElement) {
     if (started_) {
       if (pendingEnds_ && startsElement) pending_ += ',';
       output.writeLine({pending_});

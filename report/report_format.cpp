@@ -43,8 +43,8 @@ bool appendIsoTime(uint64_t fileTime, std::string& text) {
   // were UTC, less the time itself.
   const int64_t epochDifference = 11644473600LL;
   int64_t utc = static_cast<int64_t>(fileTime / 10000000ULL) - epochDifference;
-  int64_t asUtc = daysFromCivil(local.year, local.month, local.day) * 86400 +
-                  local.hour * 3600 + local.minute * 60 + local.second;
+  int64_t asUtc = daysFromCivil(local.year, local.month, local.day) * 86400 + local.hour * 3600 +
+                  local.minute * 60 + local.second;
   int64_t offsetMinutes = (asUtc - utc) / 60;
   const unsigned yearDigits[] = {local.year / 100u, local.year % 100u};
   for (unsigned part : yearDigits) appendTwoDigits(part, text);

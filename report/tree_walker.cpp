@@ -143,8 +143,8 @@ void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& director
   // The levels from the top down to the directory being listed; a level is
   // left once its files are written.
   std::vector<std::unique_ptr<Level>> levels;
-  auto enter = [&](const DirectoryListing& listing, String levelPrefix,
-                   std::string nativeDirectory, uint64_t columnAt) {
+  auto enter = [&](const DirectoryListing& listing, String levelPrefix, std::string nativeDirectory,
+                   uint64_t columnAt) {
     auto level = std::make_unique<Level>();
     level->prefix = std::move(levelPrefix);
     level->nativeDirectory = std::move(nativeDirectory);
@@ -179,7 +179,8 @@ void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& director
       } else {
         appendEntryText(directories, true, text);
         // One that is not entered has nothing listed beneath it.
-        if (sizeColumns) text.insert(0, enters ? std::string(EMPTY_SIZE_COLUMN) : " " + sizeColumn(0));
+        if (sizeColumns)
+          text.insert(0, enters ? std::string(EMPTY_SIZE_COLUMN) : " " + sizeColumn(0));
       }
       DirectoryListing child;
       std::string childNative;

@@ -69,7 +69,8 @@ TEST_F(CommandLineOptionsTest, EachNewOptionInEachSpellingShapesTheReport) {
        lines({header(), "├[.git]", "├[build]", "｜└out.o", "├[src]", "｜└main.c", "├a.txt",
               "└~notes", "3 ディレクトリ、4 ファイル、14 バイト"})},
       {{"sort", "size", "reverse", "depth", "0", "s"},
-       lines({header(), "├[src]", "├[build]", "├              5  a.txt", "└              0  ~notes"})},
+       lines({header(), "├[src]", "├[build]", "├              5  a.txt",
+              "└              0  ~notes"})},
       {{"csv", "p", "depth", "1"},
        lines({"パス,名前,種類,サイズ,更新日時,属性", in_ + "build/out.o,out.o,ファイル,,,",
               in_ + "src/main.c,main.c,ファイル,,,", in_ + "a.txt,a.txt,ファイル,,,",
@@ -80,8 +81,7 @@ TEST_F(CommandLineOptionsTest, EachNewOptionInEachSpellingShapesTheReport) {
               R"(  {"type":"directory","name":"build","contents":[],"size":0},)",
               R"(  {"type":"directory","name":"src","contents":[],"size":0},)",
               R"(  {"type":"file","name":"a.txt"},)", R"(  {"type":"file","name":"~notes"})",
-              R"(],"size":5},)", R"({"type":"report","directories":2,"files":2,"bytes":5})",
-              "]"})},
+              R"(],"size":5},)", R"({"type":"report","directories":2,"files":2,"bytes":5})", "]"})},
   };
   for (const Case& c : cases) {
     for (const char* prefix : {"", "-", "/"}) {

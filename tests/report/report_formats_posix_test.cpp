@@ -19,8 +19,8 @@ TEST(ReportFormatsPosix, NamesNoTextReportCanHoldAreKeptOrEscaped) {
   ASSERT_TRUE(test::useJapanTime());
   test::makeDirs(dir / "d");
   // In listing order.
-  for (const char* name : {"<b>&.txt", u8"caf\u00e9.txt", "say \"hi\".txt", "two\nlines.txt",
-                           "\xff\xfe.bin"}) {
+  for (const char* name :
+       {"<b>&.txt", u8"caf\u00e9.txt", "say \"hi\".txt", "two\nlines.txt", "\xff\xfe.bin"}) {
     writeFile(dir / "d/" + name);
   }
   const std::string d = dir / "d/";
@@ -40,7 +40,8 @@ TEST(ReportFormatsPosix, NamesNoTextReportCanHoldAreKeptOrEscaped) {
                     d + "??.bin,??.bin,ファイル,,,"})},
       {OutputFormat::CSV, true,
        "\xEF\xBB\xBF" +
-           test::lines({u8"パス,名前,種類,サイズ,更新日時,属性", d + u8"<b>&.txt,<b>&.txt,ファイル,,,",
+           test::lines({u8"パス,名前,種類,サイズ,更新日時,属性",
+                        d + u8"<b>&.txt,<b>&.txt,ファイル,,,",
                         d + u8"caf\u00e9.txt,caf\u00e9.txt,ファイル,,,",
                         "\"" + d + u8"say \"\"hi\"\".txt\",\"say \"\"hi\"\".txt\",ファイル,,,",
                         "\"" + d + u8"two\nlines.txt\",\"two\nlines.txt\",ファイル,,,",

@@ -27,9 +27,15 @@ struct SampleFile {
   size_t size;
 };
 const SampleFile SAMPLE[] = {
-    {"docs/notes.txt", 6},      {"src/lib/util.c", 19},      {"src/lib/util.h", 13},
-    {"src/main.c", 25},         {"資料/表計算/売上.csv", 11}, {"資料/ソース一覧.txt", 10},
-    {"=sum.txt", 1},            {"a,b.txt", 3},              {"R&D.txt", 0},
+    {"docs/notes.txt", 6},
+    {"src/lib/util.c", 19},
+    {"src/lib/util.h", 13},
+    {"src/main.c", 25},
+    {"資料/表計算/売上.csv", 11},
+    {"資料/ソース一覧.txt", 10},
+    {"=sum.txt", 1},
+    {"a,b.txt", 3},
+    {"R&D.txt", 0},
     {"README.md", 15},
 };
 
@@ -81,9 +87,9 @@ TEST_F(ReportFormatsTest, DirectorySizesAreTheTotalsOfEveryLevelBeneath) {
   EXPECT_EQ(generate(root),
             lines({"[" + root + "]", "├ " + column(sizeBelow("docs/")) + "[docs]",
                    "｜└ " + column(6) + "notes.txt", "├ " + column(sizeBelow("src/")) + "[src]",
-                   "｜├ " + column(sizeBelow("src/lib/")) + "[lib]", "｜｜├ " + column(19) + "util.c",
-                   "｜｜└ " + column(13) + "util.h", "｜└ " + column(25) + "main.c",
-                   "├ " + column(sizeBelow("資料/")) + "[資料]",
+                   "｜├ " + column(sizeBelow("src/lib/")) + "[lib]",
+                   "｜｜├ " + column(19) + "util.c", "｜｜└ " + column(13) + "util.h",
+                   "｜└ " + column(25) + "main.c", "├ " + column(sizeBelow("資料/")) + "[資料]",
                    "｜├ " + column(sizeBelow("資料/表計算/")) + "[表計算]",
                    "｜｜└ " + column(11) + "売上.csv", "｜└ " + column(10) + "ソース一覧.txt",
                    "├ " + column(1) + "=sum.txt", "├ " + column(3) + "a,b.txt",
@@ -127,15 +133,9 @@ TEST_F(ReportFormatsTest, HumanSizesStepBy1024WithOneDecimal) {
     uint64_t size;
     const char* shown;
   } cases[] = {
-      {0, "0"},
-      {1023, "1023"},
-      {1024, "1.0K"},
-      {1260, "1.2K"},
-      {1048524, "1023.9K"},
-      {1048575, "1.0M"},
-      {3565158, "3.4M"},
-      {6012954214ULL, "5.6G"},
-      {~0ULL, "16.0E"},
+      {0, "0"},          {1023, "1023"},          {1024, "1.0K"},
+      {1260, "1.2K"},    {1048524, "1023.9K"},    {1048575, "1.0M"},
+      {3565158, "3.4M"}, {6012954214ULL, "5.6G"}, {~0ULL, "16.0E"},
   };
   for (const auto& c : cases) {
     std::string text;
@@ -179,8 +179,9 @@ TEST_F(ReportFormatsTest, CsvHasOneRowPerEntryQuotedAndKeptAsText) {
             std::string("\xEF\xBB\xBF") + u8"パス,名前,種類,サイズ,更新日時,属性\n" + u +
                 sep("docs/notes.txt") + u8",notes.txt,ファイル,,,\n" + u + sep("src/main.c") +
                 u8",main.c,ファイル,,,\n" + u + native(sep("資料/ソース一覧.txt")) + "," +
-                native("ソース一覧.txt") + u8",ファイル,,,\n" + u + u8"=sum.txt,'=sum.txt,ファイル,,,\n\"" +
-                u + u8"a,b.txt\",\"a,b.txt\",ファイル,,,\n" + u + u8"R&D.txt,R&D.txt,ファイル,,,\n" +
+                native("ソース一覧.txt") + u8",ファイル,,,\n" + u +
+                u8"=sum.txt,'=sum.txt,ファイル,,,\n\"" + u +
+                u8"a,b.txt\",\"a,b.txt\",ファイル,,,\n" + u + u8"R&D.txt,R&D.txt,ファイル,,,\n" +
                 u + u8"README.md,README.md,ファイル,,,\n");
   writer.options.pathList = false;
   writer.options.utf8 = false;
@@ -188,7 +189,8 @@ TEST_F(ReportFormatsTest, CsvHasOneRowPerEntryQuotedAndKeptAsText) {
   writer.options.maxDepth = 0;
   writer.options.directorySizes = true;
   std::string report = generate(root);
-  EXPECT_NE(report.find(p + "docs,docs,ディレクトリ,                   0,,\r\n"), std::string::npos);
+  EXPECT_NE(report.find(p + "docs,docs,ディレクトリ,                   0,,\r\n"),
+            std::string::npos);
   writer.options.maxDepth = -1;
   report = generate(root);
   EXPECT_NE(report.find(p + "src,src,ディレクトリ,                  57,,\r\n"), std::string::npos);
@@ -205,29 +207,38 @@ TEST_F(ReportFormatsTest, JsonIsTheNestedTreeWithCountsLast) {
            std::to_string(size) + R"(,"time":"2002-10-14T09:05:03+09:00","attributes":"A"})";
   };
   EXPECT_EQ(generate(root),
-            lines({"[", R"({"type":"directory","name":")" + jsonRoot() + R"(","contents":[)",
+            lines({"[",
+                   R"({"type":"directory","name":")" + jsonRoot() + R"(","contents":[)",
                    R"(  {"type":"directory","name":"docs","contents":[)",
-                   "    " + file("notes.txt", 6), R"(  ],"size":6},)",
+                   "    " + file("notes.txt", 6),
+                   R"(  ],"size":6},)",
                    R"(  {"type":"directory","name":"src","contents":[)",
                    R"(    {"type":"directory","name":"lib","contents":[)",
-                   "      " + file("util.c", 19) + ",", "      " + file("util.h", 13),
-                   R"(    ],"size":32},)", "    " + file("main.c", 25), R"(  ],"size":57},)",
+                   "      " + file("util.c", 19) + ",",
+                   "      " + file("util.h", 13),
+                   R"(    ],"size":32},)",
+                   "    " + file("main.c", 25),
+                   R"(  ],"size":57},)",
                    u8R"(  {"type":"directory","name":"資料","contents":[)",
                    u8R"(    {"type":"directory","name":"表計算","contents":[)",
-                   "      " + file(u8"売上.csv", 11), R"(    ],"size":11},)",
-                   "    " + file(u8"ソース一覧.txt", 10), R"(  ],"size":21},)",
-                   "  " + file("=sum.txt", 1) + ",", "  " + file("a,b.txt", 3) + ",",
-                   "  " + file("R&D.txt", 0) + ",", "  " + file("README.md", 15),
+                   "      " + file(u8"売上.csv", 11),
+                   R"(    ],"size":11},)",
+                   "    " + file(u8"ソース一覧.txt", 10),
+                   R"(  ],"size":21},)",
+                   "  " + file("=sum.txt", 1) + ",",
+                   "  " + file("a,b.txt", 3) + ",",
+                   "  " + file("R&D.txt", 0) + ",",
+                   "  " + file("README.md", 15),
                    R"(],"size":)" + std::to_string(sizeBelow("")) + "},",
-                   R"({"type":"report","directories":5,"files":10,"bytes":103})", "]"}));
+                   R"({"type":"report","directories":5,"files":10,"bytes":103})",
+                   "]"}));
   // Without columns only the names; a directory not entered has no contents.
   writer.options = ReportOptions();
   writer.options.format = OutputFormat::JSON;
   writer.options.maxDepth = 0;
   writer.options.lineFeed = true;
   EXPECT_EQ(generate(root),
-            "[\n" + (R"({"type":"directory","name":")" + jsonRoot() + R"(","contents":[)") +
-                "\n" +
+            "[\n" + (R"({"type":"directory","name":")" + jsonRoot() + R"(","contents":[)") + "\n" +
                 u8R"(  {"type":"directory","name":"docs","contents":[]},
   {"type":"directory","name":"src","contents":[]},
   {"type":"directory","name":"資料","contents":[]},
@@ -256,33 +267,50 @@ TEST_F(ReportFormatsTest, HtmlFoldsEachDirectoryAndEscapesNames) {
     return "<li><span class=\"c\">" + column(size) + "</span><a href=\"" + url + path + "\">" +
            name + "</a></li>";
   };
-  EXPECT_EQ(
-      generate(root),
-      lines({"<!DOCTYPE html>", "<html lang=\"ja\">", "<head>", "<meta charset=\"utf-8\">",
-             "<meta name=\"generator\" content=\"Quorvel\">", "<title>[" + u + "]</title>",
-             "<style>", "body { font-family: monospace; margin: 1em; }",
-             "ul { list-style: none; margin: 0; padding-left: 1.6em; }",
-             "summary { cursor: pointer; }", ".c { white-space: pre; color: #555; }",
-             ".n { margin-top: 1em; color: #555; }", "a { color: inherit; }", "</style>",
-             "</head>", "<body>", "<details open><summary>[" + u + "]</summary>", "<ul>",
-             "<li><details open><summary><span class=\"c\">" + column(6) +
-                 "</span>[docs]</summary><ul>",
-             link("docs/notes.txt", "notes.txt", 6), "</ul></details></li>",
-             "<li><details open><summary><span class=\"c\">" + column(25) +
-                 "</span>[src]</summary><ul>",
-             "<li><details><summary><span class=\"c\">" + column(0) +
-                 "</span>[lib]</summary></details></li>",
-             link("src/main.c", "main.c", 25), "</ul></details></li>",
-             u8"<li><details open><summary><span class=\"c\">" + column(10) +
-                 u8"</span>[資料]</summary><ul>",
-             u8"<li><details><summary><span class=\"c\">" + column(0) +
-                 u8"</span>[表計算]</summary></details></li>",
-             link("%E8%B3%87%E6%96%99/%E3%82%BD%E3%83%BC%E3%82%B9%E4%B8%80%E8%A6%A7.txt",
-                  u8"ソース一覧.txt", 10),
-             "</ul></details></li>", link("%3Dsum.txt", "=sum.txt", 1),
-             link("a%2Cb.txt", "a,b.txt", 3), link("R%26D.txt", "R&amp;D.txt", 0),
-             link("README.md", "README.md", 15), "</ul></details>",
-             u8"<p class=\"n\">5 ディレクトリ、7 ファイル、60 バイト</p>", "</body>", "</html>"}));
+  EXPECT_EQ(generate(root),
+            lines({"<!DOCTYPE html>",
+                   "<html lang=\"ja\">",
+                   "<head>",
+                   "<meta charset=\"utf-8\">",
+                   "<meta name=\"generator\" content=\"Quorvel\">",
+                   "<title>[" + u + "]</title>",
+                   "<style>",
+                   "body { font-family: monospace; margin: 1em; }",
+                   "ul { list-style: none; margin: 0; padding-left: 1.6em; }",
+                   "summary { cursor: pointer; }",
+                   ".c { white-space: pre; color: #555; }",
+                   ".n { margin-top: 1em; color: #555; }",
+                   "a { color: inherit; }",
+                   "</style>",
+                   "</head>",
+                   "<body>",
+                   "<details open><summary>[" + u + "]</summary>",
+                   "<ul>",
+                   "<li><details open><summary><span class=\"c\">" + column(6) +
+                       "</span>[docs]</summary><ul>",
+                   link("docs/notes.txt", "notes.txt", 6),
+                   "</ul></details></li>",
+                   "<li><details open><summary><span class=\"c\">" + column(25) +
+                       "</span>[src]</summary><ul>",
+                   "<li><details><summary><span class=\"c\">" + column(0) +
+                       "</span>[lib]</summary></details></li>",
+                   link("src/main.c", "main.c", 25),
+                   "</ul></details></li>",
+                   u8"<li><details open><summary><span class=\"c\">" + column(10) +
+                       u8"</span>[資料]</summary><ul>",
+                   u8"<li><details><summary><span class=\"c\">" + column(0) +
+                       u8"</span>[表計算]</summary></details></li>",
+                   link("%E8%B3%87%E6%96%99/%E3%82%BD%E3%83%BC%E3%82%B9%E4%B8%80%E8%A6%A7.txt",
+                        u8"ソース一覧.txt", 10),
+                   "</ul></details></li>",
+                   link("%3Dsum.txt", "=sum.txt", 1),
+                   link("a%2Cb.txt", "a,b.txt", 3),
+                   link("R%26D.txt", "R&amp;D.txt", 0),
+                   link("README.md", "README.md", 15),
+                   "</ul></details>",
+                   u8"<p class=\"n\">5 ディレクトリ、7 ファイル、60 バイト</p>",
+                   "</body>",
+                   "</html>"}));
 }
 
 }  // namespace
