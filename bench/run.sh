@@ -15,6 +15,7 @@
 #              2,000,000 entries (made once; the largest takes minutes)
 #   --small    time, warm, on docs/sample-tree and a 1,000-entry tree; with
 #              BASELINE set to another build, that build in turn with QUORVEL
+#   --share [DELAY_US]  on a stand-in for a file server (bench/share.sh)
 # Environment: BENCH_DIR (default /tmp/quorvel-bench), REPS (default 7 warm,
 # 5 cold, 3 scaling, 200 small), BASELINE.
 set -euo pipefail
@@ -26,6 +27,7 @@ case ${1:-} in
   --memory) mode=memory; shift ;;
   --scaling) mode=scaling; shift ;;
   --small) mode=small; shift ;;
+  --share) shift; exec bash "$root/bench/share.sh" "$@" ;;
 esac
 quorvel=${1:-$root/build/linux/quorvel}
 bench_dir=${BENCH_DIR:-/tmp/quorvel-bench}
