@@ -131,10 +131,11 @@ static int fsStatfs(const char* path, struct statvfs* st) {
 
 static void* fsInit(struct fuse_conn_info* conn, struct fuse_config* cfg) {
   (void)conn;
-  // Nothing cached by the kernel past the answer itself: every look-up is a
-  // request, as on a share whose attribute cache has expired.
-  cfg->entry_timeout = 0;
-  cfg->attr_timeout = 0;
+  // Names and attributes are cached for a second, as a Linux SMB client
+  // caches them by default (actimeo=1); the first look-up of each costs a
+  // round trip.
+  cfg->entry_timeout = 1.0;
+  cfg->attr_timeout = 1.0;
   cfg->negative_timeout = 0;
   cfg->use_ino = 1;
   return share();
