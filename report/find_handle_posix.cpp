@@ -290,7 +290,7 @@ bool fillListing(ListingState& listing, int fd, const uint64_t* waits) {
 // opening and reading the directory, and the listing holds no descriptor
 // until one is needed.
 bool takeReadAhead(ListingState& listing, ReadListing& ahead) {
-  if (!ahead.ok) return false;
+  if (!ahead.ok || ahead.racy) return false;
   struct stat st;
   if (fstatat(listing.readAhead->rootFd(), listing.relative.c_str(), &st, AT_SYMLINK_NOFOLLOW) !=
           0 ||

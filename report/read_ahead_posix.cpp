@@ -230,12 +230,29 @@ int ReadAhead::openBeneath(const std::string& relative) {
   }
 }
 
+namespace {
+
+// The kernel stamps a change with its coarse clock (before Linux 6.6 always,
+// since then unless the time was looked at), so a change within the same tick
+// of that clock as the read can leave the directory's times as they were.
+// git treats an index entry of its own file's tick the same way ("racily
+// clean").
+bool changedSince(const struct timespec& changed, const struct timespec& began) {
+  return changed.tv_sec > began.tv_sec ||
+         (changed.tv_sec == began.tv_sec && changed.tv_nsec >= began.tv_nsec);
+}
+
+}  // namespace
+
 void ReadAhead::read(const std::string& relative, ReadListing& out) {
+  struct timespec began = {};
+  clock_gettime(CLOCK_REALTIME_COARSE, &began);
   int fd = openBeneath(relative);
   if (fd < 0) return;
   struct stat st;
   if (fstat(fd, &st) == 0 && readItems(fd, out.items)) {
     out.ok = true;
+    out.racy = changedSince(st.st_ctim, began);
     out.device = st.st_dev;
     out.inode = st.st_ino;
     out.modified = st.st_mtim;

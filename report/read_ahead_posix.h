@@ -67,8 +67,12 @@ uint64_t waitsByThread();
 bool readItems(int fd, std::vector<ListedItem>& items);
 
 // A directory as the read-ahead found it, and which directory that was.
+// A racy listing is of a directory last changed no earlier than the tick of
+// the clock in which its read began: a change just after the read could carry
+// the same time stamp, so the times cannot tell that it is still the same.
 struct ReadListing {
   bool ok = false;
+  bool racy = false;
   std::vector<ListedItem> items;
   dev_t device = 0;
   ino_t inode = 0;
