@@ -18,6 +18,7 @@
 #   --formats  time and peak RSS, warm, of the csv, json and html reports and
 #              of du against the text report with the same columns, on the
 #              whole tree and on a quarter of it
+#   --share [DELAY_US]  on a stand-in for a file server (bench/share.sh)
 # Environment: BENCH_DIR (default /tmp/quorvel-bench), REPS (default 7 warm,
 # 5 cold, 3 scaling, 200 small, 7 formats), BASELINE.
 set -euo pipefail
@@ -30,6 +31,7 @@ case ${1:-} in
   --scaling) mode=scaling; shift ;;
   --small) mode=small; shift ;;
   --formats) mode=formats; shift ;;
+  --share) shift; exec bash "$root/bench/share.sh" "$@" ;;
 esac
 quorvel=${1:-$root/build/linux/quorvel}
 bench_dir=${BENCH_DIR:-/tmp/quorvel-bench}

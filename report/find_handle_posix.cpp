@@ -77,7 +77,7 @@ struct ListingState {
   dev_t device = 0;
   ino_t inode = 0;
   int fd = -1;
-  bool fromDisk = false;  // reading it waited for the disk
+  bool waited = false;  // reading it had to wait (for the disk or a server)
   std::shared_ptr<ReadAhead> readAhead;
   WalkKey key;
   std::string relative;
@@ -254,8 +254,8 @@ bool sameTime(const struct timespec& a, const struct timespec& b) {
 }
 
 // Takes over fd for listing, notes which directory it is and reads it;
-// blocksRead, when given, is the thread's count from before it was opened.
-bool fillListing(ListingState& listing, int fd, const uint64_t* blocksRead) {
+// waits, when given, is the thread's count from before it was opened.
+bool fillListing(ListingState& listing, int fd, const uint64_t* waits) {
   listing.fd = fd;
   DescriptorPool::get().add(&listing);
   struct stat st;
@@ -263,9 +263,9 @@ bool fillListing(ListingState& listing, int fd, const uint64_t* blocksRead) {
   listing.device = st.st_dev;
   listing.inode = st.st_ino;
   if (!posix::readItems(fd, listing.items)) return false;
-  listing.fromDisk = blocksRead != nullptr && posix::blocksReadByThread() != *blocksRead;
+  listing.waited = waits != nullptr && posix::waitsByThread() != *waits;
   if (listing.readAhead) {
-    listing.readAhead->listed(listing.key, listing.relative, listing.items, listing.fromDisk);
+    listing.readAhead->listed(listing.key, listing.relative, listing.items, listing.waited);
   }
   return true;
 }
@@ -277,7 +277,7 @@ bool fillListing(ListingState& listing, int fd, const uint64_t* blocksRead) {
 // opening and reading the directory, and the listing holds no descriptor
 // until one is needed.
 bool takeReadAhead(ListingState& listing, ReadListing& ahead) {
-  if (!ahead.ok) return false;
+  if (!ahead.ok || ahead.racy) return false;
   struct stat st;
   if (fstatat(listing.readAhead->rootFd(), listing.relative.c_str(), &st, AT_SYMLINK_NOFOLLOW) !=
           0 ||
@@ -369,7 +369,7 @@ void DirectoryListing::planWalk(const WalkPlan& plan) const {
   int fd = state_->descriptor();
   if (fd < 0) return;
   state_->readAhead = std::make_shared<ReadAhead>(fd, state_->pathLength, plan);
-  state_->readAhead->listed(state_->key, state_->relative, state_->items, state_->fromDisk);
+  state_->readAhead->listed(state_->key, state_->relative, state_->items, state_->waited);
 }
 
 size_t DirectoryListing::settleReadAhead() const {
@@ -381,9 +381,9 @@ bool DirectoryListing::open(const String& directory, const std::string& nativePa
   auto state = std::make_shared<ListingState>();
   state->nativeName = nativePath;
   state->pathLength = nativePath.size();
-  uint64_t blocksRead = posix::blocksReadByThread();
+  uint64_t waits = posix::waitsByThread();
   int fd = openDirectory(AT_FDCWD, nativePath.c_str(), true, nullptr);
-  if (fd < 0 || !fillListing(*state, fd, &blocksRead)) return false;
+  if (fd < 0 || !fillListing(*state, fd, &waits)) return false;
   directory_ = directory;
   state_ = std::move(state);
   return true;
@@ -562,9 +562,9 @@ bool FindHandle::openChild(const String& directory, DirectoryListing& child) con
     if (parentFd < 0) return false;
     // Only until the threads start: the count is a system call.
     bool measure = state->readAhead && !state->readAhead->started();
-    uint64_t blocksRead = measure ? posix::blocksReadByThread() : 0;
+    uint64_t waits = measure ? posix::waitsByThread() : 0;
     int fd = openDirectory(parentFd, state->nativeName.c_str(), false, parent.get());
-    if (fd < 0 || !fillListing(*state, fd, measure ? &blocksRead : nullptr)) return false;
+    if (fd < 0 || !fillListing(*state, fd, measure ? &waits : nullptr)) return false;
   }
   state->parent = std::move(parent);
   child.directory_ = directory;

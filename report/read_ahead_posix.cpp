@@ -17,10 +17,14 @@
 
 namespace qv::posix {
 
-uint64_t blocksReadByThread() {
+// A read that waits for the disk or for a FUSE, NFS or SMB server sleeps, and
+// sleeping is a voluntary context switch; one served from the caches makes
+// none. Block reads are counted as well for the rare read that finds its
+// blocks already on their way.
+uint64_t waitsByThread() {
   struct rusage usage;
   if (getrusage(RUSAGE_THREAD, &usage) != 0) return 0;
-  return static_cast<uint64_t>(usage.ru_inblock);
+  return static_cast<uint64_t>(usage.ru_inblock) + static_cast<uint64_t>(usage.ru_nvcsw);
 }
 
 ReadAhead::ReadAhead(int rootFd, size_t rootPathLength, const WalkPlan& plan)
@@ -45,13 +49,14 @@ bool ReadAhead::canStart() const {
 }
 
 // Once started, threads are added while more is due than idle threads. While
-// most reads wait for the disk, more threads keep more reads in flight; while
+// most reads wait (for the disk, or for a file server's answer), more threads
+// keep more requests in flight, and a share answers them side by side; while
 // they do not, threads beyond one per processor only take the processor from
 // the walk. The time a read takes would not tell the two apart: a warm read
 // of a large directory and one that lost the processor are slow too.
 void ReadAhead::startThreads() {
   if (rootFd_ < 0 || !started_) return;
-  size_t limit = std::bitset<32>(diskReads_).count() > 16 ? MAX_THREADS : fastLimit_;
+  size_t limit = std::bitset<32>(waitedReads_).count() > 16 ? MAX_THREADS : fastLimit_;
   size_t wanted = pending_.size() > idle_ ? pending_.size() - idle_ : 0;
   while (wanted-- > 0 && threads_.size() < limit) {
     try {
@@ -97,12 +102,12 @@ bool ReadAhead::take(const WalkKey& key, ReadListing& out) {
 }
 
 void ReadAhead::listed(const WalkKey& key, const std::string& relative,
-                       const std::vector<ListedItem>& items, bool fromDisk) {
+                       const std::vector<ListedItem>& items, bool waited) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!started_) {
-    if (fromDisk && ++diskWalkReads_ >= DISK_STARTS) {
+    if (waited && ++waitedWalkReads_ >= WAIT_STARTS) {
       started_ = true;
-      diskReads_ = ~0u;  // the threads start as for a cold disk
+      waitedReads_ = ~0u;  // the threads start as for reads that wait
     } else if (++walkReads_ >= START_AFTER) {
       started_ = true;
     }
@@ -153,7 +158,6 @@ void ReadAhead::enqueueChildren(const WalkKey& key, const std::string& relative,
 }
 
 void ReadAhead::work() {
-  uint64_t blocksRead = blocksReadByThread();
   unsigned reads = 0;
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
@@ -170,6 +174,10 @@ void ReadAhead::work() {
     pending_.erase(next);
     reading_.insert(key);
     lock.unlock();
+    // One read in WAIT_SAMPLE is measured: asking costs about a microsecond.
+    // Only the read itself, since waiting for the lock or for work sleeps too.
+    bool measured = ++reads % WAIT_SAMPLE == 0;
+    uint64_t waitsBefore = measured ? waitsByThread() : 0;
     ReadListing listing;
     try {
       read(relative, listing);
@@ -177,17 +185,9 @@ void ReadAhead::work() {
       // Out of memory: the walk reads this one itself.
       listing = ReadListing();
     }
-    // Nothing else this thread does reads from storage. The count is looked
-    // at after every fourth read: asking costs about a microsecond.
-    bool measured = ++reads % DISK_SAMPLE == 0;
-    bool fromDisk = false;
-    if (measured) {
-      uint64_t blocks = blocksReadByThread();
-      fromDisk = blocks != blocksRead;
-      blocksRead = blocks;
-    }
+    bool waited = measured && waitsByThread() != waitsBefore;
     lock.lock();
-    if (measured) diskReads_ = (diskReads_ << 1) | (fromDisk ? 1u : 0u);
+    if (measured) waitedReads_ = (waitedReads_ << 1) | (waited ? 1u : 0u);
     reading_.erase(key);
     if (listing.ok && !(key < walkAt_)) {
       enqueueChildren(key, relative, listing.items);
@@ -230,12 +230,29 @@ int ReadAhead::openBeneath(const std::string& relative) {
   }
 }
 
+namespace {
+
+// The kernel stamps a change with its coarse clock (before Linux 6.6 always,
+// since then unless the time was looked at), so a change within the same tick
+// of that clock as the read can leave the directory's times as they were.
+// git treats an index entry of its own file's tick the same way ("racily
+// clean").
+bool changedSince(const struct timespec& changed, const struct timespec& began) {
+  return changed.tv_sec > began.tv_sec ||
+         (changed.tv_sec == began.tv_sec && changed.tv_nsec >= began.tv_nsec);
+}
+
+}  // namespace
+
 void ReadAhead::read(const std::string& relative, ReadListing& out) {
+  struct timespec began = {};
+  clock_gettime(CLOCK_REALTIME_COARSE, &began);
   int fd = openBeneath(relative);
   if (fd < 0) return;
   struct stat st;
   if (fstat(fd, &st) == 0 && readItems(fd, out.items)) {
     out.ok = true;
+    out.racy = changedSince(st.st_ctim, began);
     out.device = st.st_dev;
     out.inode = st.st_ino;
     out.modified = st.st_mtim;

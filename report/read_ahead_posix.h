@@ -55,9 +55,11 @@ struct ListedItem {
   const std::string& nativeName() const { return native.empty() ? name : native; }
 };
 
-// The blocks the calling thread has had read from storage so far; it grows
-// across a call that had to wait for the disk, and only then.
-uint64_t blocksReadByThread();
+// How often the calling thread has had to wait so far: for blocks read from
+// storage, or for any answer it slept for (a file server's, over the
+// network). It grows across a call that waited, and not across one served
+// from the caches.
+uint64_t waitsByThread();
 
 // Reads the directory behind fd with getdents64 into items, in listing order,
 // without "." and "..". False, with the last error set, when nothing can be
@@ -65,8 +67,12 @@ uint64_t blocksReadByThread();
 bool readItems(int fd, std::vector<ListedItem>& items);
 
 // A directory as the read-ahead found it, and which directory that was.
+// A racy listing is of a directory last changed no earlier than the tick of
+// the clock in which its read began: a change just after the read could carry
+// the same time stamp, so the times cannot tell that it is still the same.
 struct ReadListing {
   bool ok = false;
+  bool racy = false;
   std::vector<ListedItem> items;
   dev_t device = 0;
   ino_t inode = 0;
@@ -78,15 +84,15 @@ using WalkKey = std::vector<uint32_t>;
 
 class ReadAhead {
  public:
-  static constexpr size_t MAX_THREADS = 8;
+  static constexpr size_t MAX_THREADS = 32;
   static constexpr size_t MAX_LISTINGS = 64;
   static constexpr size_t MAX_BYTES = 8 << 20;
   // Threads start once the walk has read START_AFTER directories by itself,
-  // so that a small tree never pays for them, or sooner when DISK_STARTS of
-  // its reads had to wait for the disk.
+  // so that a small tree never pays for them, or sooner when WAIT_STARTS of
+  // its reads had to wait (for the disk or a server).
   static constexpr size_t START_AFTER = 128;
-  static constexpr size_t DISK_STARTS = 8;
-  static constexpr unsigned DISK_SAMPLE = 4;
+  static constexpr size_t WAIT_STARTS = 8;
+  static constexpr unsigned WAIT_SAMPLE = 4;
 
   // Reads ahead below the directory open as rootFd (duplicated; the caller
   // keeps its own), whose native path is rootPathLength bytes long with its
@@ -103,10 +109,10 @@ class ReadAhead {
   bool take(const WalkKey& key, ReadListing& out);
 
   // The walk read the directory at key (relative: its native path below the
-  // root) itself, from the disk when fromDisk is set: its subdirectories
+  // root) itself, having had to wait for it when waited is set: its subdirectories
   // become due, in place of any read ahead for an earlier form of it.
   void listed(const WalkKey& key, const std::string& relative, const std::vector<ListedItem>& items,
-              bool fromDisk);
+              bool waited);
 
   // Starts the threads if they have not started, waits until nothing is
   // being read and nothing more may be started, and returns how many
@@ -145,10 +151,10 @@ class ReadAhead {
   std::map<WalkKey, ReadListing> ready_;
   size_t bytes_ = 0;
   size_t walkReads_ = 0;  // directories the walk read by itself
-  size_t diskWalkReads_ = 0;
-  // One bit for each of the threads' last 32 groups of DISK_SAMPLE reads,
-  // set when one of them read from the disk.
-  uint32_t diskReads_ = 0;
+  size_t waitedWalkReads_ = 0;
+  // One bit for each of the threads' last 32 sampled reads (one in
+  // WAIT_SAMPLE), set when it had to wait.
+  uint32_t waitedReads_ = 0;
   size_t fastLimit_;  // threads while reads are fast: one per processor
   std::atomic<bool> started_{false};
   WalkKey walkAt_;
