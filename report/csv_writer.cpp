@@ -35,20 +35,16 @@ class CsvFormat : public ReportFormat {
       if (entered) totalsAt_.push_back(NO_ROW);
       return;
     }
-    std::string path, name;
-    if (options_.utf8) {
-      path.assign(nativeDirectory);
-      path.append(scanner.nativeName());
-      name.assign(scanner.nativeName());
-    } else {
-      path = scanner.directory().cStr();
-      path += scanner.name();
+    std::string_view directory = nativeDirectory, name = scanner.nativeName();
+    if (!options_.utf8) {
+      directory = scanner.directory().cStr();
       name = scanner.name();
     }
     row_.clear();
-    appendField(path);
+    // The path is one field: directory and name, quoted together.
+    appendField(directory, name);
     row_ += ',';
-    appendField(name);
+    appendField(std::string_view(), name);
     row_ += ',';
     if (isDirectory) {
       row_ += options_.utf8 ? u8"ディレクトリ" : "ディレクトリ";
@@ -97,25 +93,30 @@ class CsvFormat : public ReportFormat {
     text += digits;
   }
 
-  // A field with a comma, a quote or a line break is quoted, its quotes
-  // doubled. One that a spreadsheet would run as a formula gets a "'" in
-  // front, which keeps it text. The bytes looked for are never the second
-  // byte of a double-byte character.
-  void appendField(std::string_view field) {
-    bool formula = !field.empty() &&
-                   (field[0] == '=' || field[0] == '+' || field[0] == '-' || field[0] == '@');
-    if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
-      if (formula) row_ += '\'';
-      row_ += field;
-      return;
-    }
-    row_ += '"';
+  // Appends the field head + tail. A field with a comma, a quote or a line
+  // break is quoted, its quotes doubled. One that a spreadsheet would run as
+  // a formula gets a "'" in front, which keeps it text. The bytes looked for
+  // are never the second byte of a double-byte character.
+  void appendField(std::string_view head, std::string_view tail) {
+    std::string_view first = head.empty() ? tail : head;
+    bool formula = !first.empty() &&
+                   (first[0] == '=' || first[0] == '+' || first[0] == '-' || first[0] == '@');
+    const char* const special = ",\"\r\n";
+    bool quoted = head.find_first_of(special) != std::string_view::npos ||
+                  tail.find_first_of(special) != std::string_view::npos;
+    if (quoted) row_ += '"';
     if (formula) row_ += '\'';
-    for (char c : field) {
-      if (c == '"') row_ += '"';
-      row_ += c;
+    for (std::string_view part : {head, tail}) {
+      if (!quoted) {
+        row_ += part;
+        continue;
+      }
+      for (char c : part) {
+        if (c == '"') row_ += '"';
+        row_ += c;
+      }
     }
-    row_ += '"';
+    if (quoted) row_ += '"';
   }
 
   const ReportOptions& options_;
