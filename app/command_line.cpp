@@ -15,6 +15,9 @@ const char* const DEPTH_NOT_WHOLE = ": 0 以上の整数ではありません";
 const char* const EMPTY_PATTERN = "exclude \"\": パターンが空です";
 const char* const PATTERN_WITH_SEPARATOR = ": パターンは名前だけで、パスの区切りは使えません";
 const char* const EXEC_WITH_STANDARD_OUTPUT = "out - exec: 標準出力には exec を使えません";
+const char* const SORT_KEY_UNKNOWN = ": name、size、time のどれでもありません";
+const char* const SIZES_WITH_STANDARD_OUTPUT =
+    "out - du: 標準出力には du を使えません (json なら使えます)";
 
 // A whole number of decimal digits, no sign; values past INT_MAX, deeper
 // than any path can go, count as INT_MAX.
@@ -97,6 +100,30 @@ RunResult runCommandLine(ReportWriter& writer, const StringList& arguments, Stri
       options.lineFeed = true;
     } else if (option == "summary") {
       options.summary = true;
+    } else if (option == "csv") {
+      options.format = OutputFormat::CSV;
+    } else if (option == "json") {
+      options.format = OutputFormat::JSON;
+    } else if (option == "html") {
+      options.format = OutputFormat::HTML;
+    } else if (option == "du") {
+      options.directorySizes = true;
+    } else if (option == "h") {
+      options.humanSizes = true;
+    } else if (option == "reverse") {
+      options.reverse = true;
+    } else if (option == "sort") {
+      if (index + 1 >= arguments.count()) return refuse(String("sort") + NO_VALUE);
+      String key = arguments.get(++index);
+      if (key == "name") {
+        options.order = EntryOrder::NAME;
+      } else if (key == "size") {
+        options.order = EntryOrder::SIZE;
+      } else if (key == "time") {
+        options.order = EntryOrder::TIME;
+      } else {
+        return refuse("sort " + key + SORT_KEY_UNKNOWN);
+      }
     } else {
       if (unknown != nullptr) *unknown = arguments.get(index);
       return RunResult::NOT_AN_OPTION;
@@ -106,6 +133,11 @@ RunResult runCommandLine(ReportWriter& writer, const StringList& arguments, Stri
   // can be started on. A file named "-" is still reached as "./-".
   options.standardOutput = outputPath == "-";
   if (options.standardOutput && options.openAfterCreate) return refuse(EXEC_WITH_STANDARD_OUTPUT);
+  // A directory's total goes back into its line, which standard output has
+  // sent already; the JSON report writes it after the contents instead.
+  if (options.standardOutput && options.directorySizes && options.format != OutputFormat::JSON) {
+    return refuse(SIZES_WITH_STANDARD_OUTPUT);
+  }
   if (options.silentErrors) {
     try {
       writer.generate(outputPath, inputSpec);

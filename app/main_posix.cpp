@@ -41,6 +41,16 @@ const char* const USAGE =
     "  utf8          UTF-8 で出力し、名前はファイル システムのとおり (BOM なし)\n"
     "  lf            改行を CR LF ではなく LF にする\n"
     "  summary       最後の行にディレクトリ数、ファイル数、合計バイト数を出力\n"
+    "  csv           表計算用の CSV で出力 (見出し パス,名前,種類,サイズ,更新日時,属性。\n"
+    "                CP932 と CR LF、utf8 なら BOM 付き UTF-8。p ならファイルの行だけ)\n"
+    "  json          JSON で出力 (常に UTF-8、ディレクトリの入れ子と最後に件数)\n"
+    "  html          ディレクトリを折りたためる HTML ページで出力 (UTF-8、f ならリンク)\n"
+    "  du            ディレクトリの行にその下のファイルの合計サイズを出力\n"
+    "                (out - では json のときだけ使えます)\n"
+    "  sort キー     各ディレクトリの中を name (名前)、size (サイズ)、time (更新日時) の順に\n"
+    "                並べる (ディレクトリは先のまま)\n"
+    "  reverse       並びを逆にする\n"
+    "  h             サイズを 1,024 単位で小数 1 桁にする (1.2K、3.4M、5.6G)\n"
     "\n"
     "オプションの前には \"-\" か \"/\" を一つ付けることもできます (-s、/s、s は同じ)。\n"
     "標準エラー出力が端末なら、0.5 秒を超える実行の間は進み具合を表示します (ne では表示しない)。\n"
@@ -75,7 +85,8 @@ ValueKind valueKindOf(const char* argument) {
   if (std::strcmp(argument, "in") == 0 || std::strcmp(argument, "out") == 0) {
     return ValueKind::PATH;
   }
-  if (std::strcmp(argument, "exclude") == 0 || std::strcmp(argument, "depth") == 0) {
+  if (std::strcmp(argument, "exclude") == 0 || std::strcmp(argument, "depth") == 0 ||
+      std::strcmp(argument, "sort") == 0) {
     return ValueKind::OTHER;
   }
   return ValueKind::NONE;

@@ -58,6 +58,10 @@ class File {
   // in *written. False on failure.
   bool write(const void* data, uint32_t length, uint32_t* written);
 
+  // Writes length bytes at offset from the start, leaving the position where
+  // it was; the file must be one that can seek. False on failure.
+  bool writeAt(uint64_t offset, const void* data, uint32_t length);
+
   // Moves the position by distance from origin; returns the low 32 bits of
   // the new position or FAILURE_VALUE.
   uint32_t seek(int32_t distance, SeekOrigin origin);

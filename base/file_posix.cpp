@@ -296,6 +296,19 @@ bool File::write(const void* data, uint32_t length, uint32_t* written) {
   return true;
 }
 
+bool File::writeAt(uint64_t offset, const void* data, uint32_t length) {
+  const char* at = static_cast<const char*>(data);
+  while (length > 0) {
+    ssize_t n = pwrite(static_cast<int>(handle_), at, length, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return n < 0 ? posix::failWithErrno(errno) : (setLastError(112), false);
+    at += n;
+    offset += static_cast<uint64_t>(n);
+    length -= static_cast<uint32_t>(n);
+  }
+  return true;
+}
+
 uint32_t File::seek(int32_t distance, SeekOrigin origin) {
   if (!isOpen()) {
     setLastError(CODE_INVALID_HANDLE);

@@ -137,6 +137,29 @@ bool File::write(const void* data, uint32_t length, uint32_t* written) {
   return ok != FALSE;
 }
 
+bool File::writeAt(uint64_t offset, const void* data, uint32_t length) {
+  LARGE_INTEGER at, end, none;
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  none.QuadPart = 0;
+  HANDLE handle = toHandle(handle_);
+  if (!SetFilePointerEx(handle, none, &end, FILE_CURRENT) ||
+      !SetFilePointerEx(handle, at, nullptr, FILE_BEGIN)) {
+    return false;
+  }
+  const char* bytes = static_cast<const char*>(data);
+  bool ok = true;
+  while (ok && length > 0) {
+    DWORD count = 0;
+    ok = WriteFile(handle, bytes, length, &count, nullptr) != FALSE && count > 0;
+    bytes += count;
+    length -= count;
+  }
+  DWORD error = GetLastError();
+  if (!SetFilePointerEx(handle, end, nullptr, FILE_BEGIN)) return false;
+  SetLastError(error);
+  return ok;
+}
+
 uint32_t File::seek(int32_t distance, SeekOrigin origin) {
   DWORD method = origin == SeekOrigin::START     ? FILE_BEGIN
                  : origin == SeekOrigin::CURRENT ? FILE_CURRENT

@@ -33,6 +33,7 @@ constexpr uint32_t ATTRIBUTE_ARCHIVE = 0x20;
 constexpr uint32_t INVALID_ATTRIBUTES = 0xFFFFFFFF;
 
 // Win32 error codes the program itself uses.
+constexpr uint32_t CODE_INVALID_FUNCTION = 1;
 constexpr uint32_t CODE_FILE_NOT_FOUND = 2;
 constexpr uint32_t CODE_PATH_NOT_FOUND = 3;
 constexpr uint32_t CODE_ACCESS_DENIED = 5;

@@ -1,5 +1,7 @@
 #include "base/text_output_file.h"
 
+#include <algorithm>
+
 #include "base/error.h"
 
 namespace qv {
@@ -50,8 +52,20 @@ void TextOutputFile::flushIfFull() {
 void TextOutputFile::flush() {
   if (buffer_.empty()) return;
   bool written = file_.writeAll(buffer_.data(), static_cast<uint32_t>(buffer_.size()));
+  written_ += buffer_.size();
   buffer_.clear();
   if (!written) throwLastError();
+}
+
+void TextOutputFile::patch(uint64_t offset, std::string_view text) {
+  // The text may begin in the file and end in the buffer.
+  if (offset < written_) {
+    size_t inFile = static_cast<size_t>(std::min<uint64_t>(written_ - offset, text.size()));
+    if (!file_.writeAt(offset, text.data(), static_cast<uint32_t>(inFile))) throwLastError();
+    text.remove_prefix(inFile);
+    offset += inFile;
+  }
+  if (!text.empty()) buffer_.replace(static_cast<size_t>(offset - written_), text.size(), text);
 }
 
 void TextOutputFile::close() {
@@ -65,6 +79,7 @@ void TextOutputFile::close() {
     if (!file_.commit()) throwLastError();
   }
   buffer_.clear();
+  written_ = 0;
   file_.close();
 }
 

@@ -13,6 +13,7 @@
 // close(), so that the lines written before a failure stay in it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -50,6 +51,17 @@ class TextOutputFile {
   // Writes out the collected lines. Throws as writeLine.
   void flush();
 
+  // The number of bytes written so far, the collected lines included.
+  uint64_t position() const { return written_ + buffer_.size(); }
+
+  // True when text already written can be replaced by patch(): the report
+  // grows in a temporary file, not in a pipe or device.
+  bool canPatch() const { return file_.isReplacement(); }
+
+  // Replaces the bytes at offset (below position()) by text, of the same
+  // length. Throws as writeLine when that fails.
+  void patch(uint64_t offset, std::string_view text);
+
   // Writes out the collected lines, closes the file and puts a replacement in
   // its place. Throws as writeLine when that fails; the file is closed all
   // the same and a replacement discarded.
@@ -64,6 +76,7 @@ class TextOutputFile {
 
   TextFile file_;
   std::string buffer_;
+  uint64_t written_ = 0;  // bytes that have left the buffer
   std::string lineEnd_ = "\r\n";
 };
 

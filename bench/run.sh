@@ -2,7 +2,7 @@
 # Benchmark quorvel against `find`, `fdfind` and `tree` on a synthetic tree of
 # about 20,000 directories and 200,000 files.
 #
-# Usage: bench/run.sh [--cold | --memory | --scaling | --small] [QUORVEL]
+# Usage: bench/run.sh [--cold | --memory | --scaling | --small | --formats] [QUORVEL]
 #   QUORVEL    the executable (default: build/linux/quorvel in the repo root)
 #   (none)     page cache warm: the timing table and the warm targets
 #   --cold     the page cache dropped before each timed run (needs root and a
@@ -15,9 +15,12 @@
 #              2,000,000 entries (made once; the largest takes minutes)
 #   --small    time, warm, on docs/sample-tree and a 1,000-entry tree; with
 #              BASELINE set to another build, that build in turn with QUORVEL
+#   --formats  time and peak RSS, warm, of the csv, json and html reports and
+#              of du against the text report with the same columns, on the
+#              whole tree and on a quarter of it
 #   --share [DELAY_US]  on a stand-in for a file server (bench/share.sh)
 # Environment: BENCH_DIR (default /tmp/quorvel-bench), REPS (default 7 warm,
-# 5 cold, 3 scaling, 200 small), BASELINE.
+# 5 cold, 3 scaling, 200 small, 7 formats), BASELINE.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -27,6 +30,7 @@ case ${1:-} in
   --memory) mode=memory; shift ;;
   --scaling) mode=scaling; shift ;;
   --small) mode=small; shift ;;
+  --formats) mode=formats; shift ;;
   --share) shift; exec bash "$root/bench/share.sh" "$@" ;;
 esac
 quorvel=${1:-$root/build/linux/quorvel}
@@ -180,6 +184,44 @@ if mode == "small":
             cells = " ".join(f"{med[n]:9.2f}" for n, _ in builds)
             ratio = f" {med['quorvel'] / med['baseline']:7.2f}" if len(builds) > 1 else ""
             print(f"{label:24} {g:12} {cells}{ratio}")
+    sys.exit(0)
+
+if mode == "formats":
+    reps = reps_for(7)
+    # (group, label, options): each against the text report of its group,
+    # which reads the same details of each entry.
+    runs = [("names only", "text", []), ("names only", "csv", ["csv"]),
+            ("names only", "json", ["json"]), ("names only", "html", ["html"]),
+            ("sizes", "text s", ["s"]), ("sizes", "du s", ["du", "s"]),
+            ("sizes", "csv s du", ["csv", "s", "du"]), ("sizes", "json s du", ["json", "s", "du"]),
+            ("all columns", "text s t a f", COLS), ("all columns", "csv s t a", ["csv", "s", "t", "a"]),
+            ("all columns", "json s t a", ["json", "s", "t", "a"]),
+            ("all columns", "html s t a f du", ["html", "du"] + COLS)]
+    out = os.path.join(O, "formats.out")
+    verdict = []
+    for label_tree, d in [("whole tree", T), ("quarter (part0)", os.path.join(T, "part0"))]:
+        walls, peaks = {}, {}
+        for _, label, opts in runs:
+            run([Q, "in", d + "/", "out", out, "all"] + opts, out)  # warm
+            walls[label], peaks[label] = [], []
+        for _ in range(reps):
+            for _, label, opts in runs:
+                w, r = run([Q, "in", d + "/", "out", out, "all"] + opts, out)
+                walls[label].append(w)
+                if r is not None:
+                    peaks[label].append(r)
+        print(f"\n{label_tree}, warm, medians of {reps} runs in turn; peak RSS the largest")
+        print(f"{'group':12} {'report':16} {'seconds':>8} {'/ text':>7} {'RSS KiB':>8}")
+        base = {}
+        for g, label, _ in runs:
+            med = statistics.median(walls[label])
+            base.setdefault(g, med)
+            ratio = med / base[g]
+            rss = max(peaks[label]) if peaks[label] else "-"
+            print(f"{g:12} {label:16} {med:8.3f} {ratio:7.2f} {rss:>8}")
+            if label.split()[0] in ("csv", "json", "du") and label_tree == "whole tree":
+                verdict.append(f"{label} <= 1.3 x {g} text: {'holds' if ratio <= 1.3 else 'MISSED'} ({ratio:.2f})")
+    print("targets:\n  " + "\n  ".join(verdict))
     sys.exit(0)
 
 if mode == "scaling":

@@ -48,6 +48,18 @@ bool DirScanner::next() {
   return skipToRequired();
 }
 
+bool DirScanner::sort(const EntryBefore& before, bool details) {
+  if (!isValid()) return false;
+  handle_.sort(before, details, current_);
+  return skipToRequired();
+}
+
+uint64_t DirScanner::lastWriteTime() {
+  if (!isValid()) return 0;
+  loadDetails();
+  return current_.lastWriteTime;
+}
+
 bool DirScanner::skipToRequired() {
   if (requiredAttributes_ != 0) {
     while (!hasAnyAttribute(requiredAttributes_)) {

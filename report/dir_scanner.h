@@ -41,6 +41,12 @@ class DirScanner {
   // Moves to the next yielded entry; false, closed, at the end or on failure.
   bool next();
 
+  // Puts the entries from the current one to the end of the scan in the
+  // order of before (see FindHandle::sort, details as there) and stands on
+  // the first of them that has a required attribute. False, closed, when
+  // there is none.
+  bool sort(const EntryBefore& before, bool details);
+
   // Ends the scan and clears directory, entry and required attributes.
   void close();
 
@@ -63,6 +69,10 @@ class DirScanner {
   // One of the entry's times in local calendar time. False, with out cleared,
   // when there is no entry, kind is unknown or the time does not convert.
   bool time(SystemTime& out, FileTimeKind kind);
+
+  // The entry's last-write time as a file time (100 ns units since
+  // 1601-01-01 UTC); 0 when closed.
+  uint64_t lastWriteTime();
 
  private:
   bool skipToRequired();

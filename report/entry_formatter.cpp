@@ -1,3 +1,5 @@
+#include <string>
+
 #include "report/dir_scanner.h"
 #include "report/report_writer.h"
 
@@ -5,13 +7,25 @@ namespace qv {
 
 namespace {
 
-// Grouped decimal, right-aligned in 14 characters; a longer number widens it.
-void appendSize(uint64_t size, std::string& text) {
-  std::string digits;
-  appendGrouped(size, digits);
-  if (digits.size() < 14) text.append(14 - digits.size(), ' ');
-  text += digits;
-  text += "  ";
+// Below 1,024 bytes the bytes; else the size in the largest unit that keeps
+// it at 1.0 or more, rounded to one decimal ("1023.96K" rounds up to "1.0M").
+void appendHuman(uint64_t size, std::string& text) {
+  if (size < 1024) {
+    text += std::to_string(size);
+    return;
+  }
+  const char units[] = "KMGTPE";
+  double value = static_cast<double>(size) / 1024;
+  size_t unit = 0;
+  while (unit + 1 < sizeof units - 1 && value >= 1024 - 0.05) {
+    value /= 1024;
+    ++unit;
+  }
+  auto tenths = static_cast<uint64_t>(value * 10 + 0.5);
+  text += std::to_string(tenths / 10);
+  text += '.';
+  text += static_cast<char>('0' + tenths % 10);
+  text += units[unit];
 }
 
 // Zero-padded to width digits; a larger value keeps all its digits.
@@ -26,31 +40,42 @@ void appendPadded(unsigned value, int width, std::string& text) {
   while (length > 0) text += digits[--length];
 }
 
-// "YYYY/MM/DD hh:mm:ss  ", written by hand: it is on every line of a report
-// with times, and a formatted print costs more than the rest of the line.
-void appendTime(const SystemTime& t, std::string& text) {
+}  // namespace
+
+// Written by hand: it is on every line of a report with times, and a
+// formatted print costs more than the rest of the line.
+void appendLocalTime(const SystemTime& t, std::string& text) {
   const struct {
     unsigned value;
     int width;
     char after;
   } fields[] = {{t.year, 4, '/'}, {t.month, 2, '/'},  {t.day, 2, ' '},
-                {t.hour, 2, ':'}, {t.minute, 2, ':'}, {t.second, 2, ' '}};
+                {t.hour, 2, ':'}, {t.minute, 2, ':'}, {t.second, 2, '\0'}};
   for (const auto& field : fields) {
     appendPadded(field.value, field.width, text);
-    text += field.after;
+    if (field.after != '\0') text += field.after;
   }
-  text += ' ';
 }
 
-void appendAttributes(uint32_t attributes, std::string& text) {
+void appendAttributeLetters(uint32_t attributes, std::string& text) {
   if (attributes & ATTRIBUTE_READONLY) text += 'R';
   if (attributes & ATTRIBUTE_HIDDEN) text += 'H';
   if (attributes & ATTRIBUTE_ARCHIVE) text += 'A';
   if (attributes & ATTRIBUTE_SYSTEM) text += 'S';
-  text += "  ";
 }
 
-}  // namespace
+void appendSizeColumn(uint64_t size, bool human, std::string& text) {
+  std::string digits;
+  if (human) {
+    appendHuman(size, digits);
+  } else {
+    appendGrouped(size, digits);
+  }
+  // A longer number widens the column.
+  if (digits.size() < 14) text.append(14 - digits.size(), ' ');
+  text += digits;
+  text += "  ";
+}
 
 void appendGrouped(uint64_t value, std::string& text) {
   char digits[32];
@@ -79,6 +104,21 @@ void appendShown(std::string_view text, std::string& line) {
     }
   }
   line.append(text, start, std::string_view::npos);
+}
+
+void appendFileColumns(DirScanner& scanner, const ReportOptions& options, std::string& text) {
+  if (options.showSize) appendSizeColumn(scanner.size(), options.humanSizes, text);
+  if (options.showTime) {
+    SystemTime t;
+    // A time that does not convert reads 0000/00/00 00:00:00.
+    scanner.time(t, FileTimeKind::LastWrite);
+    appendLocalTime(t, text);
+    text += "  ";
+  }
+  if (options.showAttributes) {
+    appendAttributeLetters(scanner.attributes(), text);
+    text += "  ";
+  }
 }
 
 String ReportWriter::formatEntry(DirScanner& scanner, bool isDirectory) {
@@ -113,14 +153,7 @@ void ReportWriter::appendEntryText(DirScanner& scanner, bool isDirectory, std::s
   text.clear();
   if (!isDirectory && (options.showSize || options.showTime || options.showAttributes)) {
     text += ' ';
-    if (options.showSize) appendSize(scanner.size(), text);
-    if (options.showTime) {
-      SystemTime t;
-      // A time that does not convert reads 0000/00/00 00:00:00.
-      scanner.time(t, FileTimeKind::LastWrite);
-      appendTime(t, text);
-    }
-    if (options.showAttributes) appendAttributes(scanner.attributes(), text);
+    appendFileColumns(scanner, options, text);
   }
   if (options.pathList) {
     appendDirectory(scanner, nativeDirectory, text);

@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -39,6 +40,14 @@ struct DirEntry {
 
   void clear() { *this = DirEntry(); }
 };
+
+// One entry of a scan as a sort compares it: its record, details read, and
+// its name in the platform's own bytes.
+struct SortedEntry {
+  DirEntry entry;
+  std::string nativeName;
+};
+using EntryBefore = std::function<bool(const SortedEntry& a, const SortedEntry& b)>;
 
 // Attribute bits that a scan may leave to loadDetails(); every other bit is
 // filled in by the scan itself.
@@ -110,6 +119,13 @@ class FindHandle {
   // Fills entry with the next match. False at the end (last error 18) or on
   // failure; the scan stays open until close().
   bool next(DirEntry& entry);
+
+  // Puts the entries from the current one (entry) to the end of the scan in
+  // the order of before, keeping the order of equal ones, and fills entry
+  // with the first; next() then goes through them in that order. The
+  // entries before compares have their details read when details is set.
+  // Holds the rest of the directory's entries meanwhile.
+  void sort(const EntryBefore& before, bool details, DirEntry& entry);
 
   // The current entry's name in the platform's own bytes (on Windows the
   // entry's name itself). Empty when no scan is open.

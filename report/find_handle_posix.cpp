@@ -32,19 +32,6 @@ namespace {
 
 constexpr uint64_t EPOCH_DIFFERENCE = 11644473600ULL;
 
-// The order of an NTFS directory listing: names compared with ASCII letters
-// as upper case, ties broken by the exact bytes.
-bool listedBefore(std::string_view a, std::string_view b) {
-  size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
-    unsigned char x = static_cast<unsigned char>(foldCase(a[i]));
-    unsigned char y = static_cast<unsigned char>(foldCase(b[i]));
-    if (x != y) return x < y;
-  }
-  if (a.size() != b.size()) return a.size() < b.size();
-  return a < b;
-}
-
 uint64_t fileTimeOf(const struct timespec& t) {
   // Times before 1601, and times too late for a file time, have none: they
   // read as the failure value.
@@ -479,6 +466,29 @@ bool FindHandle::next(DirEntry& entry) {
   ++state_->index;
   state_->fill(entry);
   return true;
+}
+
+void FindHandle::sort(const EntryBefore& before, bool details, DirEntry& entry) {
+  if (!state_) return;
+  State& scan = *state_;
+  const size_t start = scan.index;
+  std::vector<SortedEntry> entries(scan.selection.size() - start);
+  for (size_t i = 0; i < entries.size(); ++i) {
+    scan.index = start + i;
+    scan.fill(entries[i].entry);
+    if (details && entries[i].entry.detailsPending) loadDetails(entries[i].entry);
+    entries[i].nativeName = scan.selection[scan.index]->nativeName();
+  }
+  std::vector<size_t> order(entries.size());
+  std::iota(order.begin(), order.end(), size_t{0});
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t a, size_t b) { return before(entries[a], entries[b]); });
+  std::vector<const ListingState::Item*> sorted;
+  sorted.reserve(order.size());
+  for (size_t i : order) sorted.push_back(scan.selection[start + i]);
+  std::copy(sorted.begin(), sorted.end(), scan.selection.begin() + static_cast<ptrdiff_t>(start));
+  scan.index = start;
+  scan.fill(entry);
 }
 
 std::string_view FindHandle::nativeName() const {

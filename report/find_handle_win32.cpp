@@ -1,6 +1,8 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "base/path.h"
 #include "report/find_handle.h"
@@ -42,6 +44,10 @@ struct FindHandle::State {
   HANDLE handle;
   std::string directory;
   std::string name;  // of the current entry
+  // After sort(): the entries still to come, in order, and the next one.
+  std::vector<SortedEntry> sorted;
+  size_t nextSorted = 0;
+  bool isSorted = false;
 };
 
 void DirectoryListing::close() {
@@ -123,11 +129,41 @@ bool FindHandle::next(DirEntry& entry) {
     SetLastError(ERROR_INVALID_HANDLE);
     return false;
   }
+  if (state_->isSorted) {
+    if (state_->nextSorted >= state_->sorted.size()) {
+      SetLastError(ERROR_NO_MORE_FILES);
+      return false;
+    }
+    SortedEntry& next = state_->sorted[state_->nextSorted++];
+    entry = std::move(next.entry);
+    state_->name = std::move(next.nativeName);
+    return true;
+  }
   WIN32_FIND_DATAA data;
   if (!FindNextFileA(state_->handle, &data)) return false;
   fill(data, entry);
   state_->name = data.cFileName;
   return true;
+}
+
+void FindHandle::sort(const EntryBefore& before, bool, DirEntry& entry) {
+  if (!state_ || state_->isSorted) return;
+  // The find data holds every detail, so the entries are read to the end
+  // and kept as they come.
+  std::vector<SortedEntry> entries;
+  entries.push_back({entry, state_->name});
+  WIN32_FIND_DATAA data;
+  while (FindNextFileA(state_->handle, &data)) {
+    SortedEntry next;
+    fill(data, next.entry);
+    next.nativeName = data.cFileName;
+    entries.push_back(std::move(next));
+  }
+  std::stable_sort(entries.begin(), entries.end(), before);
+  state_->isSorted = true;
+  state_->sorted = std::move(entries);
+  state_->nextSorted = 0;
+  next(entry);
 }
 
 std::string_view FindHandle::nativeName() const {

@@ -1,5 +1,6 @@
 #include "report/report_writer.h"
 
+#include <memory>
 #include <new>
 #include <string>
 
@@ -8,6 +9,7 @@
 #include "base/text_file_opener.h"
 #include "base/text_output_file.h"
 #include "report/dir_scanner.h"
+#include "report/report_format.h"
 
 namespace qv {
 
@@ -20,6 +22,7 @@ void ReportWriter::generate(const String& outputPath, const String& inputSpec) {
   try {
     generateReport(outputPath, inputSpec);
   } catch (const std::bad_alloc&) {
+    format_ = nullptr;
     throwError(CODE_NOT_ENOUGH_MEMORY);
   }
 }
@@ -59,6 +62,13 @@ void ReportWriter::generateReport(const String& outputPath, const String& inputS
       output.open(outputPath, false, true);
     }
     if (options.lineFeed) output.setLineEnd("\n");
+    // The sizes of directories go back into lines already written.
+    std::unique_ptr<ReportFormat> format = makeReportFormat(options);
+    bool patches = options.directorySizes && options.format != OutputFormat::JSON &&
+                   (options.format != OutputFormat::TEXT || !options.pathList);
+    if (patches && !output.canPatch()) throwError(CODE_INVALID_FUNCTION);
+    format_ = format.get();
+    if (format) format->begin(output, directory, nativeDirectory);
     std::string header = "[";
     if (options.utf8) {
       std::string shown;
@@ -68,7 +78,7 @@ void ReportWriter::generateReport(const String& outputPath, const String& inputS
       appendShown(directory.cStr(), header);
     }
     header += ']';
-    output.writeLine({header});
+    if (!format) output.writeLine({header});
     // Read after the report file is opened: a report that replaces one inside
     // the tree lists the file it replaces.
     DirectoryListing root;
@@ -78,9 +88,15 @@ void ReportWriter::generateReport(const String& outputPath, const String& inputS
     } else {
       unreadable.note(directory);
     }
-    if (options.summary) output.writeLine({summaryLine(counts)});
+    if (format) {
+      format->end(output, counts);
+    } else if (options.summary) {
+      output.writeLine({summaryLine(counts)});
+    }
+    format_ = nullptr;
     output.close();
   } catch (const Exception& exception) {
+    format_ = nullptr;
     // Whoever reads standard output may stop early (a pager quit, head
     // done): the report simply ends there.
     bool readerGone = exception.code() == CODE_BROKEN_PIPE || exception.code() == CODE_NO_DATA;

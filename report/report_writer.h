@@ -19,7 +19,17 @@ namespace qv {
 
 class DirScanner;
 class DirectoryListing;
+class ReportFormat;
 class TextOutputFile;
+
+// What a report is written as: the text tree or path list, or one of the
+// forms other programs read.
+enum class OutputFormat { TEXT, CSV, JSON, HTML };
+
+// How the entries of one directory follow each other: as the directory lists
+// them, or sorted by name, size or last-modified time (directories first all
+// the same).
+enum class EntryOrder { LISTED, NAME, SIZE, TIME };
 
 struct ReportOptions {
   bool showSize = false;        // size column in front of each file
@@ -38,6 +48,11 @@ struct ReportOptions {
   bool lineFeed = false;        // lines end in LF instead of CR LF
   bool summary = false;         // a last line with the counts and the total size
   bool standardOutput = false;  // the report goes to standard output, not outputPath
+  OutputFormat format = OutputFormat::TEXT;
+  bool directorySizes = false;  // each directory's line carries the total below it
+  bool humanSizes = false;      // sizes in 1,024 steps: 1.2K, 3.4M
+  EntryOrder order = EntryOrder::LISTED;
+  bool reverse = false;  // the order within each directory turned round
 };
 
 // What a walk has listed so far. bytes adds up the sizes of the files listed
@@ -62,6 +77,20 @@ constexpr const char* UTF8_GLYPH_BLANK = u8"\u3000";
 
 // Appends value in decimal with its digits grouped in threes by ",".
 void appendGrouped(uint64_t value, std::string& text);
+
+// Appends the size column: the size grouped (or, with human, in 1,024 steps
+// with one decimal: 1.2K), right-aligned in 14 characters, then two spaces.
+void appendSizeColumn(uint64_t size, bool human, std::string& text);
+
+// Appends a local time as the "t" column shows it: YYYY/MM/DD hh:mm:ss.
+void appendLocalTime(const SystemTime& time, std::string& text);
+
+// Appends the attribute letters as the "a" column shows them: R, H, A, S.
+void appendAttributeLetters(uint32_t attributes, std::string& text);
+
+// Appends the columns of the file the scanner stands on that options ask
+// for (size, time, attributes), each followed by two spaces.
+void appendFileColumns(DirScanner& scanner, const ReportOptions& options, std::string& text);
 
 // Appends text as a report line shows it: a control character (0x00 to 0x1F,
 // 0x7F) becomes "?", so that no name can break or forge a line. Such bytes are
@@ -128,6 +157,8 @@ class ReportWriter {
 
  private:
   void generateReport(const String& outputPath, const String& inputSpec);
+  // The writer of a CSV, JSON or HTML report while generate() runs one.
+  ReportFormat* format_ = nullptr;
   // nativeDirectory: with utf8, the scanned directory in the platform's own
   // bytes, ending in the separator.
   void appendEntryText(DirScanner& scanner, bool isDirectory, std::string& text,

@@ -1,5 +1,7 @@
 #include "report/wildcard.h"
 
+#include <algorithm>
+
 #include "base/platform.h"
 
 namespace qv {
@@ -57,6 +59,17 @@ bool matchesPattern(std::string_view name, std::string_view pattern) {
            wildcardMatch(name, pattern.substr(0, pattern.size() - 1));
   }
   return wildcardMatch(name, pattern);
+}
+
+bool listedBefore(std::string_view a, std::string_view b) {
+  size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char x = static_cast<unsigned char>(foldCase(a[i]));
+    unsigned char y = static_cast<unsigned char>(foldCase(b[i]));
+    if (x != y) return x < y;
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;
 }
 
 bool matchesAnyPattern(std::string_view name, const std::vector<std::string>& patterns) {

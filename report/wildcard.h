@@ -15,6 +15,11 @@ namespace qv {
 // The letter's upper case for ASCII letters; any other byte unchanged.
 char foldCase(char c);
 
+// The order of an NTFS directory listing, which the walk follows: true when
+// name a comes before b, compared with ASCII letters as upper case, ties
+// broken by the exact bytes.
+bool listedBefore(std::string_view a, std::string_view b);
+
 // True when name matches pattern. Takes time linear in the pattern's length
 // times the name's, whatever the pattern.
 bool matchesPattern(std::string_view name, std::string_view pattern);

@@ -4,5 +4,5 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev pkg-config qt6-base-dev qt6-translations-l10n
-  fonts-ipafont-gothic xvfb xdotool x11-utils strace)
+  fonts-ipafont-gothic xvfb xdotool x11-utils strace python3 chromium)
 bash "$(dirname "${BASH_SOURCE[0]}")/install-packages.sh" --with-recommends "${packages[@]}"

@@ -193,7 +193,7 @@ dashed=$(sed 's/^/-/' <<<"$help_options" | tr '\n' ' ')
 # Each case: the words typed (the last one being completed) | what is offered.
 completion_cases=(
   "quorvel ''|$(tr '\n' ' ' <<<"$help_options")"
-  "quorvel h|hidden"
+  "quorvel h|h hidden html"
   "quorvel /e|/exclude /exec"
   "quorvel /exe|/exec"
   "quorvel -|--help --version $dashed"
@@ -203,8 +203,10 @@ completion_cases=(
   "quorvel -in s|sub"
   "quorvel /out a|a.txt"
   "quorvel in x out s|sub"
-  "quorvel out in s|s summary"
-  "quorvel --in s|s summary"
+  "quorvel out in s|s sort summary"
+  "quorvel --in s|s sort summary"
+  "quorvel sort ''|name size time"
+  "quorvel -sort t|time"
   "quorvel depth ''|"
   "quorvel exclude s|"
 )

@@ -68,12 +68,27 @@ TEST_F(CommandLineOptionsTest, EachNewOptionInEachSpellingShapesTheReport) {
       {{"summary", "hidden"},
        lines({header(), "├[.git]", "├[build]", "｜└out.o", "├[src]", "｜└main.c", "├a.txt",
               "└~notes", "3 ディレクトリ、4 ファイル、14 バイト"})},
+      {{"sort", "size", "reverse", "depth", "0", "s"},
+       lines({header(), "├[src]", "├[build]", "├              5  a.txt",
+              "└              0  ~notes"})},
+      {{"csv", "p", "depth", "1"},
+       lines({"パス,名前,種類,サイズ,更新日時,属性", in_ + "build/out.o,out.o,ファイル,,,",
+              in_ + "src/main.c,main.c,ファイル,,,", in_ + "a.txt,a.txt,ファイル,,,",
+              in_ + "~notes,~notes,ファイル,,,"})},
+      // JSON writes a directory's total after its contents: du goes to "out -".
+      {{"json", "du", "depth", "0"},
+       lines({"[", R"({"type":"directory","name":")" + in_ + R"(","contents":[)",
+              R"(  {"type":"directory","name":"build","contents":[],"size":0},)",
+              R"(  {"type":"directory","name":"src","contents":[],"size":0},)",
+              R"(  {"type":"file","name":"a.txt"},)", R"(  {"type":"file","name":"~notes"})",
+              R"(],"size":5},)", R"({"type":"report","directories":2,"files":2,"bytes":5})", "]"})},
   };
   for (const Case& c : cases) {
     for (const char* prefix : {"", "-", "/"}) {
       std::vector<std::string> arguments = {"in", in_, "out", "-"};
       for (size_t i = 0; i < c.options.size(); ++i) {
-        bool value = i > 0 && (c.options[i - 1] == "exclude" || c.options[i - 1] == "depth");
+        bool value = i > 0 && (c.options[i - 1] == "exclude" || c.options[i - 1] == "depth" ||
+                               c.options[i - 1] == "sort");
         arguments.push_back(value ? c.options[i] : prefix + c.options[i]);
       }
       SCOPED_TRACE(::testing::PrintToString(arguments));
@@ -101,6 +116,10 @@ TEST_F(CommandLineOptionsTest, ABadValueEndsWithStatus1AndOneLineNamingIt) {
       {{"exclude", "src/gen"}, u8"exclude src/gen: パターンは名前だけで、パスの区切りは使えません"},
       {{"exec", "out", "-"}, u8"out - exec: 標準出力には exec を使えません"},
       {{"out", "-", "/exec"}, u8"out - exec: 標準出力には exec を使えません"},
+      {{"sort"}, u8"sort: 値がありません"},
+      {{"sort", "Size"}, u8"sort Size: name、size、time のどれでもありません"},
+      {{"du", "out", "-"}, u8"out - du: 標準出力には du を使えません (json なら使えます)"},
+      {{"html", "out", "-", "-du"}, u8"out - du: 標準出力には du を使えません (json なら使えます)"},
       // Under "ne" too: it covers only the writing of the report.
       {{"ne", "depth", "x"}, u8"depth x: 0 以上の整数ではありません"},
   };
@@ -156,6 +175,11 @@ TEST_F(CommandLineOptionsTest, OutDashIsStandardOutputAndOnlyTheLastOutCounts) {
   RunResult later = run({"in", in_, "out", "-", "out", "r2.txt"});
   EXPECT_EQ(later.out, "");
   EXPECT_TRUE(exists(dir_ / "r2.txt"));
+  // A pipe cannot take the sizes that du writes back into the report.
+  RunResult pipe = run({"in", in_, "out", "/dev/stdout", "du"});
+  EXPECT_EQ(pipe.status, 2);
+  EXPECT_EQ(pipe.out, "");
+  EXPECT_EQ(pipe.err.rfind("Quorvel: out /dev/stdout: ", 0), 0u) << pipe.err;
   // A file named "-" is reached by a path.
   RunResult dashFile = run({"in", in_, "out", "./-"});
   EXPECT_EQ(dashFile.out, "");

@@ -74,6 +74,38 @@ TEST(TextOutputFile, OpenFailuresCarryTheSystemCode) {
 
 // A second close must not close what the system has since handed out under
 // the same handle, here the next file opened.
+TEST(TextOutputFile, PatchReplacesBytesWrittenOutOrStillCollected) {
+  TempDir dir;
+  TextOutputFile file;
+  file.open(String((dir / "out").c_str()), false, true);
+  ASSERT_TRUE(file.canPatch());
+  // Lines enough to send the first ones to the file: one patch lands in the
+  // file, one across the edge of the buffer, one in the buffer.
+  const std::string line(99, '.');
+  std::string expected;
+  for (int i = 0; i < 1000; ++i) {
+    file.writeLine(line.c_str());
+    expected += line + "\r\n";
+  }
+  ASSERT_EQ(file.position(), expected.size());
+  const uint64_t inFile = 5, inBuffer = expected.size() - 10;
+  // The buffer goes out after the line that takes it to 64 KiB or more.
+  uint64_t across = 0;
+  while (across < 64 * 1024) across += line.size() + 2;
+  across -= 2;
+  for (uint64_t at : {inFile, across, inBuffer}) {
+    file.patch(at, "abcd");
+    expected.replace(static_cast<size_t>(at), 4, "abcd");
+  }
+  file.close();
+  EXPECT_EQ(readFile(dir / "out"), expected);
+
+  // Standard output may be a pipe, which cannot be patched.
+  TextOutputFile standard;
+  standard.openStandardOutput();
+  EXPECT_FALSE(standard.canPatch());
+}
+
 TEST(TextOutputFile, CloseTwiceAndNeverOpenedDoNothing) {
   TempDir dir;
   TextOutputFile never;
