@@ -17,12 +17,12 @@ bool isDots(const char* name) {
 }
 
 // One directory of the path being walked: its two scans, the indentation of
-// its lines and, for a UTF-8 report, its path in the platform's own bytes.
+// its lines and, for a UTF-8 report, its native path.
 struct Level {
   DirScanner directories;
   DirScanner files;
   String prefix;
-  std::string nativeDirectory;
+  NativeString nativeDirectory;
 };
 
 // Lines between two calls of the progress hook within one directory.
@@ -32,43 +32,40 @@ constexpr uint64_t PROGRESS_LINES = 512;
 
 void ReportWriter::walk(TextOutputFile& output, const String& directory, const String& pattern,
                         const String& prefix) {
-  std::string nativeDirectory, nativePattern;
   DirectoryListing listing;
   // A directory that cannot be read lists nothing.
-  if (!nativeOf(directory.cStr(), nativeDirectory) || !nativeOf(pattern.cStr(), nativePattern)) {
-    return;
-  }
-  if (!listing.open(directory, nativeDirectory)) {
+  if (!listing.open(directory, nativeOf(directory.cStr()))) {
     unreadable.note(directory);
     return;
   }
-  walk(output, listing, nativePattern, prefix);
+  walk(output, listing, nativeOf(pattern.cStr()), prefix);
 }
 
 void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& directory,
-                        const std::string& pattern, const String& prefix,
-                        std::string_view nativeDirectory) {
+                        const NativeString& pattern, const String& prefix,
+                        NativeView nativeDirectory) {
   const uint32_t skip = options.skipAttributes;
-  std::vector<std::string> excluded;
-  for (const std::string& exclude : options.excludePatterns) {
-    std::string native;
-    // A pattern that stands for no one native text can match no name.
-    if (nativeOf(exclude.c_str(), native)) excluded.push_back(std::move(native));
-  }
+  const std::vector<std::string>& excluded = options.excludePatterns;
+  // Names are matched as UTF-8 (on POSIX their bytes).
+  std::string matched;
+  auto isExcluded = [&excluded, &matched](const DirScanner& scan) {
+    if (excluded.empty()) return false;
+    matched.clear();
+    appendNativeAsUtf8(scan.nativeName(), matched);
+    return matchesAnyPattern(matched, excluded);
+  };
   // A directory scan entry is left out for the mask and for "." and "..", a
   // file scan entry for the mask and for being a directory; then either for
   // an excluded name.
-  auto advanceDirectories = [skip, &excluded](DirScanner& scan) {
+  auto advanceDirectories = [skip, &isExcluded](DirScanner& scan) {
     while (scan.isValid() &&
-           (scan.hasAnyAttribute(skip) || isDots(scan.name()) ||
-            (!excluded.empty() && matchesAnyPattern(scan.nativeName(), excluded)))) {
+           (scan.hasAnyAttribute(skip) || isDots(scan.name()) || isExcluded(scan))) {
       scan.next();
     }
   };
-  auto advanceFiles = [skip, &excluded](DirScanner& scan) {
+  auto advanceFiles = [skip, &isExcluded](DirScanner& scan) {
     while (scan.isValid() &&
-           (scan.hasAnyAttribute(skip | ATTRIBUTE_DIRECTORY) ||
-            (!excluded.empty() && matchesAnyPattern(scan.nativeName(), excluded)))) {
+           (scan.hasAnyAttribute(skip | ATTRIBUTE_DIRECTORY) || isExcluded(scan))) {
       scan.next();
     }
   };
@@ -82,18 +79,19 @@ void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& director
   const bool details = options.showSize || options.showTime || options.showAttributes ||
                        (skip & DETAIL_ATTRIBUTES) != 0;
   directory.planWalk({skip, pattern, details, excluded, options.maxDepth});
+  const NativeString allNames = asciiNative("*.*");
 
   // The levels from the top down to the directory being listed; a level is
   // left once its files are written.
   std::vector<std::unique_ptr<Level>> levels;
   auto enter = [&](const DirectoryListing& listing, String levelPrefix,
-                   std::string nativeDirectory) {
+                   NativeString nativeDirectory) {
     auto level = std::make_unique<Level>();
     level->prefix = std::move(levelPrefix);
     level->nativeDirectory = std::move(nativeDirectory);
     if (listing.isOpen()) {
       if (onProgress) onProgress(counts, listing.directory());
-      if (level->directories.open(listing, "*.*", ATTRIBUTE_DIRECTORY)) {
+      if (level->directories.open(listing, allNames, ATTRIBUTE_DIRECTORY)) {
         advanceDirectories(level->directories);
       }
       if (level->files.open(listing, pattern, 0)) advanceFiles(level->files);
@@ -101,8 +99,8 @@ void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& director
     levels.push_back(std::move(level));
   };
 
-  std::string rootNative(nativeDirectory);
-  if (nativePaths && rootNative.empty()) nativeOf(directory.directory().cStr(), rootNative);
+  NativeString rootNative(nativeDirectory);
+  if (nativePaths && rootNative.empty()) rootNative = nativeOf(directory.directory().cStr());
   enter(directory, prefix.copy(), std::move(rootNative));
   std::string text;
   while (!levels.empty()) {
@@ -114,7 +112,7 @@ void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& director
       // Levels below the top: the one entered would be levels.size().
       bool enters = options.maxDepth < 0 || levels.size() <= static_cast<size_t>(options.maxDepth);
       DirectoryListing child;
-      std::string childNative;
+      NativeString childNative;
       if (enters) {
         if (onEnterDirectory)
           onEnterDirectory(directories.directory() + directories.name() + separator);
