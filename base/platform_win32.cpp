@@ -106,9 +106,19 @@ void appendNativeAsCp932(NativeView native, std::string& out) {
   const DWORD flags = WC_NO_BEST_FIT_CHARS;
   int size = static_cast<int>(native.size());
   BOOL lossy = FALSE;
-  int length = WideCharToMultiByte(932, flags, native.data(), size, nullptr, 0, "?", &lossy);
-  size_t at = out.size();
+  // A name (at most 255 units) converts in one call.
+  char name[1024];
+  int length = native.size() * 2 <= sizeof name
+                   ? WideCharToMultiByte(932, flags, native.data(), size, name, sizeof name, "?",
+                                         &lossy)
+                   : 0;
   if (length > 0 && !lossy) {
+    out.append(name, static_cast<size_t>(length));
+    return;
+  }
+  length = WideCharToMultiByte(932, flags, native.data(), size, nullptr, 0, "?", &lossy);
+  if (length > 0 && !lossy) {
+    size_t at = out.size();
     out.resize(at + static_cast<size_t>(length));
     WideCharToMultiByte(932, flags, native.data(), size, &out[at], length, "?", nullptr);
     return;

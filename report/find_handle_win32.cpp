@@ -31,8 +31,15 @@ void fill(const WIN32_FIND_DATAW& data, DirEntry& entry) {
 // blocks.
 HANDLE findFirst(const std::wstring& directory, const std::wstring& pattern,
                  WIN32_FIND_DATAW& data) {
-  return FindFirstFileExW((directory + pattern).c_str(), FindExInfoBasic, &data,
-                          FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  std::wstring path = directory + pattern;
+  HANDLE handle = FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  // Systems before Windows 7 know neither the basic record nor large blocks.
+  if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER) {
+    handle = FindFirstFileExW(path.c_str(), FindExInfoStandard, &data, FindExSearchNameMatch,
+                              nullptr, 0);
+  }
+  return handle;
 }
 
 }  // namespace
