@@ -93,6 +93,10 @@ void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& director
       if (onProgress) onProgress(counts, listing.directory());
       if (level->directories.open(listing, allNames, ATTRIBUTE_DIRECTORY)) {
         advanceDirectories(level->directories);
+      } else if (lastError() != CODE_FILE_NOT_FOUND && lastError() != CODE_NO_MORE_FILES) {
+        // Where a listing is read by its scans alone (Windows), a directory
+        // that cannot be read shows here.
+        unreadable.note(listing.directory());
       }
       if (level->files.open(listing, pattern, 0)) advanceFiles(level->files);
     }

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <winternl.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 #include <thread>
@@ -606,6 +607,62 @@ TEST_F(MainDialogTest, PickersFillTheFieldsAndTheFolderPickerRemembers) {
       L"\u5168\u3066\u306E\u30D5\u30A1\u30A4\u30EB (*.*)\0*.*\0";
   EXPECT_EQ(filterBlock, std::wstring(expectedFilter, sizeof expectedFilter / sizeof(wchar_t)));
   EXPECT_EQ(extension, L"txt");
+}
+
+TEST_F(MainDialogTest, PickedPathsAreUsedWhileTheFieldsShowThem) {
+  // café, which code page 932 shows as "caf?", beside cafe: the picked one is
+  // listed and written, and the look-alike's r.txt stays as it was.
+  const std::wstring root(dir.path().begin(), dir.path().end());  // ASCII
+  const std::wstring cafe = root + L"\\caf\u00E9";
+  auto writeWide = [](const std::wstring& path, const char* content) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, content, static_cast<DWORD>(std::strlen(content)), &written, nullptr);
+    CloseHandle(file);
+  };
+  ASSERT_TRUE(CreateDirectoryW(cafe.c_str(), nullptr));
+  writeWide(cafe + L"\\mine.txt", "");
+  makeDirs(dir / "cafe");
+  writeFile(dir / "cafe/r.txt", "keep");
+  seams.folderPicker = [&](WindowHandle, const char*, const Path*, Path& folder) {
+    folder = Path::fromNative(cafe);
+    return true;
+  };
+  seams.saveFilePicker = [&](const SaveFileDialog&, Path& file) {
+    file = Path::fromNative(cafe + L"\\r.txt");
+    return true;
+  };
+  DestroyWindow(dialog);
+  takeQuitMessage();
+  dialog = createMainDialog(app, &seams);
+  click(IDC_BROWSE_DIRECTORY);
+  click(IDC_BROWSE_OUTPUT);
+  EXPECT_EQ(text(IDC_DIRECTORY), dir / "caf?");
+  EXPECT_EQ(text(IDC_OUTPUT_FILE), dir / "caf?/r.txt");
+  click(IDC_OPEN_AFTER);
+  click(IDOK_SAVE);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, dir / "caf?/r.txt" + "を作成します。\r\nよろしいですか？");
+  EXPECT_EQ(readFile(dir / "cafe/r.txt"), "keep");
+  HANDLE report = CreateFileW((cafe + L"\\r.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(report, INVALID_HANDLE_VALUE);
+  char buffer[512];
+  DWORD count = 0;
+  ReadFile(report, buffer, sizeof buffer, &count, nullptr);
+  CloseHandle(report);
+  EXPECT_EQ(std::string(buffer, count), lines({"[" + dir / "caf?/]", "└mine.txt"}));
+
+  // Typed over, the field's text is what is used.
+  boxes.clear();
+  setText(IDC_DIRECTORY, dir / "cafe");
+  setText(IDC_OUTPUT_FILE, dir / "typed.txt");
+  click(IDOK_SAVE);
+  EXPECT_EQ(readFile(dir / "typed.txt"), lines({"[" + dir / "cafe/]", "└r.txt"}));
+  DeleteFileW((cafe + L"\\r.txt").c_str());
+  DeleteFileW((cafe + L"\\mine.txt").c_str());
+  RemoveDirectoryW(cafe.c_str());
 }
 
 TEST(SaveFileRecord, NoBuffersBelow260BytesAndNothingShown) {
