@@ -48,11 +48,13 @@ const Path& valueAfter(const std::vector<Path>& arguments, int index, const char
 
 }  // namespace
 
-RunResult runCommandLine(ReportWriter& writer, const std::vector<Path>& arguments,
-                         String* unknown, String* problem) {
+RunResult runCommandLine(ReportWriter& writer, const std::vector<Path>& arguments, String* unknown,
+                         String* problem) {
   ReportOptions& options = writer.options;
   const int count = static_cast<int>(arguments.size());
-  auto get = [&arguments](int index) -> const Path& { return arguments[static_cast<size_t>(index)]; };
+  auto get = [&arguments](int index) -> const Path& {
+    return arguments[static_cast<size_t>(index)];
+  };
   Path outputPath = "./tree.txt";
   Path inputSpec;
   RunResult result = RunResult::WRITTEN;

@@ -25,12 +25,13 @@ bool fullPath(const std::wstring& path, std::wstring& absolute, size_t* filePart
   std::wstring buffer(MAX_PATH, L'\0');
   for (;;) {
     wchar_t* part = nullptr;
-    DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()),
-                                    buffer.data(), &part);
+    DWORD length =
+        GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), &part);
     if (length == 0) return false;
     if (length < buffer.size()) {
       if (filePart != nullptr) {
-        *filePart = part != nullptr ? static_cast<size_t>(part - buffer.data()) : std::wstring::npos;
+        *filePart =
+            part != nullptr ? static_cast<size_t>(part - buffer.data()) : std::wstring::npos;
       }
       buffer.resize(length);
       absolute = std::move(buffer);
@@ -108,10 +109,10 @@ void appendNativeAsCp932(NativeView native, std::string& out) {
   BOOL lossy = FALSE;
   // A name (at most 255 units) converts in one call.
   char name[1024];
-  int length = native.size() * 2 <= sizeof name
-                   ? WideCharToMultiByte(932, flags, native.data(), size, name, sizeof name, "?",
-                                         &lossy)
-                   : 0;
+  int length =
+      native.size() * 2 <= sizeof name
+          ? WideCharToMultiByte(932, flags, native.data(), size, name, sizeof name, "?", &lossy)
+          : 0;
   if (length > 0 && !lossy) {
     out.append(name, static_cast<size_t>(length));
     return;
@@ -132,9 +133,9 @@ void appendNativeAsCp932(NativeView native, std::string& out) {
     }
     char bytes[8];
     BOOL missing = FALSE;
-    int n = count == 1 ? WideCharToMultiByte(932, flags, &native[i], 1, bytes, sizeof bytes, "?",
-                                             &missing)
-                       : 0;
+    int n = count == 1
+                ? WideCharToMultiByte(932, flags, &native[i], 1, bytes, sizeof bytes, "?", &missing)
+                : 0;
     if (n > 0 && !missing) {
       out.append(bytes, static_cast<size_t>(n));
     } else {

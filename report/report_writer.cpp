@@ -40,8 +40,7 @@ void ReportWriter::generateReport(const Path& outputPath, const Path& inputSpec)
   {
     DirectoryListing listing;
     DirScanner check;
-    if (!listing.open(directory, nativeDirectory) ||
-        !check.open(listing, asciiNative("*.*"), 0)) {
+    if (!listing.open(directory, nativeDirectory) || !check.open(listing, asciiNative("*.*"), 0)) {
       throw Exception(lastError(), inSubject);
     }
   }

@@ -34,10 +34,9 @@ int CALLBACK browseCallback(HWND window, UINT message, LPARAM, LPARAM data) {
 
 bool browseForFolder(HWND owner, const char* title, const Path* initialFolder, Path& path) {
   std::wstring wideTitle = win32::widen(title);
-  BROWSEINFOW info = folderDialogRecord(owner, wideTitle.c_str(),
-                                        initialFolder != nullptr ? initialFolder->native().c_str()
-                                                                 : nullptr,
-                                        nullptr);
+  BROWSEINFOW info = folderDialogRecord(
+      owner, wideTitle.c_str(),
+      initialFolder != nullptr ? initialFolder->native().c_str() : nullptr, nullptr);
   PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
   if (chosen == nullptr) return false;
   // A folder's path may be longer than MAX_PATH.

@@ -183,8 +183,7 @@ void MainDialogController::save() {
   }
 }
 
-bool MainDialogController::checkDirectory(const Path& directory, const char* emptyText,
-                                          int field) {
+bool MainDialogController::checkDirectory(const Path& directory, const char* emptyText, int field) {
   const char* problem = nullptr;
   if (directory.shown().length() == 0) {
     problem = emptyText;

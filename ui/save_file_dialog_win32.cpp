@@ -20,7 +20,8 @@ constexpr unsigned MIN_BUFFER_SIZE = 260;
 
 bool HeapBlock::allocate(size_t count) {
   release();
-  data_ = static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, count * sizeof(wchar_t)));
+  data_ =
+      static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, count * sizeof(wchar_t)));
   return data_ != nullptr;
 }
 

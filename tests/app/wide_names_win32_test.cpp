@@ -21,7 +21,8 @@ const wchar_t YEN[] = L"\u00A5";
 const wchar_t E_ACUTE[] = L"\u00E9";
 
 std::wstring widen(const std::string& cp932) {
-  int length = MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), nullptr, 0);
+  int length =
+      MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(length), L'\0');
   MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), wide.data(), length);
   return wide;
@@ -32,7 +33,8 @@ std::wstring extended(const std::wstring& path) {
 }
 
 void makeDirectory(const std::wstring& path) {
-  ASSERT_TRUE(CreateDirectoryW(extended(path).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+  ASSERT_TRUE(CreateDirectoryW(extended(path).c_str(), nullptr) ||
+              GetLastError() == ERROR_ALREADY_EXISTS)
       << "error " << GetLastError();
 }
 
@@ -184,9 +186,9 @@ TEST_F(WideNamesTest, EachOfTwoLookAlikeDirectoriesListsItsOwnFiles) {
   writeWide(wroot_ + L"\\t\\cafe\\plain.txt");
   std::string report = list({L"p"});
   EXPECT_EQ(headerOf(report), "[" + t + "]");
-  EXPECT_EQ(bodySorted(report), (std::vector<std::string>{t + "a?b\\yen.txt", t + "a\\b\\real.txt",
-                                                          t + "caf?\\accented.txt",
-                                                          t + "cafe\\plain.txt"}));
+  EXPECT_EQ(bodySorted(report),
+            (std::vector<std::string>{t + "a?b\\yen.txt", t + "a\\b\\real.txt",
+                                      t + "caf?\\accented.txt", t + "cafe\\plain.txt"}));
 }
 
 TEST_F(WideNamesTest, NamesWithoutACp932FormAreEnteredAndShownWithAQuestionMarkEach) {
@@ -211,9 +213,11 @@ TEST_F(WideNamesTest, Utf8ReportsCarryTheNamesThemselves) {
   // The temporary directory's path is ASCII; the names are written as UTF-8.
   const std::string t = root_ + "\\t\\";
   EXPECT_EQ(headerOf(report), "[" + t + "]");
+  const std::string yen = "\xC2\xA5", wave = "\xE3\x80\x9C", eAcute = "\xC3\xA9";
+  const std::string emoji = "\xF0\x9F\x98\x80";
   EXPECT_EQ(bodySorted(report),
-            (std::vector<std::string>{t + "..\xC2\xA5secret\\a\xE3\x80\x9C" "b.txt",
-                                      t + "caf\xC3\xA9\\\xF0\x9F\x98\x80.txt"}));
+            (std::vector<std::string>{t + ".." + yen + "secret\\a" + wave + "b.txt",
+                                      t + "caf" + eAcute + "\\" + emoji + ".txt"}));
 }
 
 TEST_F(WideNamesTest, PathsOfAnyLengthAreListedWhole) {

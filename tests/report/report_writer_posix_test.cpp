@@ -101,8 +101,8 @@ TEST_F(ReportWriterPosixTest, PathsLeadToTheBytesTheyCameWith) {
   Path directory = Path::fromNative(dir / "d/" + e + "/");
   Path pattern = Path::fromNative("*.txt");
   Path output = Path::fromNative(dir / "d/" + e + "/r.out");
-  writer.generate(output, Path(directory.shown() + pattern.shown(),
-                               directory.native() + pattern.native()));
+  writer.generate(output,
+                  Path(directory.shown() + pattern.shown(), directory.native() + pattern.native()));
   EXPECT_EQ(readFile(dir / "d/" + e + "/r.out"), lines({"[" + dir / "d/?/]", "└in-e.txt"}));
   EXPECT_FALSE(test::exists(dir / "d/?/r.out"));
 }
