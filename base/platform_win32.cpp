@@ -102,27 +102,28 @@ void appendNativeAsUtf8(NativeView native, std::string& out) {
 
 void appendNativeAsCp932(NativeView native, std::string& out) {
   if (native.empty()) return;
-  // No best fit: the system would show a yen sign as "\\" and an accented
-  // letter as its plain one, which are other names.
+  // No best fit: the system would show a yen sign as a backslash and an
+  // accented letter as its plain one, which are other names.
   const DWORD flags = WC_NO_BEST_FIT_CHARS;
   int size = static_cast<int>(native.size());
   BOOL lossy = FALSE;
-  // A name (at most 255 units) converts in one call.
   char name[1024];
-  int length =
-      native.size() * 2 <= sizeof name
-          ? WideCharToMultiByte(932, flags, native.data(), size, name, sizeof name, "?", &lossy)
-          : 0;
-  if (length > 0 && !lossy) {
-    out.append(name, static_cast<size_t>(length));
-    return;
-  }
-  length = WideCharToMultiByte(932, flags, native.data(), size, nullptr, 0, "?", &lossy);
-  if (length > 0 && !lossy) {
-    size_t at = out.size();
-    out.resize(at + static_cast<size_t>(length));
-    WideCharToMultiByte(932, flags, native.data(), size, &out[at], length, "?", nullptr);
-    return;
+  if (native.size() * 2 <= sizeof name) {
+    // A name (at most 255 units) converts in one call.
+    int length =
+        WideCharToMultiByte(932, flags, native.data(), size, name, sizeof name, "?", &lossy);
+    if (length > 0 && !lossy) {
+      out.append(name, static_cast<size_t>(length));
+      return;
+    }
+  } else {
+    int length = WideCharToMultiByte(932, flags, native.data(), size, nullptr, 0, "?", &lossy);
+    if (length > 0 && !lossy) {
+      size_t at = out.size();
+      out.resize(at + static_cast<size_t>(length));
+      WideCharToMultiByte(932, flags, native.data(), size, &out[at], length, "?", nullptr);
+      return;
+    }
   }
   // Character by character, so that a pair of surrogates becomes one "?".
   for (size_t i = 0; i < native.size();) {
