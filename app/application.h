@@ -5,10 +5,12 @@
 // implements run().
 #pragma once
 
+#include <vector>
+
 #include "base/error.h"
+#include "base/path.h"
 #include "base/platform.h"
 #include "base/string.h"
-#include "base/string_list.h"
 
 namespace qv {
 
@@ -38,9 +40,9 @@ class Application {
   void reportError(WindowHandle owner, const Exception* exception);
   void reportError(const Exception* exception) { reportError(nullptr, exception); }
 
-  // Runs the program with its arguments (program name excluded) and returns
-  // the process exit status.
-  virtual int run(const StringList& arguments) = 0;
+  // Runs the program with its arguments (program name excluded), each as
+  // given and as text, and returns the process exit status.
+  virtual int run(const std::vector<Path>& arguments) = 0;
 
   // Replaces the platform's message box for every box this application shows,
   // so that a test can read and answer them.

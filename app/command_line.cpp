@@ -41,25 +41,32 @@ bool hasSeparator(const String& pattern) {
 }
 
 // The value after "in" or "out"; a missing one fails naming the option.
-String valueAfter(const StringList& arguments, int index, const char* option) {
-  if (index >= arguments.count()) throw Exception(CODE_INVALID_PARAMETER, option);
-  return arguments.get(index);
+const Path& valueAfter(const std::vector<Path>& arguments, int index, const char* option) {
+  if (index >= static_cast<int>(arguments.size())) {
+    setLastError(CODE_INVALID_PARAMETER);
+    throw Exception(CODE_INVALID_PARAMETER, option);
+  }
+  return arguments[static_cast<size_t>(index)];
 }
 
 }  // namespace
 
-RunResult runCommandLine(ReportWriter& writer, const StringList& arguments, String* unknown,
+RunResult runCommandLine(ReportWriter& writer, const std::vector<Path>& arguments, String* unknown,
                          String* problem) {
   ReportOptions& options = writer.options;
-  String outputPath = "./tree.txt";
-  String inputSpec;
+  const int count = static_cast<int>(arguments.size());
+  auto get = [&arguments](int index) -> const Path& {
+    return arguments[static_cast<size_t>(index)];
+  };
+  Path outputPath = "./tree.txt";
+  Path inputSpec;
   RunResult result = RunResult::WRITTEN;
   auto refuse = [problem](const String& message) {
     if (problem != nullptr) *problem = message;
     return RunResult::NOT_AN_OPTION;
   };
-  for (int index = 0; index < arguments.count(); ++index) {
-    String option = arguments.get(index);
+  for (int index = 0; index < count; ++index) {
+    String option = get(index).shown();
     // One leading "-" or "/" only: --in becomes -in, which is no option.
     if (option.left(1) == "-" || option.left(1) == "/") option = option.right(option.length() - 1);
     if (option == "in") {
@@ -85,14 +92,18 @@ RunResult runCommandLine(ReportWriter& writer, const StringList& arguments, Stri
     } else if (option == "ne") {
       options.silentErrors = true;
     } else if (option == "exclude") {
-      if (index + 1 >= arguments.count()) return refuse(String("exclude") + NO_VALUE);
-      String pattern = arguments.get(++index);
-      if (pattern.length() == 0) return refuse(EMPTY_PATTERN);
-      if (hasSeparator(pattern)) return refuse("exclude " + pattern + PATTERN_WITH_SEPARATOR);
-      options.excludePatterns.emplace_back(pattern.cStr());
+      if (index + 1 >= count) return refuse(String("exclude") + NO_VALUE);
+      const Path& pattern = get(++index);
+      if (pattern.shown().length() == 0) return refuse(EMPTY_PATTERN);
+      if (hasSeparator(pattern.shown())) {
+        return refuse("exclude " + pattern.shown() + PATTERN_WITH_SEPARATOR);
+      }
+      std::string matched;
+      appendNativeAsUtf8(pattern.native(), matched);
+      options.excludePatterns.push_back(std::move(matched));
     } else if (option == "depth") {
-      if (index + 1 >= arguments.count()) return refuse(String("depth") + NO_VALUE);
-      String value = arguments.get(++index);
+      if (index + 1 >= count) return refuse(String("depth") + NO_VALUE);
+      const String& value = get(++index).shown();
       if (!readDepth(value, options.maxDepth)) return refuse("depth " + value + DEPTH_NOT_WHOLE);
     } else if (option == "utf8") {
       options.utf8 = true;
@@ -113,8 +124,8 @@ RunResult runCommandLine(ReportWriter& writer, const StringList& arguments, Stri
     } else if (option == "reverse") {
       options.reverse = true;
     } else if (option == "sort") {
-      if (index + 1 >= arguments.count()) return refuse(String("sort") + NO_VALUE);
-      String key = arguments.get(++index);
+      if (index + 1 >= count) return refuse(String("sort") + NO_VALUE);
+      const String& key = get(++index).shown();
       if (key == "name") {
         options.order = EntryOrder::NAME;
       } else if (key == "size") {
@@ -125,13 +136,13 @@ RunResult runCommandLine(ReportWriter& writer, const StringList& arguments, Stri
         return refuse("sort " + key + SORT_KEY_UNKNOWN);
       }
     } else {
-      if (unknown != nullptr) *unknown = arguments.get(index);
+      if (unknown != nullptr) *unknown = get(index).shown();
       return RunResult::NOT_AN_OPTION;
     }
   }
   // Only the last "out" counts; "-" there is standard output, which no viewer
   // can be started on. A file named "-" is still reached as "./-".
-  options.standardOutput = outputPath == "-";
+  options.standardOutput = outputPath.shown() == "-";
   if (options.standardOutput && options.openAfterCreate) return refuse(EXEC_WITH_STANDARD_OUTPUT);
   // A directory's total goes back into its line, which standard output has
   // sent already; the JSON report writes it after the contents instead.

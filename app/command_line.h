@@ -3,7 +3,9 @@
 // nothing here outlives the call.
 #pragma once
 
-#include "base/string_list.h"
+#include <vector>
+
+#include "base/path.h"
 #include "report/report_writer.h"
 
 namespace qv {
@@ -17,7 +19,9 @@ enum class RunResult { WRITTEN = 0, NOT_AN_OPTION = 1, FAILED = 2 };
 // nothing is generated then. FAILED when generation failed under "ne".
 // Throws Exception when "in" or "out" has no value (87) and, without "ne",
 // when generation fails; each names the argument.
-RunResult runCommandLine(ReportWriter& writer, const StringList& arguments,
+// Each argument comes with its native form (Path): "in" and "out" are reached
+// by that, and it is the native form of "exclude" that names are matched with.
+RunResult runCommandLine(ReportWriter& writer, const std::vector<Path>& arguments,
                          String* unknown = nullptr, String* problem = nullptr);
 
 }  // namespace qv

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "app/report_app.h"
-#include "base/string_list.h"
+#include "base/path.h"
 
 namespace qv {
 
@@ -13,13 +13,13 @@ constexpr int STATUS_FAILED_TO_START = 15;
 
 }  // namespace
 
-int runEntry(const std::vector<std::string>& arguments) {
+int runEntry(const std::vector<NativeString>& arguments) {
   int status = STATUS_FAILED_TO_START;
   std::unique_ptr<ReportApp> application;
   try {
     application = std::make_unique<ReportApp>();
-    StringList list;
-    for (const std::string& argument : arguments) list.add(String(argument.c_str()));
+    std::vector<Path> list;
+    for (const NativeString& argument : arguments) list.push_back(Path::fromNative(argument));
     status = application->run(list);
   } catch (...) {
     // Neither an Exception nor anything else escaping the run is shown here.

@@ -3,14 +3,15 @@
 // exit status. Whatever needs the application (the dialogs) is handed it.
 #pragma once
 
-#include <string>
 #include <vector>
+
+#include "base/platform.h"
 
 namespace qv {
 
-// Runs the program with arguments (code page 932, program name excluded) and
+// Runs the program with arguments (native, program name excluded) and
 // returns the exit status: run()'s result, or 15 when the application could
 // not be made or an exception escaped it (nothing is shown then).
-int runEntry(const std::vector<std::string>& arguments);
+int runEntry(const std::vector<NativeString>& arguments);
 
 }  // namespace qv

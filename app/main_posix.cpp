@@ -1,5 +1,5 @@
 // The POSIX entry point: arguments arrive in the locale's encoding and are
-// converted to code page 932 before the program sees them.
+// handed on as UTF-8, the names the file system holds.
 #include <errno.h>
 #include <locale.h>
 
@@ -104,12 +104,12 @@ int main(int argc, char** argv) {
   // and nowhere else: "exclude ~*" means names that start with "~".
   std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) {
-    arguments.push_back(qv::posix::argumentToCp932(argv[i]));
+    arguments.push_back(qv::posix::fromLocale(argv[i]));
     ValueKind kind = valueKindOf(argv[i]);
     if (kind != ValueKind::NONE && i + 1 < argc) {
       ++i;
       std::string value = kind == ValueKind::PATH ? qv::posix::expandHome(argv[i]) : argv[i];
-      arguments.push_back(qv::posix::argumentToCp932(value.c_str()));
+      arguments.push_back(qv::posix::fromLocale(value.c_str()));
     }
   }
   return qv::runEntry(arguments);

@@ -35,9 +35,9 @@ ReportApp::ReportApp() {
   setVersion(QUORVEL_VERSION);
 }
 
-int ReportApp::run(const StringList& arguments) {
+int ReportApp::run(const std::vector<Path>& arguments) {
   ReportWriter writer;
-  if (arguments.count() <= 0) return runDialogMode(*this);
+  if (arguments.empty()) return runDialogMode(*this);
   try {
     ProgressLine progress;
     writer.onProgress = [&writer, &progress](const WalkCounts& counts, const String& directory) {
@@ -87,9 +87,9 @@ void ReportApp::warnUnreadable(const UnreadableDirectories& unreadable) {
   writeStandardError(text.c_str());
 }
 
-bool ReportApp::chooseFolder(WindowHandle owner, String& chosen) {
-  chosen = "";
-  const char* initialFolder = lastFolder_.length() > 0 ? lastFolder_.cStr() : nullptr;
+bool ReportApp::chooseFolder(WindowHandle owner, Path& chosen) {
+  chosen = Path();
+  const Path* initialFolder = lastFolder_.shown().length() > 0 ? &lastFolder_ : nullptr;
   if (!folderBrowser_.browse(owner, CHOOSE_FOLDER_TITLE, initialFolder)) return false;
   lastFolder_ = folderBrowser_.path();
   chosen = lastFolder_;

@@ -21,21 +21,21 @@ class ReportApp : public Application {
   // be read), 1 for an argument that is not an option (named in the message),
   // 2 when a value is missing or the report failed, memory running out
   // included (shown, naming argument and path, unless "ne" was given).
-  int run(const StringList& arguments) override;
+  int run(const std::vector<Path>& arguments) override;
 
   // Lets the user choose a folder, the one chosen last preselected. True with
   // chosen (emptied first) and the remembered folder set when one was chosen.
-  bool chooseFolder(WindowHandle owner, String& chosen);
+  bool chooseFolder(WindowHandle owner, Path& chosen);
 
   FolderBrowser& folderBrowser() { return folderBrowser_; }
-  const String& lastFolder() const { return lastFolder_; }
+  const Path& lastFolder() const { return lastFolder_; }
 
  private:
   void reportCommandLineError(const Exception& exception);
   void warnUnreadable(const UnreadableDirectories& unreadable);
 
   FolderBrowser folderBrowser_;
-  String lastFolder_;
+  Path lastFolder_;
 };
 
 // The copyright line the About boxes show, short enough for their one line.

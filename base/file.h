@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/platform.h"
+
 namespace qv {
 
 // How File::open() opens a file: for writing, created when missing and kept
@@ -33,8 +35,9 @@ class File {
   File& operator=(const File&) = delete;
   virtual ~File() { close(); }
 
-  // Closes any open handle, then opens path by mode. False on failure.
-  bool open(const char* path, OpenMode mode);
+  // Closes any open handle, then opens path (native) by mode. False on
+  // failure.
+  bool open(const NativeString& path, OpenMode mode);
 
   // Closes any open handle, then takes a handle of its own on the process's
   // standard output. False when there is none.
@@ -45,7 +48,7 @@ class File {
   // not a regular file (a pipe, FIFO, device or terminal) is opened in place
   // for writing instead. A directory, a file that may not be written and a
   // missing directory fail. False on failure.
-  bool openReplacement(const char* path);
+  bool openReplacement(const NativeString& path);
 
   // Closes the file and, for a replacement, renames it over its target.
   // False on failure; the temporary file is then removed.
@@ -79,8 +82,8 @@ class File {
  private:
   static constexpr intptr_t INVALID = -1;
   intptr_t handle_ = INVALID;
-  std::string temporary_;    // native path of an uncommitted replacement
-  std::string target_;       // native path the replacement is renamed to
+  NativeString temporary_;   // native path of an uncommitted replacement
+  NativeString target_;      // native path the replacement is renamed to
   uint32_t attributes_ = 0;  // Windows: the attributes the replacement takes
   bool unnamed_ = false;     // POSIX: the replacement has no name yet (O_TMPFILE)
 

@@ -113,9 +113,9 @@ mode_t currentUmask() {
 
 }  // namespace
 
-bool File::openReplacement(const char* path) {
+bool File::openReplacement(const NativeString& path) {
   close();
-  std::string native = posix::nativePath(path);
+  std::string native = posix::absoluteNative(path);
   if (native.empty()) return false;
   // Opening what is there first refuses a directory or a file that may not
   // be written, and tells a pipe or device, which is written in place.
@@ -244,9 +244,9 @@ bool File::nameUnnamed() {
   }
 }
 
-bool File::open(const char* path, OpenMode) {
+bool File::open(const NativeString& path, OpenMode) {
   close();
-  std::string native = posix::nativePath(path);
+  std::string native = posix::absoluteNative(path);
   if (native.empty()) return false;
   int fd;
   do {

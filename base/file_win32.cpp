@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/file.h"
+#include "base/platform_win32.h"
 
 namespace qv {
 
@@ -14,21 +15,23 @@ HANDLE toHandle(intptr_t handle) {
 
 }  // namespace
 
-bool File::openReplacement(const char* path) {
+bool File::openReplacement(const NativeString& path) {
   close();
+  std::wstring target = win32::extendedFullPath(path);
+  if (target.empty()) return false;
   // Opening what is there first refuses a directory, a read-only file or one
   // that another program writes, and tells a pipe or device (NUL, CON, a
   // named pipe), which is written in place.
   DWORD attributes = FILE_ATTRIBUTE_ARCHIVE;
-  HANDLE existing = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE existing = CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (existing != INVALID_HANDLE_VALUE) {
     if (GetFileType(existing) != FILE_TYPE_DISK) {
       handle_ = reinterpret_cast<intptr_t>(existing);
       return true;
     }
     CloseHandle(existing);
-    DWORD old = GetFileAttributesA(path);
+    DWORD old = GetFileAttributesW(target.c_str());
     // Wine run by root opens a read-only file for writing all the same.
     if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY) != 0) {
       SetLastError(ERROR_ACCESS_DENIED);
@@ -39,31 +42,30 @@ bool File::openReplacement(const char* path) {
     return false;
   }
 
-  char full[MAX_PATH];
-  char* filePart = nullptr;
-  DWORD length = GetFullPathNameA(path, MAX_PATH, full, &filePart);
-  if (length == 0) return false;
-  if (length >= MAX_PATH || filePart == nullptr) {
-    SetLastError(length >= MAX_PATH ? ERROR_FILENAME_EXCED_RANGE : ERROR_ACCESS_DENIED);
+  size_t cut = target.rfind(L'\\');
+  if (cut == std::wstring::npos || cut + 1 == target.size()) {
+    SetLastError(ERROR_ACCESS_DENIED);
     return false;
   }
-  std::string target = full;
-  *filePart = '\0';
-  char temporary[MAX_PATH];
-  // Creates the file under a name no other run has.
-  if (GetTempFileNameA(full, "qv", 0, temporary) == 0) return false;
-  // Hidden while it is written, so that a report of its own directory does
-  // not list it; it takes the old file's attributes before it is moved.
-  HANDLE handle = CreateFileA(temporary, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_HIDDEN, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
-    DWORD error = GetLastError();
-    DeleteFileA(temporary);
-    SetLastError(error);
-    return false;
+  // A name no other run has, made here: GetTempFileName takes no path
+  // longer than MAX_PATH. Hidden while it is written, so that a report of
+  // its own directory does not list it; it takes the old file's attributes
+  // before it is moved.
+  std::wstring directory = target.substr(0, cut + 1);
+  unsigned seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  std::wstring temporary;
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    wchar_t name[16];
+    wsprintfW(name, L"qv%04X.tmp", (seed + attempt * 7919u) & 0xFFFFu);
+    temporary = directory + name;
+    handle = CreateFileW(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_HIDDEN, nullptr);
+    if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) break;
   }
-  // Wine takes the attribute from CreateFileA only for a file it creates.
-  SetFileAttributesA(temporary, FILE_ATTRIBUTE_HIDDEN);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  // Wine takes the attribute from CreateFileW only for a file it creates.
+  SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_HIDDEN);
   handle_ = reinterpret_cast<intptr_t>(handle);
   temporary_ = temporary;
   target_ = target;
@@ -85,8 +87,8 @@ bool File::commit() {
     return false;
   }
   if (temporary_.empty()) return true;
-  SetFileAttributesA(temporary_.c_str(), attributes_);
-  if (!MoveFileExA(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+  SetFileAttributesW(temporary_.c_str(), attributes_);
+  if (!MoveFileExW(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     DWORD error = GetLastError();
     close();
     SetLastError(error);
@@ -96,10 +98,12 @@ bool File::commit() {
   return true;
 }
 
-bool File::open(const char* path, OpenMode mode) {
+bool File::open(const NativeString& path, OpenMode mode) {
   close();
   DWORD sharing = mode == OpenMode::APPEND_SHARE_READ ? FILE_SHARE_READ : 0;
-  HANDLE handle = CreateFileA(path, GENERIC_WRITE, sharing, nullptr, OPEN_ALWAYS,
+  std::wstring extended = win32::extendedFullPath(path);
+  if (extended.empty()) return false;
+  HANDLE handle = CreateFileW(extended.c_str(), GENERIC_WRITE, sharing, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   handle_ = reinterpret_cast<intptr_t>(handle);
@@ -177,7 +181,7 @@ void File::close() {
     handle_ = INVALID;
   }
   if (!temporary_.empty()) {
-    DeleteFileA(temporary_.c_str());
+    DeleteFileW(temporary_.c_str());
     temporary_.clear();
   }
 }

@@ -100,7 +100,7 @@ void reportError(int fd, int err) {
 
 }  // namespace
 
-bool startProgram(const char* program, const char* parameters) {
+bool startProgram(const char* program, const NativeString& parameters) {
   if (program == nullptr) {
     setLastError(CODE_INVALID_PARAMETER);
     return false;
@@ -109,7 +109,8 @@ bool startProgram(const char* program, const char* parameters) {
   // Association commands often carry options before the file placeholder
   // ("kate -b"): when no program has the whole name, the first word is the
   // program and the others are its first arguments.
-  std::string command = posix::nativeText(program);
+  std::string command;
+  posix::toUtf8(program, command);
   std::vector<std::string> args{command};
   std::string path;
   Lookup found = findProgram(command, path);
@@ -124,7 +125,7 @@ bool startProgram(const char* program, const char* parameters) {
     setLastError(found == Lookup::MISSING ? CODE_FILE_NOT_FOUND : CODE_ACCESS_DENIED);
     return false;
   }
-  if (parameters != nullptr && parameters[0] != '\0') args.push_back(posix::nativeText(parameters));
+  if (!parameters.empty()) args.push_back(parameters);
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(&arg[0]);
   argv.push_back(nullptr);

@@ -149,84 +149,6 @@ bool readCurrentDirectory(std::string& out) {
   return true;
 }
 
-// The texts the user gave (command-line arguments, dialog fields), each under
-// its code page 932 form, with the absolute form and every directory on the way
-// to it, so that a path the program holds as CP932 text leads back to the
-// bytes the user typed. It grows with what the user types, never with the tree.
-class UserTexts {
- public:
-  static UserTexts& get() {
-    static UserTexts texts;
-    return texts;
-  }
-
-  // With replace, the text supersedes what was recorded under the same CP932
-  // forms before: a dialog field is read anew at each use.
-  void record(std::string_view cp932, std::string_view native, bool replace) {
-    add(cp932, native, true, replace);
-    std::string cwd;
-    if (!native.empty() && native[0] != '/' && !readCurrentDirectory(cwd)) return;
-    std::string absolute = absolutePath(native, cwd);
-    std::string absoluteCp932;
-    toCp932(absolute, absoluteCp932);
-    add(absoluteCp932, absolute, true, replace);
-    // Every directory on the way, with and without its trailing separator.
-    size_t nativeSlash = 0, cp932Slash = 0;
-    for (;;) {
-      nativeSlash = absolute.find('/', nativeSlash + 1);
-      cp932Slash = absoluteCp932.find('/', cp932Slash + 1);
-      if (nativeSlash == std::string::npos || cp932Slash == std::string::npos) break;
-      add(std::string_view(absoluteCp932).substr(0, cp932Slash),
-          std::string_view(absolute).substr(0, nativeSlash), false, replace);
-      add(std::string_view(absoluteCp932).substr(0, cp932Slash + 1),
-          std::string_view(absolute).substr(0, nativeSlash + 1), false, replace);
-    }
-  }
-
-  // 1 with native set when the text stands for one recorded native text, 0
-  // when none is recorded, -1 when it stands for several. A text the user
-  // gave counts before a directory on the way to another.
-  int find(std::string_view cp932, std::string& native) const {
-    for (bool whole : {true, false}) {
-      const std::string* found = nullptr;
-      for (const Entry& entry : entries_) {
-        if (entry.whole != whole || entry.cp932 != cp932) continue;
-        if (found != nullptr && *found != entry.native) return -1;
-        found = &entry.native;
-      }
-      if (found != nullptr) {
-        native = *found;
-        return 1;
-      }
-    }
-    return 0;
-  }
-
- private:
-  struct Entry {
-    std::string cp932;
-    std::string native;
-    bool whole;  // a text given, or its absolute form; else a directory on its way
-  };
-
-  void add(std::string_view cp932, std::string_view native, bool whole, bool replace) {
-    if (cp932.empty()) return;
-    bool known = false;
-    for (auto it = entries_.begin(); it != entries_.end();) {
-      bool same = it->cp932 == cp932 && it->whole == whole;
-      if (same && it->native != native && replace) {
-        it = entries_.erase(it);
-        continue;
-      }
-      if (same && it->native == native) known = true;
-      ++it;
-    }
-    if (!known) entries_.push_back({std::string(cp932), std::string(native), whole});
-  }
-
-  std::vector<Entry> entries_;
-};
-
 bool localeIsUtf8() {
   const char* codeset = nl_langinfo(CODESET);
   return std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "ANSI_X3.4-1968") == 0;
@@ -351,59 +273,21 @@ bool currentDirectory(std::string& out) {
   return readCurrentDirectory(out);
 }
 
-bool nativeOf(std::string_view cp932, std::string& native) {
-  const UserTexts& texts = UserTexts::get();
-  int found = texts.find(cp932, native);
-  // Or two texts the user gave, joined: a directory and a pattern or name.
-  size_t cut = cp932.rfind('/');
-  if (found == 0 && cut != std::string_view::npos && cut + 1 < cp932.size()) {
-    std::string head, tail;
-    int headFound = texts.find(cp932.substr(0, cut + 1), head);
-    int tailFound = headFound > 0 ? texts.find(cp932.substr(cut + 1), tail) : 0;
-    if (headFound > 0 && tailFound >= 0) {
-      if (tailFound == 0) toUtf8(cp932.substr(cut + 1), tail);
-      native = head + tail;
-      return true;
-    }
-    found = std::min(headFound, tailFound);
-  }
-  if (found < 0) {
-    setLastError(CODE_INVALID_NAME);
-    return false;
-  }
-  if (found == 0) toUtf8(cp932, native);
-  return true;
-}
-
-std::string nativePath(std::string_view cp932Path) {
-  std::string native;
-  if (!nativeOf(cp932Path, native)) return std::string();
+std::string absoluteNative(const std::string& native) {
   if (!native.empty() && native[0] == '/') return absolutePath(native, "/");
   std::string cwd;
   if (!readCurrentDirectory(cwd)) return std::string();
   return absolutePath(native, cwd);
 }
 
-std::string nativeText(std::string_view cp932Path) {
+std::string nativePath(std::string_view cp932Path) {
   std::string native;
-  if (!nativeOf(cp932Path, native)) toUtf8(cp932Path, native);
-  return native;
+  toUtf8(cp932Path, native);
+  return absoluteNative(native);
 }
 
-std::string pathToCp932(std::string_view native) {
-  std::string result;
-  toCp932(native, result);
-  UserTexts::get().record(result, native, true);
-  return result;
-}
-
-std::string argumentToCp932(const char* argument) {
-  std::string native = localeIsUtf8() ? std::string(argument)
-                                      : convertLocale(argument, "UTF-8", nl_langinfo(CODESET));
-  std::string result;
-  toCp932(native, result);
-  UserTexts::get().record(result, native, false);
-  return result;
+std::string fromLocale(const char* text) {
+  return localeIsUtf8() ? std::string(text) : convertLocale(text, "UTF-8", nl_langinfo(CODESET));
 }
 
 std::string toLocale(std::string_view cp932) {

@@ -25,6 +25,16 @@ bool directoryExists(const String& directory) {
 
 }  // namespace
 
+Path::Path(const String& shown) : shown_(shown), native_(nativeOf(shown.cStr())) {}
+
+Path::Path(const char* shown) : Path(String(shown)) {}
+
+Path Path::fromNative(NativeString native) {
+  std::string shown;
+  appendNativeAsCp932(native, shown);
+  return Path(String(shown.c_str()), std::move(native));
+}
+
 bool splitAbsolute(const char* path, String& directory, String& name) {
   directory = "";
   name = "";
@@ -70,9 +80,9 @@ String directoryOf(const String& path, bool mustExist) {
   return splitPath(path, name, mustExist);
 }
 
-bool pathExists(const String& path, bool directoryOnly) {
-  if (path.length() == 0) return false;
-  uint32_t attributes = fileAttributes(path.cStr());
+bool pathExists(const Path& path, bool directoryOnly) {
+  if (path.empty()) return false;
+  uint32_t attributes = fileAttributes(path.native());
   if (attributes == INVALID_ATTRIBUTES) return false;
   return !directoryOnly || (attributes & ATTRIBUTE_DIRECTORY) != 0;
 }

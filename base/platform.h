@@ -2,9 +2,9 @@
 // system that does not belong to one of the handle classes (File, FindHandle,
 // RegistryKey) is declared here and implemented once per platform, in
 // platform_posix.cpp and platform_win32.cpp. All text crossing this seam is
-// code page 932, but for the paths in the platform's own bytes that nativeOf()
-// and nativeFullPath() deal in; a POSIX implementation converts at the
-// boundary.
+// code page 932, but for names and paths in the platform's own form
+// (NativeString: bytes on POSIX, UTF-16 on Windows), by which the file system
+// is reached; a POSIX implementation converts at the boundary.
 //
 // Failures are reported the way the Win32 calls report them: by a false or
 // zero result, with the reason left in lastError() as a Win32 error code.
@@ -15,6 +15,21 @@
 #include <string_view>
 
 namespace qv {
+
+// The platform's own form of a name or path: the bytes the POSIX system
+// calls take, the UTF-16 of the Windows W calls.
+#ifdef _WIN32
+using NativeChar = wchar_t;
+#else
+using NativeChar = char;
+#endif
+using NativeString = std::basic_string<NativeChar>;
+using NativeView = std::basic_string_view<NativeChar>;
+
+// ASCII text (an option's pattern such as "*.*") in the native form.
+inline NativeString asciiNative(std::string_view ascii) {
+  return NativeString(ascii.begin(), ascii.end());
+}
 
 using WindowHandle = void*;
 using ModuleHandle = void*;
@@ -75,10 +90,15 @@ bool isLeadByte(unsigned char byte);
 // none), a double-byte character of code page 932 on Windows.
 size_t nativeCharacterLength(std::string_view text, size_t i);
 
-// Appends native text (a name or path in the platform's own bytes) as UTF-8:
+// Appends native text (a name or path in the platform's own form) as UTF-8:
 // on POSIX its bytes unchanged, invalid sequences included; on Windows its
-// code page 932 characters converted.
-void appendNativeAsUtf8(std::string_view native, std::string& out);
+// UTF-16 converted (an unpaired surrogate becomes U+FFFD).
+void appendNativeAsUtf8(NativeView native, std::string& out);
+
+// Appends the code page 932 text of a native name or path, made for showing
+// it: a character without a CP932 form becomes "?" (never a look-alike, so
+// that no name shows as a separator).
+void appendNativeAsCp932(NativeView native, std::string& out);
 
 // GetFullPathNameA: writes the absolute form of path into buffer and returns
 // its length; when bufferSize is too small, returns the size needed (zero
@@ -86,19 +106,19 @@ void appendNativeAsUtf8(std::string_view native, std::string& out);
 // buffer, or is null when the path ends in a separator. Returns 0 on failure.
 uint32_t fullPathName(const char* path, uint32_t bufferSize, char* buffer, char** filePart);
 
-// The platform's own bytes for a path held as code page 932 text: on Windows
-// the text itself; elsewhere the bytes the user gave for it, or its converted
-// form. False, with the last error set, when the text stands for no one path.
-bool nativeOf(const char* text, std::string& native);
+// The native form of code page 932 text the program holds (a path it was
+// not given in any other form): the text converted.
+NativeString nativeOf(std::string_view cp932);
 
-// fullPathName for a path in the platform's own bytes: its absolute form cut
-// into the directory part (ending in the separator) and the last component
-// (empty when the path ends in a separator). False, with the last error set,
-// when it cannot be made.
-bool nativeFullPath(const std::string& path, std::string& directory, std::string& name);
+// fullPathName for a native path: its absolute form cut into the directory
+// part (ending in the separator) and the last component (empty when the path
+// ends in a separator), of any length. False, with the last error set, when
+// it cannot be made.
+bool nativeFullPath(const NativeString& path, NativeString& directory, NativeString& name);
 
-// GetFileAttributesA: the attribute bits of path, or INVALID_ATTRIBUTES.
-uint32_t fileAttributes(const char* path);
+// GetFileAttributes: the attribute bits of a native path, or
+// INVALID_ATTRIBUTES.
+uint32_t fileAttributes(const NativeString& path);
 
 // The module handle of the running program (null where there is none).
 ModuleHandle currentModule();
@@ -115,9 +135,10 @@ bool writeStandardError(const char* text);
 // standard error is not a terminal.
 int standardErrorTerminalWidth();
 
-// Starts program with parameters as its argument text and does not wait for
-// it. False when it could not be started.
-bool startProgram(const char* program, const char* parameters);
+// Starts program with parameters (native: the path of the report, as it was
+// given) as its argument text and does not wait for it. False when it could
+// not be started.
+bool startProgram(const char* program, const NativeString& parameters);
 
 // ExpandEnvironmentStringsA: replaces each %NAME% whose variable is set by its
 // value. Returns the size of the result with its zero; writes it into buffer

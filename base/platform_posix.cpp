@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "base/path.h"
 #include "base/platform.h"
 
 namespace qv {
@@ -140,8 +141,14 @@ size_t nativeCharacterLength(std::string_view text, size_t i) {
   return posix::utf8Length(text, i);
 }
 
-void appendNativeAsUtf8(std::string_view native, std::string& out) {
+void appendNativeAsUtf8(NativeView native, std::string& out) {
   out.append(native);
+}
+
+void appendNativeAsCp932(NativeView native, std::string& out) {
+  std::string cp932;
+  posix::toCp932(native, cp932);
+  out += cp932;
 }
 
 uint32_t fullPathName(const char* path, uint32_t bufferSize, char* buffer, char** filePart) {
@@ -170,8 +177,10 @@ uint32_t fullPathName(const char* path, uint32_t bufferSize, char* buffer, char*
   return static_cast<uint32_t>(absolute.size());
 }
 
-bool nativeOf(const char* text, std::string& native) {
-  return posix::nativeOf(text, native);
+NativeString nativeOf(std::string_view cp932) {
+  std::string native;
+  posix::toUtf8(cp932, native);
+  return native;
 }
 
 bool nativeFullPath(const std::string& path, std::string& directory, std::string& name) {
@@ -189,8 +198,22 @@ bool nativeFullPath(const std::string& path, std::string& directory, std::string
   return true;
 }
 
-uint32_t fileAttributes(const char* path) {
-  std::string native = posix::nativePath(path);
+bool splitFullPath(const Path& path, Path& directory, Path& name) {
+  // The shown text bounded by a path buffer, as every path the program
+  // shows; the native one by the system alone.
+  String shownDirectory, shownName;
+  NativeString nativeDirectory, nativeName;
+  if (!splitAbsolute(path.shown().cStr(), shownDirectory, shownName) ||
+      !nativeFullPath(path.native(), nativeDirectory, nativeName)) {
+    return false;
+  }
+  directory = Path(shownDirectory, std::move(nativeDirectory));
+  name = Path(shownName, std::move(nativeName));
+  return true;
+}
+
+uint32_t fileAttributes(const NativeString& path) {
+  std::string native = posix::absoluteNative(path);
   if (native.empty()) return INVALID_ATTRIBUTES;
   struct stat st;
   if (stat(native.c_str(), &st) != 0) {
@@ -203,7 +226,7 @@ uint32_t fileAttributes(const char* path) {
     return INVALID_ATTRIBUTES;
   }
   uint32_t attributes = 0;
-  // nativePath() gives an absolute path without "." or ".." components.
+  // absoluteNative() gives an absolute path without "." or ".." components.
   size_t end = native.find_last_not_of('/');
   if (end != std::string::npos && native[native.rfind('/', end) + 1] == '.') {
     attributes |= ATTRIBUTE_HIDDEN;

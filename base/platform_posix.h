@@ -5,9 +5,8 @@
 //
 // Names read from the file system never go through code page 932 and back:
 // the walk keeps their native bytes and makes CP932 text only for the report.
-// What the user types (arguments, dialog fields) is kept beside its CP932
-// form, so that a path the program holds as CP932 text is opened by the bytes
-// the user gave for it.
+// What the user types (arguments, dialog fields) enters as a Path
+// (base/path.h) that carries its native bytes beside its CP932 text.
 #pragma once
 
 #include <cstdint>
@@ -66,28 +65,16 @@ std::string expandHome(std::string_view native);
 // cannot be read (CODE_CURRENT_DIRECTORY_GONE when it has been removed).
 bool currentDirectory(std::string& out);
 
-// The native bytes of CP932 text: those the user gave for it (an argument or a
-// dialog field, or a path leading through one), else its UTF-8 form. False,
-// with the last error CODE_INVALID_NAME, when the user gave different texts of
-// that one CP932 form.
-bool nativeOf(std::string_view cp932, std::string& native);
+// The absolute form of a native path, against the current directory; "."
+// and ".." resolved as text. Empty, with the last error set, when it cannot
+// be made.
+std::string absoluteNative(const std::string& native);
 
-// The absolute native path for a CP932 path, by nativeOf() and the current
-// directory; "." and ".." resolved as text. Empty, with the last error set,
-// when it cannot be made.
+// absoluteNative() of CP932 text the program holds, converted to UTF-8.
 std::string nativePath(std::string_view cp932Path);
 
-// The native form of a CP932 path as it is written, relative or not, for
-// paths handed on to other programs.
-std::string nativeText(std::string_view cp932Path);
-
-// Converts native (UTF-8) text the user typed or picked in the dialog to CP932
-// and keeps it beside that form, replacing what was kept for the same form.
-std::string pathToCp932(std::string_view native);
-
-// Converts a command-line argument from the locale's encoding to CP932 and
-// keeps its native form beside it.
-std::string argumentToCp932(const char* argument);
+// A command-line argument in the locale's encoding, as UTF-8.
+std::string fromLocale(const char* text);
 
 // Converts CP932 text to the locale's encoding, for text shown to the user.
 std::string toLocale(std::string_view cp932);

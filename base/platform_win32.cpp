@@ -3,9 +3,66 @@
 #include <cstring>
 #include <vector>
 
+#include "base/path.h"
 #include "base/platform.h"
+#include "base/platform_win32.h"
 
 namespace qv {
+
+namespace win32 {
+
+std::wstring widen(std::string_view cp932) {
+  if (cp932.empty()) return std::wstring();
+  int size = static_cast<int>(cp932.size());
+  int length = MultiByteToWideChar(932, 0, cp932.data(), size, nullptr, 0);
+  if (length <= 0) return std::wstring();
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(932, 0, cp932.data(), size, wide.data(), length);
+  return wide;
+}
+
+bool fullPath(const std::wstring& path, std::wstring& absolute, size_t* filePart) {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    wchar_t* part = nullptr;
+    DWORD length =
+        GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), &part);
+    if (length == 0) return false;
+    if (length < buffer.size()) {
+      if (filePart != nullptr) {
+        *filePart =
+            part != nullptr ? static_cast<size_t>(part - buffer.data()) : std::wstring::npos;
+      }
+      buffer.resize(length);
+      absolute = std::move(buffer);
+      return true;
+    }
+    buffer.assign(length, L'\0');
+  }
+}
+
+std::wstring extendedPath(const std::wstring& absolute) {
+  if (absolute.compare(0, 4, L"\\\\?\\") == 0 || absolute.compare(0, 4, L"\\\\.\\") == 0) {
+    return absolute;
+  }
+  if (absolute.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + absolute.substr(2);
+  if (absolute.size() >= 3 && absolute[1] == L':' && absolute[2] == L'\\') {
+    return L"\\\\?\\" + absolute;
+  }
+  return absolute;
+}
+
+std::wstring extendedFullPath(const std::wstring& path) {
+  std::wstring absolute;
+  if (path.empty()) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return std::wstring();
+  }
+  if (!fullPath(path, absolute, nullptr)) return std::wstring();
+  return extendedPath(absolute);
+}
+
+}  // namespace win32
 
 const char PATH_SEPARATOR = '\\';
 const int MAX_PATH_BYTES = MAX_PATH;
@@ -23,25 +80,70 @@ bool isLeadByte(unsigned char byte) {
 }
 
 size_t nativeCharacterLength(std::string_view text, size_t i) {
-  return i + 1 < text.size() && IsDBCSLeadByte(static_cast<BYTE>(text[i])) ? 2 : 1;
+  // Names are matched as the UTF-8 of their UTF-16 (appendNativeAsUtf8).
+  unsigned char b = static_cast<unsigned char>(text[i]);
+  size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+  if (i + length > text.size()) return 1;
+  for (size_t k = 1; k < length; ++k) {
+    if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 1;
+  }
+  return length;
 }
 
-void appendNativeAsUtf8(std::string_view native, std::string& out) {
+void appendNativeAsUtf8(NativeView native, std::string& out) {
   if (native.empty()) return;
-  // Text conversion only: the names themselves were read with the A calls.
   int size = static_cast<int>(native.size());
-  int wideLength = MultiByteToWideChar(932, 0, native.data(), size, nullptr, 0);
-  std::vector<wchar_t> wide(static_cast<size_t>(wideLength > 0 ? wideLength : 1));
-  wideLength = MultiByteToWideChar(932, 0, native.data(), size, wide.data(), wideLength);
-  int length =
-      WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-  if (wideLength <= 0 || length <= 0) {
-    out.append(native);
-    return;
-  }
+  int length = WideCharToMultiByte(CP_UTF8, 0, native.data(), size, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return;
   size_t at = out.size();
   out.resize(at + static_cast<size_t>(length));
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, &out[at], length, nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, native.data(), size, &out[at], length, nullptr, nullptr);
+}
+
+void appendNativeAsCp932(NativeView native, std::string& out) {
+  if (native.empty()) return;
+  // No best fit: the system would show a yen sign as a backslash and an
+  // accented letter as its plain one, which are other names.
+  const DWORD flags = WC_NO_BEST_FIT_CHARS;
+  int size = static_cast<int>(native.size());
+  BOOL lossy = FALSE;
+  char name[1024];
+  if (native.size() * 2 <= sizeof name) {
+    // A name (at most 255 units) converts in one call.
+    int length =
+        WideCharToMultiByte(932, flags, native.data(), size, name, sizeof name, "?", &lossy);
+    if (length > 0 && !lossy) {
+      out.append(name, static_cast<size_t>(length));
+      return;
+    }
+  } else {
+    int length = WideCharToMultiByte(932, flags, native.data(), size, nullptr, 0, "?", &lossy);
+    if (length > 0 && !lossy) {
+      size_t at = out.size();
+      out.resize(at + static_cast<size_t>(length));
+      WideCharToMultiByte(932, flags, native.data(), size, &out[at], length, "?", nullptr);
+      return;
+    }
+  }
+  // Character by character, so that a pair of surrogates becomes one "?".
+  for (size_t i = 0; i < native.size();) {
+    size_t count = 1;
+    if (native[i] >= 0xD800 && native[i] < 0xDC00 && i + 1 < native.size() &&
+        native[i + 1] >= 0xDC00 && native[i + 1] < 0xE000) {
+      count = 2;
+    }
+    char bytes[8];
+    BOOL missing = FALSE;
+    int n = count == 1
+                ? WideCharToMultiByte(932, flags, &native[i], 1, bytes, sizeof bytes, "?", &missing)
+                : 0;
+    if (n > 0 && !missing) {
+      out.append(bytes, static_cast<size_t>(n));
+    } else {
+      out += '?';
+    }
+    i += count;
+  }
 }
 
 uint32_t fullPathName(const char* path, uint32_t bufferSize, char* buffer, char** filePart) {
@@ -49,28 +151,36 @@ uint32_t fullPathName(const char* path, uint32_t bufferSize, char* buffer, char*
   return GetFullPathNameA(path, bufferSize, buffer, filePart);
 }
 
-bool nativeOf(const char* text, std::string& native) {
-  native = text;
+NativeString nativeOf(std::string_view cp932) {
+  return win32::widen(cp932);
+}
+
+bool nativeFullPath(const NativeString& path, NativeString& directory, NativeString& name) {
+  std::wstring absolute;
+  size_t filePart = 0;
+  if (!win32::fullPath(path, absolute, &filePart)) return false;
+  if (filePart == std::wstring::npos) filePart = absolute.size();
+  name = absolute.substr(filePart);
+  directory = absolute.substr(0, filePart);
   return true;
 }
 
-bool nativeFullPath(const std::string& path, std::string& directory, std::string& name) {
-  std::vector<char> buffer(MAX_PATH);
-  char* filePart = nullptr;
-  DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, buffer.data(), &filePart);
-  if (length == 0) return false;
-  if (length >= MAX_PATH) {
-    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+bool splitFullPath(const Path& path, Path& directory, Path& name) {
+  NativeString nativeDirectory, nativeName;
+  if (path.empty()) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
     return false;
   }
-  name = filePart != nullptr ? filePart : "";
-  if (filePart != nullptr) *filePart = '\0';
-  directory = buffer.data();
+  if (!nativeFullPath(path.native(), nativeDirectory, nativeName)) return false;
+  directory = Path::fromNative(std::move(nativeDirectory));
+  name = Path::fromNative(std::move(nativeName));
   return true;
 }
 
-uint32_t fileAttributes(const char* path) {
-  return GetFileAttributesA(path);
+uint32_t fileAttributes(const NativeString& path) {
+  std::wstring extended = win32::extendedFullPath(path);
+  if (extended.empty()) return INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(extended.c_str());
 }
 
 ModuleHandle currentModule() {
@@ -103,13 +213,15 @@ bool writeStandardError(const char* text) {
   return WriteFile(handle, text, length, &written, nullptr) && written == length;
 }
 
-bool startProgram(const char* program, const char* parameters) {
+bool startProgram(const char* program, const NativeString& parameters) {
   if (program == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
   SetLastError(ERROR_SUCCESS);
-  HINSTANCE result = ShellExecuteA(nullptr, nullptr, program, parameters, nullptr, SW_SHOWNORMAL);
+  std::wstring wideProgram = win32::widen(program);
+  HINSTANCE result = ShellExecuteW(nullptr, nullptr, wideProgram.c_str(), parameters.c_str(),
+                                   nullptr, SW_SHOWNORMAL);
   INT_PTR code = reinterpret_cast<INT_PTR>(result);
   if (code > 32) return true;
   // The shell's own codes 2, 3, 5 and 8 are the system's codes of the same

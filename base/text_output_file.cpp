@@ -13,9 +13,9 @@ TextOutputFile::~TextOutputFile() {
   file_.close();
 }
 
-void TextOutputFile::open(const String& path, bool append, bool shareRead) {
+void TextOutputFile::open(const Path& path, bool append, bool shareRead) {
   close();
-  const char* text = path.cStr();
+  const NativeString& text = path.native();
   if (!append) {
     // Sharing needs no mode here: nobody else knows the temporary file.
     if (!file_.openReplacement(text)) throwLastError();

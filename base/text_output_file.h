@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "base/file.h"
+#include "base/path.h"
 #include "base/string.h"
 
 namespace qv {
@@ -32,7 +33,7 @@ class TextOutputFile {
   // Closes, then opens path: append adds to the content, else the file is
   // replaced whole by close(); shareRead lets others read it meanwhile.
   // Throws Exception with the last error code on failure.
-  void open(const String& path, bool append, bool shareRead);
+  void open(const Path& path, bool append, bool shareRead);
 
   // Closes, then writes to the process's standard output. Throws Exception
   // with the last error code when there is none.

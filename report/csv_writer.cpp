@@ -20,7 +20,7 @@ class CsvFormat : public ReportFormat {
  public:
   explicit CsvFormat(const ReportOptions& options) : options_(options) {}
 
-  void begin(TextOutputFile& output, const String&, std::string_view) override {
+  void begin(TextOutputFile& output, const String&, NativeView) override {
     const char* header = options_.utf8 ? u8"パス,名前,種類,サイズ,更新日時,属性"
                                        : "パス,名前,種類,サイズ,更新日時,属性";
     // Without the mark a spreadsheet on Windows reads UTF-8 as its code page.
@@ -29,14 +29,21 @@ class CsvFormat : public ReportFormat {
   }
 
   void entry(TextOutputFile& output, DirScanner& scanner, bool isDirectory,
-             std::string_view nativeDirectory, bool entered) override {
+             NativeView nativeDirectory, bool entered) override {
     // A path list has rows of files only.
     if (isDirectory && options_.pathList) {
       if (entered) totalsAt_.push_back(NO_ROW);
       return;
     }
-    std::string_view directory = nativeDirectory, name = scanner.nativeName();
-    if (!options_.utf8) {
+    std::string_view directory, name;
+    if (options_.utf8) {
+      utf8Directory_.clear();
+      appendNativeAsUtf8(nativeDirectory, utf8Directory_);
+      utf8Name_.clear();
+      appendNativeAsUtf8(scanner.nativeName(), utf8Name_);
+      directory = utf8Directory_;
+      name = utf8Name_;
+    } else {
       directory = scanner.directory().cStr();
       name = scanner.name();
     }
@@ -121,6 +128,7 @@ class CsvFormat : public ReportFormat {
 
   const ReportOptions& options_;
   std::string row_;
+  std::string utf8Directory_, utf8Name_;  // with utf8: the entry's path
   // For each open directory, where its total goes in the report (NO_ROW for
   // none).
   std::vector<uint64_t> totalsAt_;

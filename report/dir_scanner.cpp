@@ -18,7 +18,7 @@ bool DirScanner::open(const char* path, uint32_t requiredAttributes) {
   return skipToRequired();
 }
 
-bool DirScanner::open(const DirectoryListing& listing, const std::string& pattern,
+bool DirScanner::open(const DirectoryListing& listing, const NativeString& pattern,
                       uint32_t requiredAttributes) {
   close();
   directory_ = listing.directory();

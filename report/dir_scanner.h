@@ -28,9 +28,9 @@ class DirScanner {
   // yielded. True when it stands on an entry; else the last error tells why.
   bool open(const char* path, uint32_t requiredAttributes);
 
-  // As open(path), on a listing and a pattern in the platform's own bytes;
-  // the directory is the listing's.
-  bool open(const DirectoryListing& listing, const std::string& pattern,
+  // As open(path), on a listing and a native pattern; the directory is the
+  // listing's.
+  bool open(const DirectoryListing& listing, const NativeString& pattern,
             uint32_t requiredAttributes);
 
   // Makes child the listing of the subdirectory the scanner stands on, its
@@ -58,8 +58,8 @@ class DirScanner {
   uint64_t size();
   uint32_t attributes();
   const char* name() const;
-  // The entry's name in the platform's own bytes; empty when closed.
-  std::string_view nativeName() const { return handle_.nativeName(); }
+  // The entry's name in the native form; empty when closed.
+  NativeView nativeName() const { return handle_.nativeName(); }
   const String& directory() const;
 
   // True when the entry has any bit of mask; reads the entry's details only

@@ -137,7 +137,7 @@ void ReportWriter::appendName(DirScanner& scanner, std::string& text) const {
   appendShown(name, text);
 }
 
-void ReportWriter::appendDirectory(DirScanner& scanner, std::string_view nativeDirectory,
+void ReportWriter::appendDirectory(DirScanner& scanner, NativeView nativeDirectory,
                                    std::string& text) const {
   if (!options.utf8) {
     appendShown(scanner.directory().cStr(), text);
@@ -149,7 +149,7 @@ void ReportWriter::appendDirectory(DirScanner& scanner, std::string_view nativeD
 }
 
 void ReportWriter::appendEntryText(DirScanner& scanner, bool isDirectory, std::string& text,
-                                   std::string_view nativeDirectory) {
+                                   NativeView nativeDirectory) {
   text.clear();
   if (!isDirectory && (options.showSize || options.showTime || options.showAttributes)) {
     text += ' ';

@@ -7,7 +7,8 @@
 // once, through a descriptor opened relative to its parent's (or taken from
 // the read-ahead, see read_ahead_posix.h), and the scans of its
 // subdirectories and of its files share it; on Windows it is the
-// directory's path, which each scan hands to FindFirstFileA. A listing is
+// directory's extended-length UTF-16 path, which each scan hands to
+// FindFirstFileExW, and a child's is its parent's and the child's own name. A listing is
 // made either from a path or from the subdirectory a scan stands on, apart
 // from scanning it, so listings can be produced ahead of the scans.
 #pragma once
@@ -25,8 +26,9 @@
 
 namespace qv {
 
-// The record of one scanned entry. Names are code page 932; times are file
-// times (100 ns units since 1601-01-01 UTC).
+// The record of one scanned entry. Names are code page 932, as shown ("?"
+// for a character without a CP932 form); times are file times (100 ns units
+// since 1601-01-01 UTC).
 struct DirEntry {
   uint32_t attributes = 0;
   uint64_t lastAccessTime = 0;
@@ -45,7 +47,7 @@ struct DirEntry {
 // its name in the platform's own bytes.
 struct SortedEntry {
   DirEntry entry;
-  std::string nativeName;
+  NativeString nativeName;
 };
 using EntryBefore = std::function<bool(const SortedEntry& a, const SortedEntry& b)>;
 
@@ -57,10 +59,10 @@ constexpr uint32_t DETAIL_ATTRIBUTES = ATTRIBUTE_READONLY;
 // order, into each subdirectory that has no bit of skipAttributes and whose
 // name matches none of excluded, down to maxDepth levels below the listing
 // (no limit when negative), reading the details of the files that match
-// pattern when details is set. Patterns are in the platform's own bytes.
+// pattern when details is set. The pattern is native, the excluded ones UTF-8.
 struct WalkPlan {
   uint32_t skipAttributes = 0;
-  std::string pattern;
+  NativeString pattern;
   bool details = false;
   std::vector<std::string> excluded;
   int maxDepth = -1;
@@ -73,10 +75,10 @@ class DirectoryListing {
  public:
   DirectoryListing() = default;
 
-  // Makes the listing of the directory at nativePath (platform bytes, ending
-  // in the separator), shown as directory (code page 932). False, with the
-  // last error set, when the directory cannot be read.
-  bool open(const String& directory, const std::string& nativePath);
+  // Makes the listing of the directory at nativePath (native, ending in the
+  // separator), shown as directory (code page 932). False, with the last
+  // error set, when the directory cannot be read.
+  bool open(const String& directory, const NativeString& nativePath);
 
   // The directory's full path, code page 932, ending in the separator.
   const String& directory() const { return directory_; }
@@ -113,8 +115,8 @@ class FindHandle {
   // nothing matches.
   bool first(const char* path, DirEntry& entry);
 
-  // As first(), on a listing and a pattern in the platform's own bytes.
-  bool first(const DirectoryListing& listing, const std::string& pattern, DirEntry& entry);
+  // As first(), on a listing and a native pattern.
+  bool first(const DirectoryListing& listing, const NativeString& pattern, DirEntry& entry);
 
   // Fills entry with the next match. False at the end (last error 18) or on
   // failure; the scan stays open until close().
@@ -127,9 +129,9 @@ class FindHandle {
   // Holds the rest of the directory's entries meanwhile.
   void sort(const EntryBefore& before, bool details, DirEntry& entry);
 
-  // The current entry's name in the platform's own bytes (on Windows the
-  // entry's name itself). Empty when no scan is open.
-  std::string_view nativeName() const;
+  // The current entry's name in the native form, as the directory holds it.
+  // Empty when no scan is open.
+  NativeView nativeName() const;
 
   // Reads what the scan left out of entry (see DirEntry::detailsPending).
   void loadDetails(DirEntry& entry);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/path.h"
+#include "base/platform_win32.h"
 #include "report/find_handle.h"
 
 namespace qv {
@@ -15,35 +16,53 @@ uint64_t fileTimeOf(const FILETIME& t) {
   return static_cast<uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime;
 }
 
-void fill(const WIN32_FIND_DATAA& data, DirEntry& entry) {
+void fill(const WIN32_FIND_DATAW& data, DirEntry& entry) {
   entry.attributes = data.dwFileAttributes;
   entry.lastAccessTime = fileTimeOf(data.ftLastAccessTime);
   entry.lastWriteTime = fileTimeOf(data.ftLastWriteTime);
   entry.sizeHigh = data.nFileSizeHigh;
   entry.sizeLow = data.nFileSizeLow;
-  entry.name = data.cFileName;
+  entry.name.clear();
+  appendNativeAsCp932(data.cFileName, entry.name);
   // The find data holds every detail already.
   entry.detailsPending = false;
 }
 
+// Starts a find on the directory (an extended-length path ending in the
+// separator) and pattern: the basic record (no short names) in large
+// blocks.
+HANDLE findFirst(const std::wstring& directory, const std::wstring& pattern,
+                 WIN32_FIND_DATAW& data) {
+  std::wstring path = directory + pattern;
+  HANDLE handle = FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  // Systems before Windows 7 know neither the basic record nor large blocks.
+  if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER) {
+    handle = FindFirstFileExW(path.c_str(), FindExInfoStandard, &data, FindExSearchNameMatch,
+                              nullptr, 0);
+  }
+  return handle;
+}
+
 }  // namespace
 
-// A directory's listing is its path, ending in the separator: each scan of it
-// is a find of its own.
+// A directory's listing is its extended-length path, ending in the
+// separator: each scan of it is a find of its own.
 struct ListingState {
-  std::string path;
+  std::wstring path;
 };
 
-// The open find handle, ended when the state goes, and the directory it scans.
+// The open find handle, ended when the state goes, the directory it scans
+// and the current entry's own name, by which a child is entered.
 struct FindHandle::State {
-  State(HANDLE h, std::string d) : handle(h), directory(std::move(d)) {}
+  State(HANDLE h, std::wstring d) : handle(h), directory(std::move(d)) {}
   ~State() { FindClose(handle); }
   State(const State&) = delete;
   State& operator=(const State&) = delete;
 
   HANDLE handle;
-  std::string directory;
-  std::string name;  // of the current entry
+  std::wstring directory;
+  std::wstring name;
   // After sort(): the entries still to come, in order, and the next one.
   std::vector<SortedEntry> sorted;
   size_t nextSorted = 0;
@@ -61,9 +80,13 @@ size_t DirectoryListing::settleReadAhead() const {
   return 0;
 }
 
-bool DirectoryListing::open(const String& directory, const std::string& nativePath) {
+bool DirectoryListing::open(const String& directory, const NativeString& nativePath) {
+  close();
+  std::wstring path = win32::extendedFullPath(nativePath);
+  if (path.empty()) return false;
+  if (path.back() != L'\\') path += L'\\';
   directory_ = directory;
-  state_ = std::make_shared<ListingState>(ListingState{nativePath});
+  state_ = std::make_shared<ListingState>(ListingState{std::move(path)});
   return true;
 }
 
@@ -81,30 +104,23 @@ void FindHandle::close() {
 
 bool FindHandle::first(const char* path, DirEntry& entry) {
   close();
-  WIN32_FIND_DATAA data;
-  HANDLE handle = FindFirstFileA(path, &data);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  String directoryPart, name;
-  std::string directory;
-  if (splitAbsolute(path, directoryPart, name) && name.length() > 0) {
-    directory = directoryPart.cStr();
-  }
-  state_ = std::make_unique<State>(handle, std::move(directory));
-  fill(data, entry);
-  state_->name = data.cFileName;
-  return true;
+  NativeString directory, pattern;
+  if (!nativeFullPath(nativeOf(path), directory, pattern)) return false;
+  DirectoryListing listing;
+  if (!listing.open(String(), directory)) return false;
+  return first(listing, pattern, entry);
 }
 
-bool FindHandle::first(const DirectoryListing& listing, const std::string& pattern,
+bool FindHandle::first(const DirectoryListing& listing, const NativeString& pattern,
                        DirEntry& entry) {
   close();
   if (!listing.isOpen()) {
     SetLastError(ERROR_PATH_NOT_FOUND);
     return false;
   }
-  const std::string& directory = listing.state_->path;
-  WIN32_FIND_DATAA data;
-  HANDLE handle = FindFirstFileA((directory + pattern).c_str(), &data);
+  const std::wstring& directory = listing.state_->path;
+  WIN32_FIND_DATAW data;
+  HANDLE handle = findFirst(directory, pattern, data);
   if (handle == INVALID_HANDLE_VALUE) return false;
   state_ = std::make_unique<State>(handle, directory);
   fill(data, entry);
@@ -120,7 +136,7 @@ bool FindHandle::openChild(const String& directory, DirectoryListing& child) con
   }
   child.directory_ = directory;
   child.state_ =
-      std::make_shared<ListingState>(ListingState{state_->directory + state_->name + "\\"});
+      std::make_shared<ListingState>(ListingState{state_->directory + state_->name + L"\\"});
   return true;
 }
 
@@ -139,8 +155,8 @@ bool FindHandle::next(DirEntry& entry) {
     state_->name = std::move(next.nativeName);
     return true;
   }
-  WIN32_FIND_DATAA data;
-  if (!FindNextFileA(state_->handle, &data)) return false;
+  WIN32_FIND_DATAW data;
+  if (!FindNextFileW(state_->handle, &data)) return false;
   fill(data, entry);
   state_->name = data.cFileName;
   return true;
@@ -152,8 +168,8 @@ void FindHandle::sort(const EntryBefore& before, bool, DirEntry& entry) {
   // and kept as they come.
   std::vector<SortedEntry> entries;
   entries.push_back({entry, state_->name});
-  WIN32_FIND_DATAA data;
-  while (FindNextFileA(state_->handle, &data)) {
+  WIN32_FIND_DATAW data;
+  while (FindNextFileW(state_->handle, &data)) {
     SortedEntry next;
     fill(data, next.entry);
     next.nativeName = data.cFileName;
@@ -166,8 +182,8 @@ void FindHandle::sort(const EntryBefore& before, bool, DirEntry& entry) {
   next(entry);
 }
 
-std::string_view FindHandle::nativeName() const {
-  if (!state_) return std::string_view();
+NativeView FindHandle::nativeName() const {
+  if (!state_) return NativeView();
   return state_->name;
 }
 

@@ -41,7 +41,7 @@ class HtmlFormat : public ReportFormat {
  public:
   explicit HtmlFormat(const ReportOptions& options) : options_(options) {}
 
-  void begin(TextOutputFile& output, const String&, std::string_view nativeDirectory) override {
+  void begin(TextOutputFile& output, const String&, NativeView nativeDirectory) override {
     for (const char* line : PAGE_HEAD) output.writeLine({line});
     std::string header = "[";
     appendText(nativeDirectory, header);
@@ -54,7 +54,7 @@ class HtmlFormat : public ReportFormat {
   }
 
   void entry(TextOutputFile& output, DirScanner& scanner, bool isDirectory,
-             std::string_view nativeDirectory, bool entered) override {
+             NativeView nativeDirectory, bool entered) override {
     line_.clear();
     if (isDirectory) {
       line_ += entered ? "<li><details open><summary>" : "<li><details><summary>";
@@ -135,7 +135,7 @@ class HtmlFormat : public ReportFormat {
   // A name as the page shows it: its characters escaped, a control
   // character as "?" as in the text report, a byte that is no UTF-8
   // character as U+FFFD.
-  static void appendText(std::string_view native, std::string& line) {
+  static void appendText(NativeView native, std::string& line) {
     std::string utf8;
     appendNativeAsUtf8(native, utf8);
     for (size_t i = 0; i < utf8.size();) {
@@ -175,7 +175,7 @@ class HtmlFormat : public ReportFormat {
 
   // Native bytes as a URL path: the separator as "/", every byte but the
   // unreserved ones percent-encoded, so that the link names the file exactly.
-  static void appendUrlPath(std::string_view native, std::string& line) {
+  static void appendUrlPath(NativeView native, std::string& line) {
     std::string utf8;
     appendNativeAsUtf8(native, utf8);
     static const char HEX[] = "0123456789ABCDEF";

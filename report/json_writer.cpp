@@ -20,7 +20,7 @@ class JsonFormat : public ReportFormat {
  public:
   explicit JsonFormat(const ReportOptions& options) : options_(options) {}
 
-  void begin(TextOutputFile& output, const String&, std::string_view nativeDirectory) override {
+  void begin(TextOutputFile& output, const String&, NativeView nativeDirectory) override {
     put(output, "[", false, false);
     std::string line = R"({"type":"directory","name":)";
     appendName(nativeDirectory, line);
@@ -29,7 +29,7 @@ class JsonFormat : public ReportFormat {
     ++depth_;
   }
 
-  void entry(TextOutputFile& output, DirScanner& scanner, bool isDirectory, std::string_view,
+  void entry(TextOutputFile& output, DirScanner& scanner, bool isDirectory, NativeView,
              bool entered) override {
     std::string line(depth_ * 2, ' ');
     line += isDirectory ? R"({"type":"directory","name":)" : R"({"type":"file","name":)";
@@ -96,7 +96,7 @@ class JsonFormat : public ReportFormat {
     pendingEnds_ = endsElement;
   }
 
-  static void appendName(std::string_view native, std::string& line) {
+  static void appendName(NativeView native, std::string& line) {
     std::string utf8;
     appendNativeAsUtf8(native, utf8);
     static const char HEX[] = "0123456789abcdef";

@@ -27,14 +27,14 @@ class ReportFormat {
   // code page 932, and nativeDirectory the same path in the platform's own
   // bytes; both end in the separator.
   virtual void begin(TextOutputFile& output, const String& directory,
-                     std::string_view nativeDirectory) = 0;
+                     NativeView nativeDirectory) = 0;
 
   // Writes the entry the scanner stands on. nativeDirectory is the
   // directory holding it in the platform's own bytes, ending in the
   // separator. A directory that is entered has its contents written next and
   // then endDirectory(); one that is not (below the depth limit) is complete.
   virtual void entry(TextOutputFile& output, DirScanner& scanner, bool isDirectory,
-                     std::string_view nativeDirectory, bool entered) = 0;
+                     NativeView nativeDirectory, bool entered) = 0;
 
   // Ends the contents of the directory entered last (the listed directory
   // comes last). total: the size of the files listed beneath it, at every

@@ -18,7 +18,7 @@ void UnreadableDirectories::note(const String& directory) {
   if (first.size() < KEPT) first.emplace_back(directory.cStr());
 }
 
-void ReportWriter::generate(const String& outputPath, const String& inputSpec) {
+void ReportWriter::generate(const Path& outputPath, const Path& inputSpec) {
   try {
     generateReport(outputPath, inputSpec);
   } catch (const std::bad_alloc&) {
@@ -27,28 +27,23 @@ void ReportWriter::generate(const String& outputPath, const String& inputSpec) {
   }
 }
 
-void ReportWriter::generateReport(const String& outputPath, const String& inputSpec) {
+void ReportWriter::generateReport(const Path& outputPath, const Path& inputSpec) {
   const char separator[] = {PATH_SEPARATOR, '\0'};
-  String spec = inputSpec.length() == 0 ? String(".") + separator + "*.*" : inputSpec.copy();
+  Path spec = inputSpec.shown().length() == 0 ? Path(String(".") + separator + "*.*") : inputSpec;
 
   // An input whose absolute form does not fit a path buffer is refused rather
   // than silently replaced by the current directory.
-  std::string inSubject = std::string("in ") + spec.cStr();
-  String directory, name;
-  if (!splitAbsolute(spec.cStr(), directory, name)) throw Exception(lastError(), inSubject);
-
-  // The same split of the bytes the user gave, which are what is opened.
-  std::string nativeSpec, nativeDirectory, nativePattern;
-  if (!nativeOf(spec.cStr(), nativeSpec) ||
-      !nativeFullPath(nativeSpec, nativeDirectory, nativePattern)) {
-    throw Exception(lastError(), inSubject);
-  }
-  if (nativePattern.empty()) nativePattern = "*.*";
+  std::string inSubject = std::string("in ") + spec.shown().cStr();
+  Path directoryPath, name;
+  if (!splitFullPath(spec, directoryPath, name)) throw Exception(lastError(), inSubject);
+  const String& directory = directoryPath.shown();
+  const NativeString& nativeDirectory = directoryPath.native();
+  NativeString nativePattern = name.native().empty() ? asciiNative("*.*") : name.native();
 
   {
     DirectoryListing listing;
     DirScanner check;
-    if (!listing.open(directory, nativeDirectory) || !check.open(listing, "*.*", 0)) {
+    if (!listing.open(directory, nativeDirectory) || !check.open(listing, asciiNative("*.*"), 0)) {
       throw Exception(lastError(), inSubject);
     }
   }
@@ -103,13 +98,13 @@ void ReportWriter::generateReport(const String& outputPath, const String& inputS
     if (options.standardOutput && readerGone) return;
     // Running out of memory is no fault of the output file.
     if (exception.code() == CODE_NOT_ENOUGH_MEMORY) throw;
-    rethrowNaming(exception, std::string("out ") + outputPath.cStr());
+    rethrowNaming(exception, std::string("out ") + outputPath.shown().cStr());
   }
 
   if (options.openAfterCreate) {
     String viewerCommand = findTextFileOpener();
     if (viewerCommand.length() == 0) throwError(LAUNCH_FAILED);
-    if (!startProgram(viewerCommand.cStr(), outputPath.cStr())) throwError(LAUNCH_FAILED);
+    if (!startProgram(viewerCommand.cStr(), outputPath.native())) throwError(LAUNCH_FAILED);
   }
 }
 

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/path.h"
 #include "base/platform.h"
 #include "base/string.h"
 
@@ -42,7 +43,7 @@ struct ReportOptions {
   bool silentErrors = false;     // command line: failures end with 2, silently
 
   // Command line only; at their defaults a report is what it always was.
-  std::vector<std::string> excludePatterns;  // CP932 wildcards: names neither listed nor entered
+  std::vector<std::string> excludePatterns;  // UTF-8 wildcards: names neither listed nor entered
   int maxDepth = -1;            // levels of subdirectories entered below the top; -1: all
   bool utf8 = false;            // UTF-8, names as the file system holds them
   bool lineFeed = false;        // lines end in LF instead of CR LF
@@ -135,7 +136,7 @@ class ReportWriter {
   // it. Throws Exception naming "in" or "out" and the path on failure; an
   // existing outputPath is replaced only by a complete report (a pipe or
   // device keeps the lines written so far). Memory running out throws code 8.
-  void generate(const String& outputPath, const String& inputSpec);
+  void generate(const Path& outputPath, const Path& inputSpec);
 
   // Writes the lines of directory (a full path ending in the separator) and
   // everything beneath it, and counts them in counts. Throws Exception when a
@@ -143,11 +144,11 @@ class ReportWriter {
   void walk(TextOutputFile& output, const String& directory, const String& pattern,
             const String& prefix);
 
-  // As walk(), on a directory already made ready and a pattern in the
-  // platform's own bytes; nativeDirectory is the directory's path in those
-  // bytes, when known. The depth of the tree costs heap, not stack.
-  void walk(TextOutputFile& output, const DirectoryListing& directory, const std::string& pattern,
-            const String& prefix, std::string_view nativeDirectory = std::string_view());
+  // As walk(), on a directory already made ready and a native pattern;
+  // nativeDirectory is the directory's native path, when known. The depth of
+  // the tree costs heap, not stack.
+  void walk(TextOutputFile& output, const DirectoryListing& directory, const NativeString& pattern,
+            const String& prefix, NativeView nativeDirectory = NativeView());
 
   // The summary line for counts, CP932 or, with utf8, UTF-8.
   std::string summaryLine(const WalkCounts& counts) const;
@@ -156,16 +157,15 @@ class ReportWriter {
   String formatEntry(DirScanner& scanner, bool isDirectory);
 
  private:
-  void generateReport(const String& outputPath, const String& inputSpec);
+  void generateReport(const Path& outputPath, const Path& inputSpec);
   // The writer of a CSV, JSON or HTML report while generate() runs one.
   ReportFormat* format_ = nullptr;
-  // nativeDirectory: with utf8, the scanned directory in the platform's own
-  // bytes, ending in the separator.
+  // nativeDirectory: with utf8, the scanned directory's native path, ending
+  // in the separator.
   void appendEntryText(DirScanner& scanner, bool isDirectory, std::string& text,
-                       std::string_view nativeDirectory = std::string_view());
+                       NativeView nativeDirectory = NativeView());
   void appendName(DirScanner& scanner, std::string& text) const;
-  void appendDirectory(DirScanner& scanner, std::string_view nativeDirectory,
-                       std::string& text) const;
+  void appendDirectory(DirScanner& scanner, NativeView nativeDirectory, std::string& text) const;
 };
 
 }  // namespace qv

@@ -20,14 +20,14 @@ bool isDots(const char* name) {
 constexpr uint64_t NO_COLUMN = ~0ULL;
 
 // One directory of the path being walked: its two scans, the indentation of
-// its lines and, for a UTF-8 report, its path in the platform's own bytes;
-// with directory sizes, the size of the files listed beneath it so far and
-// where its line's size column is in the report.
+// its lines and, for a UTF-8 report, its native path; with directory sizes,
+// the size of the files listed beneath it so far and where its line's size
+// column is in the report.
 struct Level {
   DirScanner directories;
   DirScanner files;
   String prefix;
-  std::string nativeDirectory;
+  NativeString nativeDirectory;
   uint64_t total = 0;
   uint64_t columnAt = NO_COLUMN;
 };
@@ -43,7 +43,7 @@ constexpr std::string_view EMPTY_SIZE_COLUMN = "                 ";
 // their own: by size they go by name.
 EntryBefore entryOrder(EntryOrder order, bool reverse, bool directories) {
   auto byName = [](const SortedEntry& a, const SortedEntry& b) {
-    return listedBefore(a.nativeName, b.nativeName);
+    return listedBefore(NativeView(a.nativeName), NativeView(b.nativeName));
   };
   EntryBefore before = byName;
   if (order == EntryOrder::SIZE && !directories) {
@@ -66,43 +66,40 @@ EntryBefore entryOrder(EntryOrder order, bool reverse, bool directories) {
 
 void ReportWriter::walk(TextOutputFile& output, const String& directory, const String& pattern,
                         const String& prefix) {
-  std::string nativeDirectory, nativePattern;
   DirectoryListing listing;
   // A directory that cannot be read lists nothing.
-  if (!nativeOf(directory.cStr(), nativeDirectory) || !nativeOf(pattern.cStr(), nativePattern)) {
-    return;
-  }
-  if (!listing.open(directory, nativeDirectory)) {
+  if (!listing.open(directory, nativeOf(directory.cStr()))) {
     unreadable.note(directory);
     return;
   }
-  walk(output, listing, nativePattern, prefix);
+  walk(output, listing, nativeOf(pattern.cStr()), prefix);
 }
 
 void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& directory,
-                        const std::string& pattern, const String& prefix,
-                        std::string_view nativeDirectory) {
+                        const NativeString& pattern, const String& prefix,
+                        NativeView nativeDirectory) {
   const uint32_t skip = options.skipAttributes;
-  std::vector<std::string> excluded;
-  for (const std::string& exclude : options.excludePatterns) {
-    std::string native;
-    // A pattern that stands for no one native text can match no name.
-    if (nativeOf(exclude.c_str(), native)) excluded.push_back(std::move(native));
-  }
+  const std::vector<std::string>& excluded = options.excludePatterns;
+  // Names are matched as UTF-8 (on POSIX their bytes).
+  std::string matched;
+  auto isExcluded = [&excluded, &matched](const DirScanner& scan) {
+    if (excluded.empty()) return false;
+    matched.clear();
+    appendNativeAsUtf8(scan.nativeName(), matched);
+    return matchesAnyPattern(matched, excluded);
+  };
   // A directory scan entry is left out for the mask and for "." and "..", a
   // file scan entry for the mask and for being a directory; then either for
   // an excluded name.
-  auto advanceDirectories = [skip, &excluded](DirScanner& scan) {
+  auto advanceDirectories = [skip, &isExcluded](DirScanner& scan) {
     while (scan.isValid() &&
-           (scan.hasAnyAttribute(skip) || isDots(scan.name()) ||
-            (!excluded.empty() && matchesAnyPattern(scan.nativeName(), excluded)))) {
+           (scan.hasAnyAttribute(skip) || isDots(scan.name()) || isExcluded(scan))) {
       scan.next();
     }
   };
-  auto advanceFiles = [skip, &excluded](DirScanner& scan) {
+  auto advanceFiles = [skip, &isExcluded](DirScanner& scan) {
     while (scan.isValid() &&
-           (scan.hasAnyAttribute(skip | ATTRIBUTE_DIRECTORY) ||
-            (!excluded.empty() && matchesAnyPattern(scan.nativeName(), excluded)))) {
+           (scan.hasAnyAttribute(skip | ATTRIBUTE_DIRECTORY) || isExcluded(scan))) {
       scan.next();
     }
   };
@@ -139,21 +136,26 @@ void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& director
   if (!(sorting && (options.order == EntryOrder::TIME || options.reverse))) {
     directory.planWalk({skip, pattern, details, excluded, options.maxDepth});
   }
+  const NativeString allNames = asciiNative("*.*");
 
   // The levels from the top down to the directory being listed; a level is
   // left once its files are written.
   std::vector<std::unique_ptr<Level>> levels;
-  auto enter = [&](const DirectoryListing& listing, String levelPrefix, std::string nativeDirectory,
-                   uint64_t columnAt) {
+  auto enter = [&](const DirectoryListing& listing, String levelPrefix,
+                   NativeString nativeDirectory, uint64_t columnAt) {
     auto level = std::make_unique<Level>();
     level->prefix = std::move(levelPrefix);
     level->nativeDirectory = std::move(nativeDirectory);
     level->columnAt = columnAt;
     if (listing.isOpen()) {
       if (onProgress) onProgress(counts, listing.directory());
-      if (level->directories.open(listing, "*.*", ATTRIBUTE_DIRECTORY)) {
+      if (level->directories.open(listing, allNames, ATTRIBUTE_DIRECTORY)) {
         if (sorting) level->directories.sort(directoryOrder, sortDetails);
         advanceDirectories(level->directories);
+      } else if (lastError() != CODE_FILE_NOT_FOUND && lastError() != CODE_NO_MORE_FILES) {
+        // Where a listing is read by its scans alone (Windows), a directory
+        // that cannot be read shows here.
+        unreadable.note(listing.directory());
       }
       if (level->files.open(listing, pattern, 0)) {
         if (sorting) level->files.sort(fileOrder, sortDetails);
@@ -163,8 +165,8 @@ void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& director
     levels.push_back(std::move(level));
   };
 
-  std::string rootNative(nativeDirectory);
-  if (nativePaths && rootNative.empty()) nativeOf(directory.directory().cStr(), rootNative);
+  NativeString rootNative(nativeDirectory);
+  if (nativePaths && rootNative.empty()) rootNative = nativeOf(directory.directory().cStr());
   enter(directory, prefix.copy(), std::move(rootNative), NO_COLUMN);
   std::string text;
   while (!levels.empty()) {
@@ -183,7 +185,7 @@ void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& director
           text.insert(0, enters ? std::string(EMPTY_SIZE_COLUMN) : " " + sizeColumn(0));
       }
       DirectoryListing child;
-      std::string childNative;
+      NativeString childNative;
       if (enters) {
         if (onEnterDirectory)
           onEnterDirectory(directories.directory() + directories.name() + separator);

@@ -1,6 +1,7 @@
 #include "report/wildcard.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "base/platform.h"
 
@@ -61,15 +62,36 @@ bool matchesPattern(std::string_view name, std::string_view pattern) {
   return wildcardMatch(name, pattern);
 }
 
-bool listedBefore(std::string_view a, std::string_view b) {
+namespace {
+
+uint32_t foldedUnit(char c) {
+  return static_cast<unsigned char>(foldCase(c));
+}
+
+uint32_t foldedUnit(wchar_t c) {
+  return c < 0x80 ? foldedUnit(static_cast<char>(c)) : static_cast<uint32_t>(c);
+}
+
+template <typename Char>
+bool listedBeforeIn(std::basic_string_view<Char> a, std::basic_string_view<Char> b) {
   size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
-    unsigned char x = static_cast<unsigned char>(foldCase(a[i]));
-    unsigned char y = static_cast<unsigned char>(foldCase(b[i]));
+    uint32_t x = foldedUnit(a[i]);
+    uint32_t y = foldedUnit(b[i]);
     if (x != y) return x < y;
   }
   if (a.size() != b.size()) return a.size() < b.size();
   return a < b;
+}
+
+}  // namespace
+
+bool listedBefore(std::string_view a, std::string_view b) {
+  return listedBeforeIn(a, b);
+}
+
+bool listedBefore(std::wstring_view a, std::wstring_view b) {
+  return listedBeforeIn(a, b);
 }
 
 bool matchesAnyPattern(std::string_view name, const std::vector<std::string>& patterns) {

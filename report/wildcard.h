@@ -17,8 +17,9 @@ char foldCase(char c);
 
 // The order of an NTFS directory listing, which the walk follows: true when
 // name a comes before b, compared with ASCII letters as upper case, ties
-// broken by the exact bytes.
+// broken by the exact bytes; for UTF-16 names (Windows), by the code units.
 bool listedBefore(std::string_view a, std::string_view b);
+bool listedBefore(std::wstring_view a, std::wstring_view b);
 
 // True when name matches pattern. Takes time linear in the pattern's length
 // times the name's, whatever the pattern.

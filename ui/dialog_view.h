@@ -4,6 +4,7 @@
 // view; the tests drive the logic through a scripted one.
 #pragma once
 
+#include "base/path.h"
 #include "base/string.h"
 
 namespace qv {
@@ -17,6 +18,11 @@ class DialogView {
   // The control's text, code page 932.
   virtual String itemText(int id) = 0;
   virtual void setItemText(int id, const String& text) = 0;
+  // The path an edit control holds: the one setItemPath() or a picker put
+  // there while the control still shows its text, else what was typed.
+  virtual Path itemPath(int id) = 0;
+  // Shows path's text and keeps path for itemPath() while that text stays.
+  virtual void setItemPath(int id, const Path& path) = 0;
   // At most bytes of code page 932 (two for a double-byte character) can be
   // typed into the edit control.
   virtual void setTextLimit(int id, int bytes) = 0;
@@ -35,11 +41,11 @@ class DialogView {
 
   // The folder picker: title above the tree, initialFolder preselected unless
   // null. True with folder set when the user chose one.
-  virtual bool pickFolder(const char* title, const char* initialFolder, String& folder) = 0;
+  virtual bool pickFolder(const char* title, const Path* initialFolder, Path& folder) = 0;
 
   // The save-file picker described by dialog. True with file set to the
   // chosen full path when the user confirmed one.
-  virtual bool pickSaveFile(const SaveFileDialog& dialog, String& file) = 0;
+  virtual bool pickSaveFile(const SaveFileDialog& dialog, Path& file) = 0;
 };
 
 }  // namespace qv

@@ -2,10 +2,10 @@
 
 namespace qv {
 
-bool FolderBrowser::browse(WindowHandle owner, const char* title, const char* initialFolder) {
+bool FolderBrowser::browse(WindowHandle owner, const char* title, const Path* initialFolder) {
   if (!picker_) return false;
-  String chosen;
-  if (!picker_(owner, title, initialFolder, chosen) || chosen.length() == 0) return false;
+  Path chosen;
+  if (!picker_(owner, title, initialFolder, chosen) || chosen.shown().length() == 0) return false;
   path_ = chosen;
   return true;
 }

@@ -6,8 +6,8 @@
 
 #include <functional>
 
+#include "base/path.h"
 #include "base/platform.h"
-#include "base/string.h"
 
 namespace qv {
 
@@ -16,7 +16,7 @@ class FolderBrowser {
   // Shows a folder chooser owned by owner with title above it and
   // initialFolder (or nothing, when null) preselected; true with path set.
   using Picker = std::function<bool(WindowHandle owner, const char* title,
-                                    const char* initialFolder, String& path)>;
+                                    const Path* initialFolder, Path& path)>;
 
   FolderBrowser() = default;
   virtual ~FolderBrowser() = default;
@@ -25,12 +25,12 @@ class FolderBrowser {
 
   // True when the user chose a folder; path() then holds it. False when the
   // user cancelled or there is no picker; path() keeps its old text.
-  bool browse(WindowHandle owner, const char* title, const char* initialFolder);
+  bool browse(WindowHandle owner, const char* title, const Path* initialFolder);
 
-  const String& path() const { return path_; }
+  const Path& path() const { return path_; }
 
  private:
-  String path_;
+  Path path_;
   Picker picker_;
 };
 

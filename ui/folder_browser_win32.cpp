@@ -3,13 +3,16 @@
 
 #include <shlobj.h>
 
+#include <string>
+
+#include "base/platform_win32.h"
 #include "ui/win32/shell_pickers.h"
 
 namespace qv {
 
-BROWSEINFOA folderDialogRecord(HWND owner, const char* title, const char* initialFolder,
+BROWSEINFOW folderDialogRecord(HWND owner, const wchar_t* title, const wchar_t* initialFolder,
                                PCIDLIST_ABSOLUTE root) {
-  BROWSEINFOA info = {};
+  BROWSEINFOW info = {};
   info.hwndOwner = owner;
   info.pidlRoot = root;
   info.pszDisplayName = nullptr;
@@ -24,20 +27,27 @@ BROWSEINFOA folderDialogRecord(HWND owner, const char* title, const char* initia
 
 int CALLBACK browseCallback(HWND window, UINT message, LPARAM, LPARAM data) {
   if (message == BFFM_INITIALIZED && data != 0) {
-    SendMessageA(window, BFFM_SETSELECTIONA, TRUE, data);
+    SendMessageW(window, BFFM_SETSELECTIONW, TRUE, data);
   }
   return 0;
 }
 
-bool browseForFolder(HWND owner, const char* title, const char* initialFolder, String& path) {
-  BROWSEINFOA info = folderDialogRecord(owner, title, initialFolder, nullptr);
-  PIDLIST_ABSOLUTE chosen = SHBrowseForFolderA(&info);
+bool browseForFolder(HWND owner, const char* title, const Path* initialFolder, Path& path) {
+  std::wstring wideTitle = win32::widen(title);
+  BROWSEINFOW info = folderDialogRecord(
+      owner, wideTitle.c_str(),
+      initialFolder != nullptr ? initialFolder->native().c_str() : nullptr, nullptr);
+  PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
   if (chosen == nullptr) return false;
-  char buffer[MAX_PATH] = {};
-  bool converted = SHGetPathFromIDListA(chosen, buffer) != FALSE;
+  // A folder's path may be longer than MAX_PATH.
+  std::wstring buffer(32768, L'\0');
+  bool converted = SHGetPathFromIDListEx(chosen, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                         GPFIDL_DEFAULT) != FALSE;
   CoTaskMemFree(chosen);
-  if (converted) path = buffer;
-  return converted;
+  if (!converted) return false;
+  buffer.resize(buffer.find(L'\0'));
+  path = Path::fromNative(std::move(buffer));
+  return true;
 }
 
 }  // namespace qv

@@ -22,14 +22,32 @@ const char* const WRITTEN = "を出力しました。";
 // The null-separated filter list of the save-file picker.
 const char FILE_FILTER[] = "テキストファイル (*.txt)\0*.txt\0全てのファイル (*.*)\0*.*\0";
 
+// path followed by more, shown and native.
+Path joined(const Path& path, const Path& more) {
+  return Path(path.shown() + more.shown(), path.native() + more.native());
+}
+
 // The absolute form of path and its directory part (empty when the path ends
 // in a separator); both empty when no absolute form can be made.
-void absoluteForm(const String& path, String& absolute, String& directory) {
-  absolute = "";
-  String name;
-  if (!splitAbsolute(path.cStr(), directory, name)) return;
-  absolute = directory + name;
-  if (name.length() == 0) directory = "";
+void absoluteForm(const Path& path, Path& absolute, Path& directory) {
+  absolute = Path();
+  directory = Path();
+  Path name;
+  if (!splitFullPath(path, directory, name)) return;
+  absolute = joined(directory, name);
+  if (name.shown().length() == 0) directory = Path();
+}
+
+// True when the directory part of path's absolute form exists.
+bool directoryExists(const Path& path) {
+  Path directory, name;
+  if (!splitFullPath(path, directory, name)) return false;
+  // Less its trailing separator, unless that is all it is.
+  const String& shown = directory.shown();
+  const NativeString& native = directory.native();
+  if (shown.length() <= 1 || native.size() <= 1) return pathExists(directory, true);
+  return pathExists(Path(shown.left(shown.length() - 1), native.substr(0, native.size() - 1)),
+                    true);
 }
 
 // The last character, found by characters so that the second byte of a
@@ -59,7 +77,7 @@ MainDialogController::MainDialogController(ReportApp& app, DialogView& view, Win
     return view_.showMessageBox(text, caption, style);
   });
   app_.folderBrowser().setPicker(
-      [this](WindowHandle, const char* title, const char* initialFolder, String& path) {
+      [this](WindowHandle, const char* title, const Path* initialFolder, Path& path) {
         return view_.pickFolder(title, initialFolder, path);
       });
 }
@@ -114,29 +132,27 @@ void MainDialogController::command(int id) {
 void MainDialogController::save() {
   ReportWriter writer;
 
-  String directory, unused;
-  absoluteForm(view_.itemText(IDC_DIRECTORY), directory, unused);
-  view_.setItemText(IDC_DIRECTORY, directory);
+  Path directory, unused;
+  absoluteForm(view_.itemPath(IDC_DIRECTORY), directory, unused);
+  view_.setItemPath(IDC_DIRECTORY, directory);
 
-  String outputFile, outputDirectory;
-  absoluteForm(view_.itemText(IDC_OUTPUT_FILE), outputFile, outputDirectory);
-  view_.setItemText(IDC_OUTPUT_FILE, outputFile);
+  Path outputFile, outputDirectory;
+  absoluteForm(view_.itemPath(IDC_OUTPUT_FILE), outputFile, outputDirectory);
+  view_.setItemPath(IDC_OUTPUT_FILE, outputFile);
 
-  String pattern = view_.itemText(IDC_PATTERN).left(PATTERN_LIMIT);
-  if (pattern.length() == 0) pattern = "*.*";
-  view_.setItemText(IDC_PATTERN, pattern);
+  Path pattern = view_.itemPath(IDC_PATTERN);
+  if (pattern.shown().length() > PATTERN_LIMIT) pattern = pattern.shown().left(PATTERN_LIMIT);
+  if (pattern.shown().length() == 0) pattern = "*.*";
+  view_.setItemPath(IDC_PATTERN, pattern);
 
   const char separator[] = {PATH_SEPARATOR, '\0'};
-  if (directory.length() > 0 && !endsWithSeparator(directory)) directory += separator;
+  if (directory.shown().length() > 0 && !endsWithSeparator(directory.shown())) {
+    directory = joined(directory, Path(String(separator), NativeString(1, PATH_SEPARATOR)));
+  }
 
   if (!checkDirectory(directory, NO_DIRECTORY, IDC_DIRECTORY)) return;
   if (!checkDirectory(outputDirectory, NO_FILE_NAME, IDC_OUTPUT_FILE)) return;
-  bool exists = true;
-  try {
-    fullPathOf(outputFile, true);
-  } catch (const Exception&) {
-    exists = false;
-  }
+  bool exists = pathExists(outputFile, false);
 
   ReportOptions& options = writer.options;
   if (view_.isChecked(IDC_MODE_PATHS)) options.pathList = true;
@@ -154,29 +170,25 @@ void MainDialogController::save() {
   {
     // The cursor comes back also when the report fails.
     WaitCursor wait(view_);
-    int answer = exists ? app_.messageBox(window_, outputFile + ASK_OVERWRITE, BOX_WARNING_YES_NO)
-                        : app_.messageBox(window_, outputFile + ASK_CREATE, BOX_QUESTION_YES_NO);
+    const String& shown = outputFile.shown();
+    int answer = exists ? app_.messageBox(window_, shown + ASK_OVERWRITE, BOX_WARNING_YES_NO)
+                        : app_.messageBox(window_, shown + ASK_CREATE, BOX_QUESTION_YES_NO);
     if (answer == BUTTON_YES) {
-      writer.generate(outputFile, directory + pattern);
+      writer.generate(outputFile, joined(directory, pattern));
       generated = true;
     }
   }
   if (generated && !options.openAfterCreate) {
-    app_.messageBox(window_, outputFile + WRITTEN, BOX_INFORMATION);
+    app_.messageBox(window_, outputFile.shown() + WRITTEN, BOX_INFORMATION);
   }
 }
 
-bool MainDialogController::checkDirectory(const String& directory, const char* emptyText,
-                                          int field) {
+bool MainDialogController::checkDirectory(const Path& directory, const char* emptyText, int field) {
   const char* problem = nullptr;
-  if (directory.length() == 0) {
+  if (directory.shown().length() == 0) {
     problem = emptyText;
-  } else {
-    try {
-      directoryOf(directory, true);
-    } catch (const Exception&) {
-      problem = NO_SUCH_DIRECTORY;
-    }
+  } else if (!directoryExists(directory)) {
+    problem = NO_SUCH_DIRECTORY;
   }
   if (problem == nullptr) return true;
   app_.showWarning(window_, problem);
@@ -194,8 +206,8 @@ void MainDialogController::coupleHiddenAndAll() {
 }
 
 void MainDialogController::chooseDirectory() {
-  String chosen;
-  if (app_.chooseFolder(window_, chosen)) view_.setItemText(IDC_DIRECTORY, chosen);
+  Path chosen;
+  if (app_.chooseFolder(window_, chosen)) view_.setItemPath(IDC_DIRECTORY, chosen);
 }
 
 void MainDialogController::chooseOutputFile() {
@@ -204,8 +216,8 @@ void MainDialogController::chooseOutputFile() {
   dialog.setDefaultExtension("txt");
   dialog.setFilter(FILE_FILTER);
   if (dialog.show(
-          [this](const SaveFileDialog& d, String& file) { return view_.pickSaveFile(d, file); })) {
-    view_.setItemText(IDC_OUTPUT_FILE, dialog.fileName());
+          [this](const SaveFileDialog& d, Path& file) { return view_.pickSaveFile(d, file); })) {
+    view_.setItemPath(IDC_OUTPUT_FILE, dialog.fileName());
   }
 }
 

@@ -32,7 +32,7 @@ class MainDialogController {
   void save();
   // False, after a warning with the focus on field, when directory is empty
   // (emptyText) or does not exist.
-  bool checkDirectory(const String& directory, const char* emptyText, int field);
+  bool checkDirectory(const Path& directory, const char* emptyText, int field);
   void coupleHiddenAndAll();
   void chooseDirectory();
   void chooseOutputFile();

@@ -30,10 +30,11 @@ void SaveFileDialog::setDefaultExtension(const char* text) {
 
 bool SaveFileDialog::show(const Picker& picker) {
   if (bufferSize_ < MIN_BUFFER_SIZE || !picker) return false;
-  String chosen;
+  Path chosen;
   if (!picker(*this, chosen)) return false;
   // The platform's buffer holds bufferSize - 1 characters and the zero.
-  if (chosen.length() == 0 || chosen.length() >= static_cast<int>(bufferSize_)) return false;
+  int length = chosen.shown().length();
+  if (length == 0 || length >= static_cast<int>(bufferSize_)) return false;
   fileName_ = chosen;
   return true;
 }

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/path.h"
 #include "base/platform.h"
 #include "base/string.h"
 
@@ -20,7 +21,7 @@ class SaveFileDialog {
 
   // Shows the dialog and sets file to the chosen full path; true when the
   // user confirmed one.
-  using Picker = std::function<bool(const SaveFileDialog& dialog, String& file)>;
+  using Picker = std::function<bool(const SaveFileDialog& dialog, Path& file)>;
 
   // A bufferSize below 260 makes a dialog that never shows.
   SaveFileDialog(WindowHandle owner, unsigned flags, unsigned bufferSize);
@@ -40,7 +41,7 @@ class SaveFileDialog {
   unsigned bufferSize() const { return bufferSize_; }
   const std::vector<std::pair<String, String>>& filters() const { return filters_; }
   const String& defaultExtension() const { return defaultExtension_; }
-  const String& fileName() const { return fileName_; }
+  const Path& fileName() const { return fileName_; }
 
  private:
   WindowHandle owner_;
@@ -48,7 +49,7 @@ class SaveFileDialog {
   unsigned bufferSize_;
   std::vector<std::pair<String, String>> filters_;
   String defaultExtension_;
-  String fileName_;
+  Path fileName_;
 };
 
 }  // namespace qv

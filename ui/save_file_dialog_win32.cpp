@@ -5,7 +5,9 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <string>
 
+#include "base/platform_win32.h"
 #include "ui/win32/shell_pickers.h"
 
 namespace qv {
@@ -16,9 +18,10 @@ constexpr unsigned MIN_BUFFER_SIZE = 260;
 
 }  // namespace
 
-bool HeapBlock::allocate(size_t size) {
+bool HeapBlock::allocate(size_t count) {
   release();
-  data_ = static_cast<char*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size));
+  data_ =
+      static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, count * sizeof(wchar_t)));
   return data_ != nullptr;
 }
 
@@ -38,7 +41,7 @@ SaveFileRecord::SaveFileRecord(const SaveFileDialog& dialog) : record_() {
 
   // The size before the three fields that later versions of the record
   // appended (76 bytes in a 32-bit program), which every version accepts.
-  record_.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+  record_.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
   record_.hwndOwner = static_cast<HWND>(dialog.owner());
   record_.lpstrFile = fileBuffer_.data();
   record_.nMaxFile = size;
@@ -46,41 +49,34 @@ SaveFileRecord::SaveFileRecord(const SaveFileDialog& dialog) : record_() {
   record_.nMaxFileTitle = size;
   record_.Flags = dialog.flags();
 
-  size_t filterSize = 0;
+  // The filter pairs as one block, each text followed by its zero.
+  std::wstring filter;
   for (const auto& pair : dialog.filters()) {
-    filterSize += static_cast<size_t>(pair.first.length() + 1 + pair.second.length() + 1);
-  }
-  if (filterSize > 0) {
-    if (filter_.allocate(filterSize + 1)) {
-      char* at = filter_.data();
-      for (const auto& pair : dialog.filters()) {
-        for (const String* text : {&pair.first, &pair.second}) {
-          std::memcpy(at, text->cStr(), static_cast<size_t>(text->length()) + 1);
-          at += text->length() + 1;
-        }
-      }
-      record_.lpstrFilter = filter_.data();
+    for (const String* text : {&pair.first, &pair.second}) {
+      filter += win32::widen(text->cStr());
+      filter += L'\0';
     }
   }
-  const String& extension = dialog.defaultExtension();
-  if (extension.length() > 0) {
-    size_t bytes = static_cast<size_t>(extension.length()) + 1;
-    if (defaultExtension_.allocate(bytes)) {
-      std::memcpy(defaultExtension_.data(), extension.cStr(), bytes);
-      record_.lpstrDefExt = defaultExtension_.data();
-    }
+  if (!filter.empty() && filter_.allocate(filter.size() + 1)) {
+    std::memcpy(filter_.data(), filter.data(), filter.size() * sizeof(wchar_t));
+    record_.lpstrFilter = filter_.data();
+  }
+  std::wstring extension = win32::widen(dialog.defaultExtension().cStr());
+  if (!extension.empty() && defaultExtension_.allocate(extension.size() + 1)) {
+    std::memcpy(defaultExtension_.data(), extension.data(), extension.size() * sizeof(wchar_t));
+    record_.lpstrDefExt = defaultExtension_.data();
   }
 }
 
 bool SaveFileRecord::show() {
   if (fileBuffer_.data() == nullptr) return false;
-  return GetSaveFileNameA(&record_) != FALSE;
+  return GetSaveFileNameW(&record_) != FALSE;
 }
 
-bool showSaveFileDialog(const SaveFileDialog& dialog, String& file) {
+bool showSaveFileDialog(const SaveFileDialog& dialog, Path& file) {
   SaveFileRecord record(dialog);
   if (!record.show()) return false;
-  file = record.fileName();
+  file = Path::fromNative(record.fileName());
   return true;
 }
 

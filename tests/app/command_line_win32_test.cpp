@@ -109,8 +109,8 @@ class CommandLineTest : public ::testing::Test {
       boxes.push_back({text, caption, style});
       return BUTTON_OK;
     });
-    StringList list;
-    for (const std::string& argument : arguments) list.add(String(argument.c_str()));
+    std::vector<Path> list;
+    for (const std::string& argument : arguments) list.push_back(String(argument.c_str()));
     return app.run(list);
   }
 

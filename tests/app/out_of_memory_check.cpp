@@ -55,8 +55,8 @@ int runFailing(const std::vector<std::string>& arguments, long failAt,
     boxes.push_back(text);
     return BUTTON_OK;
   });
-  StringList list;
-  for (const std::string& argument : arguments) list.add(String(argument.c_str()));
+  std::vector<Path> list;
+  for (const std::string& argument : arguments) list.push_back(String(argument.c_str()));
   seam.count = 0;
   seam.failAt = failAt;
   seam.armed = true;

@@ -1,6 +1,7 @@
 // The POSIX layer's conversion between native UTF-8 names and code page 932.
 #include <gtest/gtest.h>
 
+#include "base/path.h"
 #include "base/platform.h"
 #include "base/platform_posix.h"
 
@@ -46,49 +47,23 @@ TEST(NativeText, AbsolutePathResolvesAsText) {
   for (const Case& c : cases) EXPECT_EQ(absolutePath(c.path, "/cur"), c.absolute) << c.path;
 }
 
-TEST(NativeText, TextsTheUserGaveLeadBackToTheirBytes) {
+TEST(NativeText, APathKeepsTheBytesItCameWith) {
   // Kept out of the assertions, whose text must convert to code page 932.
   const std::string cafe = u8"Café";
-  EXPECT_EQ(argumentToCp932(("/given/" + cafe + "/x").c_str()), "/given/Caf?/x");
-  EXPECT_EQ(nativePath("/given/Caf?/x"), "/given/" + cafe + "/x");
-  // The directories on the way to it as well, with or without the separator.
-  EXPECT_EQ(nativePath("/given/Caf?/"), "/given/" + cafe + "/");
-  EXPECT_EQ(nativePath("/given/Caf?"), "/given/" + cafe);
-  // A name joined to one of them lies in it; nothing else of that CP932 form
-  // is that directory.
-  EXPECT_EQ(nativePath("/given/Caf?/y"), "/given/" + cafe + "/y");
-  EXPECT_EQ(nativePath("/elsewhere/Caf?"), "/elsewhere/Caf?");
-  EXPECT_EQ(nativePath("/given/表"), u8"/given/表");
-}
-
-TEST(NativeText, ArgumentsOfOneCp932FormStandForNoPath) {
-  argumentToCp932(u8"/two/é");
-  argumentToCp932(u8"/two/ü");
-  EXPECT_EQ(nativePath("/two/?"), "");
-  EXPECT_EQ(qv::lastError(), 123u);
-  // A text given counts before a directory on the way to another.
-  const std::string input = u8"/both/é/";
-  argumentToCp932(input.c_str());
-  argumentToCp932("/both/?/r.txt");
-  EXPECT_EQ(nativePath("/both/?/"), input);
-  EXPECT_EQ(nativePath("/both/?/r.txt"), "/both/?/r.txt");
-  // A literal "?" given beside them is no better known.
-  argumentToCp932("/lit/?");
-  argumentToCp932(u8"/lit/é");
-  EXPECT_EQ(nativePath("/lit/?"), "");
-}
-
-TEST(NativeText, ADialogFieldReplacesWhatItHeldBefore) {
-  const std::string later = u8"/field/ü";
-  pathToCp932(u8"/field/é");
-  pathToCp932(later);
-  EXPECT_EQ(nativePath("/field/?"), later);
-  // The directory field and the pattern field, joined.
-  const std::string directory = u8"/field/é/";
-  const std::string pattern = u8"café.txt";
-  pathToCp932(directory);
-  pathToCp932(pattern);
-  EXPECT_EQ(nativePath("/field/?/caf?.txt"), directory + pattern);
+  Path given = Path::fromNative("/given/" + cafe + "/x");
+  EXPECT_EQ(given.shown(), "/given/Caf?/x");
+  EXPECT_EQ(given.native(), "/given/" + cafe + "/x");
+  Path directory, name;
+  ASSERT_TRUE(splitFullPath(given, directory, name));
+  EXPECT_EQ(directory.shown(), "/given/Caf?/");
+  EXPECT_EQ(directory.native(), "/given/" + cafe + "/");
+  EXPECT_EQ(name.native(), "x");
+  // Two names of one CP932 form stay two paths.
+  const std::string e = u8"/two/é", u = u8"/two/ü";
+  EXPECT_EQ(Path::fromNative(e).shown(), Path::fromNative(u).shown());
+  EXPECT_NE(Path::fromNative(e).native(), Path::fromNative(u).native());
+  // Text the program holds is reached by its UTF-8 form.
+  EXPECT_EQ(Path(String("/given/表")).native(), u8"/given/表");
 }
 
 }  // namespace

@@ -129,9 +129,9 @@ TEST_F(PathTest, PathExistsTellsFilesFromDirectories) {
   EXPECT_TRUE(pathExists("sub", true));
   EXPECT_FALSE(pathExists("", false));
   EXPECT_FALSE(pathExists("nothing", false));
-  EXPECT_EQ(fileAttributes("nothing"), INVALID_ATTRIBUTES);
+  EXPECT_EQ(fileAttributes(nativeOf("nothing")), INVALID_ATTRIBUTES);
   EXPECT_EQ(lastError(), CODE_FILE_NOT_FOUND);
-  EXPECT_EQ(fileAttributes("none/nothing"), INVALID_ATTRIBUTES);
+  EXPECT_EQ(fileAttributes(nativeOf("none/nothing")), INVALID_ATTRIBUTES);
   EXPECT_EQ(lastError(), CODE_PATH_NOT_FOUND);
 }
 

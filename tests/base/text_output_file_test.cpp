@@ -131,9 +131,9 @@ TEST(File, OpenCreatesAMissingFileAndNeedsItsDirectory) {
   for (OpenMode mode : {OpenMode::APPEND, OpenMode::APPEND_SHARE_READ}) {
     TempDir dir;
     File file;
-    EXPECT_TRUE(file.open((dir / "new").c_str(), mode));
+    EXPECT_TRUE(file.open(nativeOf(dir / "new"), mode));
     EXPECT_TRUE(test::exists(dir / "new"));
-    EXPECT_FALSE(file.open((dir / "none/new").c_str(), mode));
+    EXPECT_FALSE(file.open(nativeOf(dir / "none/new"), mode));
     EXPECT_EQ(lastError(), CODE_PATH_NOT_FOUND);
   }
 }
@@ -143,7 +143,7 @@ TEST(File, OpenStartsAtTheEndAndWriteLineAlwaysAppends) {
     TempDir dir;
     writeFile(dir / "f", "12345");
     TextFile file;
-    ASSERT_TRUE(file.open((dir / "f").c_str(), mode));
+    ASSERT_TRUE(file.open(nativeOf(dir / "f"), mode));
     EXPECT_EQ(file.seek(0, SeekOrigin::CURRENT), 5u);
     EXPECT_EQ(file.seek(0, SeekOrigin::START), 0u);
     EXPECT_TRUE(file.writeLine("x"));

@@ -90,18 +90,19 @@ TEST_F(ReportWriterPosixTest, SiblingsOfOneCp932FormAreEachEnteredAsThemselves) 
                                 s + "bad?/only-ff", s + "?/only-e", s + "?/only-u"}));
 }
 
-TEST_F(ReportWriterPosixTest, DialogFieldsLeadToWhatWasTypedInThem) {
-  // The dialog converts its fields as the user leaves them; the report is of
-  // the directory field joined with the pattern field.
+TEST_F(ReportWriterPosixTest, PathsLeadToTheBytesTheyCameWith) {
+  // The dialog hands on its fields with the bytes typed in them; the report
+  // is of the directory field joined with the pattern field.
   const std::string e = u8"é";
   makeDirs(dir / "d/" + e);
   makeDirs(dir / "d/?");
   writeFile(dir / "d/" + e + "/in-e.txt");
   writeFile(dir / "d/?/in-q.txt");
-  std::string directory = posix::pathToCp932(dir / "d/" + e + "/");
-  std::string pattern = posix::pathToCp932("*.txt");
-  std::string output = posix::pathToCp932(dir / "d/" + e + "/r.out");
-  writer.generate(String(output.c_str()), String((directory + pattern).c_str()));
+  Path directory = Path::fromNative(dir / "d/" + e + "/");
+  Path pattern = Path::fromNative("*.txt");
+  Path output = Path::fromNative(dir / "d/" + e + "/r.out");
+  writer.generate(output,
+                  Path(directory.shown() + pattern.shown(), directory.native() + pattern.native()));
   EXPECT_EQ(readFile(dir / "d/" + e + "/r.out"), lines({"[" + dir / "d/?/]", "└in-e.txt"}));
   EXPECT_FALSE(test::exists(dir / "d/?/r.out"));
 }

@@ -36,6 +36,8 @@ class FakeView : public DialogView {
  public:
   String itemText(int id) override { return String(texts[id].c_str()); }
   void setItemText(int id, const String& text) override { texts[id] = text.cStr(); }
+  Path itemPath(int id) override { return itemText(id); }
+  void setItemPath(int id, const Path& path) override { setItemText(id, path.shown()); }
   void setTextLimit(int id, int characters) override { limits[id] = characters; }
   bool isChecked(int id) override { return checks[id]; }
   void setChecked(int id, bool checked) override { checks[id] = checked; }
@@ -49,14 +51,15 @@ class FakeView : public DialogView {
     return answer;
   }
   void setWaitCursor(bool waiting) override { waitChanges.push_back(waiting); }
-  bool pickFolder(const char* title, const char* initialFolder, String& folder) override {
-    folderRequests.push_back({title, initialFolder != nullptr ? initialFolder : "(none)"});
+  bool pickFolder(const char* title, const Path* initialFolder, Path& folder) override {
+    folderRequests.push_back(
+        {title, initialFolder != nullptr ? initialFolder->shown().cStr() : "(none)"});
     if (folderAnswers.empty()) return false;
     folder = folderAnswers.front().c_str();
     folderAnswers.pop_front();
     return true;
   }
-  bool pickSaveFile(const SaveFileDialog& dialog, String& file) override {
+  bool pickSaveFile(const SaveFileDialog& dialog, Path& file) override {
     saveRequests.push_back(&dialog);
     lastFilters = dialog.filters().size();
     lastExtension = dialog.defaultExtension().cStr();
@@ -273,7 +276,7 @@ TEST_F(MainDialogControllerTest, FolderPickerRemembersTheLastChoiceNotTheField) 
   EXPECT_EQ(view.folderRequests[0].second, "(none)");
   EXPECT_EQ(view.folderRequests[1].second, dir / "in");
   EXPECT_EQ(view.folderRequests[2].second, dir / "in");
-  EXPECT_EQ(app.lastFolder(), (dir / "in/sub").c_str());
+  EXPECT_EQ(app.lastFolder().shown(), (dir / "in/sub").c_str());
 }
 
 TEST_F(MainDialogControllerTest, SavePickerOffersTextFilesFirstAndFillsTheField) {
@@ -296,7 +299,7 @@ TEST(SaveFileDialog, SplitsTheFilterListAndRefusesSmallBuffers) {
   EXPECT_EQ(dialog.filters()[1].second, "*.*");
   bool asked = false;
   SaveFileDialog small(nullptr, 6, 259);
-  EXPECT_FALSE(small.show([&](const SaveFileDialog&, String&) { return asked = true; }));
+  EXPECT_FALSE(small.show([&](const SaveFileDialog&, Path&) { return asked = true; }));
   EXPECT_FALSE(asked);
 }
 

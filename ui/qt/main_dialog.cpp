@@ -225,7 +225,7 @@ void MainDialog::showAbout()
 String MainDialog::itemText(int id)
 {
     if (auto *edit = qobject_cast<QLineEdit *>(control(id))) {
-        if (id == IDC_DIRECTORY || id == IDC_OUTPUT_FILE) return toProgramPath(edit->text());
+        if (id == IDC_DIRECTORY || id == IDC_OUTPUT_FILE) return itemPath(id).shown();
         return toProgramText(edit->text());
     }
     if (auto *button = qobject_cast<QAbstractButton *>(control(id)))
@@ -233,8 +233,26 @@ String MainDialog::itemText(int id)
     return String();
 }
 
+Path MainDialog::itemPath(int id)
+{
+    auto *edit = qobject_cast<QLineEdit *>(control(id));
+    if (edit == nullptr) return Path();
+    const auto kept = paths.constFind(id);
+    if (kept != paths.constEnd() && kept->first == edit->text()) return kept->second;
+    return toProgramPath(edit->text(), id == IDC_DIRECTORY || id == IDC_OUTPUT_FILE);
+}
+
+void MainDialog::setItemPath(int id, const Path &path)
+{
+    auto *edit = qobject_cast<QLineEdit *>(control(id));
+    if (edit == nullptr) return;
+    edit->setText(fromProgramText(path.shown()));
+    paths.insert(id, qMakePair(edit->text(), path));
+}
+
 void MainDialog::setItemText(int id, const String &text)
 {
+    paths.remove(id);
     if (auto *edit = qobject_cast<QLineEdit *>(control(id)))
         edit->setText(fromProgramText(text));
     else if (auto *button = qobject_cast<QAbstractButton *>(control(id)))
@@ -310,17 +328,17 @@ void MainDialog::setWaitCursor(bool wait)
         QGuiApplication::restoreOverrideCursor();
 }
 
-bool MainDialog::pickFolder(const char *title, const char *initialFolder, String &folder)
+bool MainDialog::pickFolder(const char *title, const Path *initialFolder, Path &folder)
 {
     const QString chosen = QFileDialog::getExistingDirectory(this, fromProgramText(title),
-        initialFolder != nullptr ? fromProgramText(initialFolder) : QString(),
+        initialFolder != nullptr ? QString::fromStdString(initialFolder->native()) : QString(),
         QFileDialog::ShowDirsOnly);
     if (chosen.isEmpty()) return false;
-    folder = toProgramText(chosen);
+    folder = toProgramPath(chosen, false);
     return true;
 }
 
-bool MainDialog::pickSaveFile(const SaveFileDialog &dialog, String &file)
+bool MainDialog::pickSaveFile(const SaveFileDialog &dialog, Path &file)
 {
     QFileDialog picker(this);
     picker.setAcceptMode(QFileDialog::AcceptSave);
@@ -334,6 +352,6 @@ bool MainDialog::pickSaveFile(const SaveFileDialog &dialog, String &file)
     picker.setOption(QFileDialog::DontConfirmOverwrite,
         (dialog.flags() & SaveFileDialog::OVERWRITE_PROMPT) == 0);
     if (picker.exec() != QDialog::Accepted || picker.selectedFiles().isEmpty()) return false;
-    file = toProgramText(picker.selectedFiles().first());
+    file = toProgramPath(picker.selectedFiles().first(), false);
     return true;
 }

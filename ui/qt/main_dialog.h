@@ -33,6 +33,8 @@ public:
 
     qv::String itemText(int id) override;
     void setItemText(int id, const qv::String &text) override;
+    qv::Path itemPath(int id) override;
+    void setItemPath(int id, const qv::Path &path) override;
     void setTextLimit(int id, int bytes) override;
     bool isChecked(int id) override;
     void setChecked(int id, bool checked) override;
@@ -40,8 +42,8 @@ public:
     void setFocus(int id) override;
     int showMessageBox(const char *text, const char *caption, unsigned style) override;
     void setWaitCursor(bool waiting) override;
-    bool pickFolder(const char *title, const char *initialFolder, qv::String &folder) override;
-    bool pickSaveFile(const qv::SaveFileDialog &dialog, qv::String &file) override;
+    bool pickFolder(const char *title, const qv::Path *initialFolder, qv::Path &folder) override;
+    bool pickSaveFile(const qv::SaveFileDialog &dialog, qv::Path &file) override;
 
 public slots:
     void showAbout();
@@ -63,6 +65,8 @@ private:
     QPushButton *saveButton;
     std::unique_ptr<qv::MainDialogController> controller;
     bool waiting = false;
+    // The paths put into the edits, each with the text it was shown as.
+    QMap<int, QPair<QString, qv::Path>> paths;
 };
 
 #endif

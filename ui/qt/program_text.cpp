@@ -13,12 +13,15 @@ QString fromProgramText(const char *text)
 
 qv::String toProgramText(const QString &text)
 {
-    return qv::String(qv::posix::pathToCp932(text.toStdString()).c_str());
+    std::string cp932;
+    qv::posix::toCp932(text.toStdString(), cp932);
+    return qv::String(cp932.c_str());
 }
 
-qv::String toProgramPath(const QString &text)
+qv::Path toProgramPath(const QString &text, bool expandHome)
 {
-    return qv::String(qv::posix::pathToCp932(qv::posix::expandHome(text.toStdString())).c_str());
+    const std::string native = text.toStdString();
+    return qv::Path::fromNative(expandHome ? qv::posix::expandHome(native) : native);
 }
 
 int programTextLength(const QString &text)

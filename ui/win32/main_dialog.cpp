@@ -1,5 +1,6 @@
 #include "ui/win32/main_dialog.h"
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -29,7 +30,18 @@ class Win32DialogView : public DialogView {
     return String(buffer.data());
   }
   void setItemText(int id, const String& text) override {
+    paths_.erase(id);
     SetDlgItemTextA(window_, id, text.cStr());
+  }
+  Path itemPath(int id) override {
+    String text = itemText(id);
+    auto kept = paths_.find(id);
+    if (kept != paths_.end() && kept->second.shown() == text) return kept->second;
+    return Path(text);
+  }
+  void setItemPath(int id, const Path& path) override {
+    SetDlgItemTextA(window_, id, path.shown().cStr());
+    paths_[id] = path;
   }
   void setTextLimit(int id, int characters) override {
     SendDlgItemMessageA(window_, id, EM_LIMITTEXT, static_cast<WPARAM>(characters), 0);
@@ -52,12 +64,12 @@ class Win32DialogView : public DialogView {
     SetCursor(LoadCursorA(nullptr, waiting ? IDC_WAIT : IDC_ARROW));
   }
 
-  bool pickFolder(const char* title, const char* initialFolder, String& folder) override {
+  bool pickFolder(const char* title, const Path* initialFolder, Path& folder) override {
     if (seams_.folderPicker) return seams_.folderPicker(window_, title, initialFolder, folder);
     return browseForFolder(window_, title, initialFolder, folder);
   }
 
-  bool pickSaveFile(const SaveFileDialog& dialog, String& file) override {
+  bool pickSaveFile(const SaveFileDialog& dialog, Path& file) override {
     if (seams_.saveFilePicker) return seams_.saveFilePicker(dialog, file);
     return showSaveFileDialog(dialog, file);
   }
@@ -65,6 +77,9 @@ class Win32DialogView : public DialogView {
  private:
   HWND window_;
   MainDialogSeams seams_;
+  // The paths put into the fields, with their native forms: the fields
+  // show code page 932, which may stand for several names.
+  std::map<int, Path> paths_;
 };
 
 // What createMainDialog hands to WM_INITDIALOG.

@@ -1,30 +1,37 @@
 // The Windows pickers behind FolderBrowser and SaveFileDialog: the shell's
-// folder dialog (SHBrowseForFolderA) and the common save-file dialog
-// (GetSaveFileNameA). SaveFileRecord owns the process-heap buffers and the
-// OPENFILENAMEA record of one use of the save-file dialog; the folder
-// dialog needs COM initialised on the calling thread.
+// folder dialog (SHBrowseForFolderW) and the common save-file dialog
+// (GetSaveFileNameW). Both return the path wide, so that a folder or file
+// whose name has no code page 932 form is the one used; the texts they show
+// come from the program's CP932. SaveFileRecord owns the process-heap
+// buffers and the OPENFILENAMEW record of one use of the save-file dialog;
+// the folder dialog needs COM initialised on the calling thread.
 #pragma once
 
 #include <windows.h>
 
 #include <shlobj.h>
 
+#include <string>
+
+#include "base/path.h"
 #include "base/string.h"
 #include "ui/save_file_dialog.h"
 
 namespace qv {
 
-// The BROWSEINFOA record of a folder dialog: only file-system folders, and
-// browseCallback preselecting initialFolder when it is not null.
-BROWSEINFOA folderDialogRecord(HWND owner, const char* title, const char* initialFolder,
+// The BROWSEINFOW record of a folder dialog: title (UTF-16, owned by the
+// caller) above the tree, only file-system folders, and browseCallback
+// preselecting initialFolder (a wide path) when it is not null.
+BROWSEINFOW folderDialogRecord(HWND owner, const wchar_t* title, const wchar_t* initialFolder,
                                PCIDLIST_ABSOLUTE root);
 
-// Selects the folder data (a path) when the dialog has started; returns 0.
+// Selects the folder data (a wide path) when the dialog has started;
+// returns 0.
 int CALLBACK browseCallback(HWND window, UINT message, LPARAM lParam, LPARAM data);
 
 // Shows the folder dialog. True with path set to the chosen folder; false
 // when the user cancelled or the folder has no file-system path.
-bool browseForFolder(HWND owner, const char* title, const char* initialFolder, String& path);
+bool browseForFolder(HWND owner, const char* title, const Path* initialFolder, Path& path);
 
 // One block from the process heap, zero-filled; freed on destruction.
 class HeapBlock {
@@ -34,14 +41,14 @@ class HeapBlock {
   HeapBlock(const HeapBlock&) = delete;
   HeapBlock& operator=(const HeapBlock&) = delete;
 
-  // Frees the old block and takes a new one of size bytes; false, with no
-  // block, when there is not enough memory.
-  bool allocate(size_t size);
+  // Frees the old block and takes a new one of count wide characters;
+  // false, with no block, when there is not enough memory.
+  bool allocate(size_t count);
   void release();
-  char* data() const { return data_; }
+  wchar_t* data() const { return data_; }
 
  private:
-  char* data_ = nullptr;
+  wchar_t* data_ = nullptr;
 };
 
 class SaveFileRecord {
@@ -58,19 +65,19 @@ class SaveFileRecord {
   // dialog failed, or without buffers.
   bool show();
 
-  const OPENFILENAMEA& record() const { return record_; }
+  const OPENFILENAMEW& record() const { return record_; }
   // The chosen full path, after show() returned true.
-  const char* fileName() const { return fileBuffer_.data(); }
+  const wchar_t* fileName() const { return fileBuffer_.data(); }
 
  private:
   HeapBlock fileBuffer_;
   HeapBlock titleBuffer_;
   HeapBlock filter_;
   HeapBlock defaultExtension_;
-  OPENFILENAMEA record_;
+  OPENFILENAMEW record_;
 };
 
 // A SaveFileDialog's picker: the common save-file dialog.
-bool showSaveFileDialog(const SaveFileDialog& dialog, String& file);
+bool showSaveFileDialog(const SaveFileDialog& dialog, Path& file);
 
 }  // namespace qv

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <winternl.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 #include <thread>
@@ -549,26 +550,26 @@ TEST_F(MainDialogTest, PickersFillTheFieldsAndTheFolderPickerRemembers) {
   std::vector<std::string> initialFolders;
   std::vector<std::string> titles;
   std::string chosenFolder = dir.path();
-  seams.folderPicker = [&](WindowHandle owner, const char* title, const char* initial,
-                           String& folder) {
+  seams.folderPicker = [&](WindowHandle owner, const char* title, const Path* initial,
+                           Path& folder) {
     EXPECT_EQ(owner, dialog);
     titles.push_back(title);
-    initialFolders.push_back(initial != nullptr ? initial : "(none)");
+    initialFolders.push_back(initial != nullptr ? initial->shown().cStr() : "(none)");
     if (chosenFolder.empty()) return false;
     folder = chosenFolder.c_str();
     return true;
   };
   std::vector<std::string> filters;
-  OPENFILENAMEA record = {};
-  std::string filterBlock, extension;
-  seams.saveFilePicker = [&](const SaveFileDialog& picker, String& file) {
+  OPENFILENAMEW record = {};
+  std::wstring filterBlock, extension;
+  seams.saveFilePicker = [&](const SaveFileDialog& picker, Path& file) {
     SaveFileRecord saved(picker);
     record = saved.record();
-    const char* end = record.lpstrFilter;
-    while (*end != '\0') end += std::string(end).size() + 1;
+    const wchar_t* end = record.lpstrFilter;
+    while (*end != L'\0') end += std::wstring(end).size() + 1;
     filterBlock.assign(record.lpstrFilter, end + 1);
     extension = record.lpstrDefExt;
-    EXPECT_STREQ(record.lpstrFile, "");
+    EXPECT_STREQ(record.lpstrFile, L"");
     file = (dir / "picked.txt").c_str();
     return true;
   };
@@ -591,7 +592,7 @@ TEST_F(MainDialogTest, PickersFillTheFieldsAndTheFolderPickerRemembers) {
   click(IDC_BROWSE_OUTPUT);
   EXPECT_EQ(text(IDC_OUTPUT_FILE), dir / "picked.txt");
   EXPECT_EQ(record.lStructSize, static_cast<DWORD>(sizeof(void*) == 4 ? 76 : 136));
-  EXPECT_EQ(record.lStructSize, static_cast<DWORD>(OPENFILENAME_SIZE_VERSION_400A));
+  EXPECT_EQ(record.lStructSize, static_cast<DWORD>(OPENFILENAME_SIZE_VERSION_400W));
   EXPECT_EQ(record.hwndOwner, dialog);
   EXPECT_EQ(record.Flags, static_cast<DWORD>(OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY));
   EXPECT_EQ(record.nMaxFile, 260u);
@@ -601,9 +602,67 @@ TEST_F(MainDialogTest, PickersFillTheFieldsAndTheFolderPickerRemembers) {
   EXPECT_EQ(record.lpstrInitialDir, nullptr);
   EXPECT_EQ(record.lpstrTitle, nullptr);
   EXPECT_EQ(record.lpstrCustomFilter, nullptr);
-  const char expectedFilter[] = "テキストファイル (*.txt)\0*.txt\0全てのファイル (*.*)\0*.*\0";
-  EXPECT_EQ(filterBlock, std::string(expectedFilter, sizeof expectedFilter));
-  EXPECT_EQ(extension, "txt");
+  const wchar_t expectedFilter[] =
+      L"\u30C6\u30AD\u30B9\u30C8\u30D5\u30A1\u30A4\u30EB (*.txt)\0*.txt\0"
+      L"\u5168\u3066\u306E\u30D5\u30A1\u30A4\u30EB (*.*)\0*.*\0";
+  EXPECT_EQ(filterBlock, std::wstring(expectedFilter, sizeof expectedFilter / sizeof(wchar_t)));
+  EXPECT_EQ(extension, L"txt");
+}
+
+TEST_F(MainDialogTest, PickedPathsAreUsedWhileTheFieldsShowThem) {
+  // café, which code page 932 shows as "caf?", beside cafe: the picked one is
+  // listed and written, and the look-alike's r.txt stays as it was.
+  const std::wstring root(dir.path().begin(), dir.path().end());  // ASCII
+  const std::wstring cafe = root + L"\\caf\u00E9";
+  auto writeWide = [](const std::wstring& path, const char* content) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, content, static_cast<DWORD>(std::strlen(content)), &written, nullptr);
+    CloseHandle(file);
+  };
+  ASSERT_TRUE(CreateDirectoryW(cafe.c_str(), nullptr));
+  writeWide(cafe + L"\\mine.txt", "");
+  makeDirs(dir / "cafe");
+  writeFile(dir / "cafe/r.txt", "keep");
+  seams.folderPicker = [&](WindowHandle, const char*, const Path*, Path& folder) {
+    folder = Path::fromNative(cafe);
+    return true;
+  };
+  seams.saveFilePicker = [&](const SaveFileDialog&, Path& file) {
+    file = Path::fromNative(cafe + L"\\r.txt");
+    return true;
+  };
+  DestroyWindow(dialog);
+  takeQuitMessage();
+  dialog = createMainDialog(app, &seams);
+  click(IDC_BROWSE_DIRECTORY);
+  click(IDC_BROWSE_OUTPUT);
+  EXPECT_EQ(text(IDC_DIRECTORY), dir / "caf?");
+  EXPECT_EQ(text(IDC_OUTPUT_FILE), dir / "caf?/r.txt");
+  click(IDC_OPEN_AFTER);
+  click(IDOK_SAVE);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, dir / "caf?/r.txt" + "を作成します。\r\nよろしいですか？");
+  EXPECT_EQ(readFile(dir / "cafe/r.txt"), "keep");
+  HANDLE report = CreateFileW((cafe + L"\\r.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(report, INVALID_HANDLE_VALUE);
+  char buffer[512];
+  DWORD count = 0;
+  ReadFile(report, buffer, sizeof buffer, &count, nullptr);
+  CloseHandle(report);
+  EXPECT_EQ(std::string(buffer, count), lines({"[" + dir / "caf?/]", "└mine.txt"}));
+
+  // Typed over, the field's text is what is used.
+  boxes.clear();
+  setText(IDC_DIRECTORY, dir / "cafe");
+  setText(IDC_OUTPUT_FILE, dir / "typed.txt");
+  click(IDOK_SAVE);
+  EXPECT_EQ(readFile(dir / "typed.txt"), lines({"[" + dir / "cafe/]", "└r.txt"}));
+  DeleteFileW((cafe + L"\\r.txt").c_str());
+  DeleteFileW((cafe + L"\\mine.txt").c_str());
+  RemoveDirectoryW(cafe.c_str());
 }
 
 TEST(SaveFileRecord, NoBuffersBelow260BytesAndNothingShown) {
@@ -616,19 +675,19 @@ TEST(SaveFileRecord, NoBuffersBelow260BytesAndNothingShown) {
 
 TEST(FolderDialogRecord, OnlyFileSystemFoldersAndTheCallbackOnlyWithAFolder) {
   HWND owner = reinterpret_cast<HWND>(0x1234);
-  BROWSEINFOA plain = folderDialogRecord(owner, "title", nullptr, nullptr);
+  BROWSEINFOW plain = folderDialogRecord(owner, L"title", nullptr, nullptr);
   EXPECT_EQ(plain.hwndOwner, owner);
-  EXPECT_STREQ(plain.lpszTitle, "title");
+  EXPECT_STREQ(plain.lpszTitle, L"title");
   EXPECT_EQ(plain.ulFlags, static_cast<UINT>(BIF_RETURNONLYFSDIRS));
   EXPECT_EQ(plain.pszDisplayName, nullptr);
   EXPECT_EQ(plain.pidlRoot, nullptr);
   EXPECT_EQ(plain.lpfn, nullptr);
   EXPECT_EQ(plain.lParam, 0);
-  const char* folder = "C:\\windows";
-  BROWSEINFOA preselect = folderDialogRecord(owner, "title", folder, nullptr);
+  const wchar_t* folder = L"C:\\windows";
+  BROWSEINFOW preselect = folderDialogRecord(owner, L"title", folder, nullptr);
   EXPECT_EQ(preselect.lpfn, &browseCallback);
   EXPECT_EQ(preselect.lParam, reinterpret_cast<LPARAM>(folder));
-  EXPECT_EQ(BFFM_SETSELECTIONA, 0x466);
+  EXPECT_EQ(BFFM_SETSELECTIONW, 0x467);
 }
 
 // The real pickers, shown on the display and dismissed with Esc.
@@ -660,12 +719,12 @@ TEST_F(MainDialogTest, RealFolderDialogShowsItsTitleAndEscCancelsIt) {
         },
         reinterpret_cast<LPARAM>(&title));
   });
-  String path("unchanged");
-  EXPECT_FALSE(
-      browseForFolder(dialog, "ディレクトリを選択してください。", dir.path().c_str(), path));
+  Path path("unchanged");
+  Path initial(String(dir.path().c_str()));
+  EXPECT_FALSE(browseForFolder(dialog, "ディレクトリを選択してください。", &initial, path));
   EXPECT_NE(esc.found(), nullptr) << "no folder dialog appeared";
   EXPECT_EQ(title, "ディレクトリを選択してください。");
-  EXPECT_STREQ(path.cStr(), "unchanged");
+  EXPECT_STREQ(path.shown().cStr(), "unchanged");
   if (SUCCEEDED(com)) CoUninitialize();
 }
 
