@@ -52,6 +52,9 @@ class TempDir {
 // The native form of a code page 932 name or relative path: UTF-8 on POSIX,
 // the bytes unchanged on Windows. Separators are left as they are.
 std::string native(const std::string& cp932);
+// The UTF-8 form of code page 932 text, on either platform: what a report
+// with utf8 shows of a name that has a CP932 form.
+std::string utf8Of(const std::string& cp932);
 
 // Creates a directory and its missing parents (mode 0777 before umask).
 void makeDirs(const std::string& path);

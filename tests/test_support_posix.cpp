@@ -155,6 +155,10 @@ std::string native(const std::string& cp932) {
   return out;
 }
 
+std::string utf8Of(const std::string& cp932) {
+  return native(cp932);
+}
+
 std::string currentDirectory() {
   char buffer[4096];
   return getcwd(buffer, sizeof buffer) != nullptr ? std::string(buffer) : std::string();

@@ -261,6 +261,16 @@ std::string native(const std::string& cp932) {
   return cp932;
 }
 
+std::string utf8Of(const std::string& cp932) {
+  int wide = MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), nullptr, 0);
+  std::wstring text(static_cast<size_t>(wide), L'\0');
+  MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), text.data(), wide);
+  int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, out.data(), bytes, nullptr, nullptr);
+  return out;
+}
+
 std::string currentDirectory() {
   char buffer[MAX_PATH];
   DWORD length = GetCurrentDirectoryA(sizeof buffer, buffer);

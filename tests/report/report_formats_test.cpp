@@ -18,6 +18,7 @@ namespace {
 using test::lines;
 using test::makeDirs;
 using test::native;
+using test::utf8Of;
 using test::sep;
 using test::writeFile;
 
@@ -71,7 +72,7 @@ class ReportFormatsTest : public test::ReportTest {
   // The root as JSON writes it: UTF-8, a backslash doubled.
   std::string jsonRoot() const {
     std::string text;
-    for (char c : native(root)) {
+    for (char c : utf8Of(root)) {
       if (c == '\\') text += '\\';
       text += c;
     }
@@ -174,12 +175,12 @@ TEST_F(ReportFormatsTest, CsvHasOneRowPerEntryQuotedAndKeptAsText) {
   writer.options.utf8 = true;
   writer.options.lineFeed = true;
   writer.options.maxDepth = 1;
-  std::string u = native(root);
+  std::string u = utf8Of(root);
   EXPECT_EQ(generate(root),
             std::string("\xEF\xBB\xBF") + u8"パス,名前,種類,サイズ,更新日時,属性\n" + u +
                 sep("docs/notes.txt") + u8",notes.txt,ファイル,,,\n" + u + sep("src/main.c") +
-                u8",main.c,ファイル,,,\n" + u + native(sep("資料/ソース一覧.txt")) + "," +
-                native("ソース一覧.txt") + u8",ファイル,,,\n" + u +
+                u8",main.c,ファイル,,,\n" + u + utf8Of(sep("資料/ソース一覧.txt")) + "," +
+                utf8Of("ソース一覧.txt") + u8",ファイル,,,\n" + u +
                 u8"=sum.txt,'=sum.txt,ファイル,,,\n\"" + u +
                 u8"a,b.txt\",\"a,b.txt\",ファイル,,,\n" + u + u8"R&D.txt,R&D.txt,ファイル,,,\n" +
                 u + u8"README.md,README.md,ファイル,,,\n");
@@ -259,7 +260,7 @@ TEST_F(ReportFormatsTest, HtmlFoldsEachDirectoryAndEscapesNames) {
   writer.options.maxDepth = 1;
   writer.options.showSize = true;
   writer.options.humanSizes = true;
-  std::string u = native(root);
+  std::string u = utf8Of(root);
   std::string url = "file://";
   for (char c : u) url += c == '\\' ? '/' : c;
   if (url.compare(7, 1, "/") != 0) url.insert(7, "/");
