@@ -256,11 +256,11 @@ void ReadAhead::read(const std::string& relative, ReadListing& out) {
                                           !matchesAnyPattern(item.nativeName(), plan_.excluded)));
         struct stat entry;
         if (wanted && fstatat(fd, item.nativeName().c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0) {
-          item.hasDetails = true;
-          item.details.size = static_cast<uint64_t>(entry.st_size);
-          item.details.modified = entry.st_mtim;
-          item.details.accessed = entry.st_atim;
-          item.details.readOnly = (entry.st_mode & S_IWUSR) == 0;
+          item.details = std::make_unique<ItemDetails>();
+          item.details->size = static_cast<uint64_t>(entry.st_size);
+          item.details->modified = entry.st_mtim;
+          item.details->accessed = entry.st_atim;
+          item.details->readOnly = (entry.st_mode & S_IWUSR) == 0;
         }
       }
     }
@@ -270,7 +270,9 @@ void ReadAhead::read(const std::string& relative, ReadListing& out) {
 
 size_t ReadAhead::bytesOf(const ReadListing& listing) {
   size_t bytes = listing.items.capacity() * sizeof(ListedItem);
-  for (const ListedItem& item : listing.items) bytes += item.name.size() + item.native.size();
+  for (const ListedItem& item : listing.items) {
+    bytes += item.name.size() + item.native.size() + (item.details ? sizeof(ItemDetails) : 0);
+  }
   return bytes;
 }
 

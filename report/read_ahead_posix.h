@@ -20,6 +20,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -49,8 +50,9 @@ struct ListedItem {
   std::string name;    // code page 932, for the report
   std::string native;  // empty when its bytes are those of name
   uint32_t attributes;
-  bool hasDetails = false;
-  ItemDetails details;
+  // Null unless read ahead: held apart, as most listings have none and a
+  // large directory's items are moved around as it is sorted.
+  std::unique_ptr<ItemDetails> details;
 
   const std::string& nativeName() const { return native.empty() ? name : native; }
 };

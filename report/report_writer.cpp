@@ -42,10 +42,10 @@ void ReportWriter::generateReport(const String& outputPath, const String& inputS
   }
   if (nativePattern.empty()) nativePattern = "*.*";
 
+  DirectoryListing root;
   {
-    DirectoryListing listing;
     DirScanner check;
-    if (!listing.open(directory, nativeDirectory) || !check.open(listing, "*.*", 0)) {
+    if (!root.open(directory, nativeDirectory) || !check.open(root, "*.*", 0)) {
       throw Exception(lastError(), inSubject);
     }
   }
@@ -69,11 +69,16 @@ void ReportWriter::generateReport(const String& outputPath, const String& inputS
     }
     header += ']';
     output.writeLine({header});
-    // Read after the report file is opened: a report that replaces one inside
-    // the tree lists the file it replaces.
-    DirectoryListing root;
+    // Read again after the report file is opened when it is in the listed
+    // directory: a report lists the file it replaces, or its own new entry.
+    // Elsewhere the listing of the check stands (a large directory is read
+    // once).
+    std::string nativeOutput, outputDirectory, outputName;
+    bool readAgain = !options.standardOutput && nativeOf(outputPath.cStr(), nativeOutput) &&
+                     nativeFullPath(nativeOutput, outputDirectory, outputName) &&
+                     outputDirectory == nativeDirectory;
     counts = WalkCounts();
-    if (root.open(directory, nativeDirectory)) {
+    if (!readAgain || root.open(directory, nativeDirectory)) {
       walk(output, root, nativePattern, String(), nativeDirectory);
     } else {
       unreadable.note(directory);
