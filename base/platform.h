@@ -75,8 +75,9 @@ bool isLeadByte(unsigned char byte);
 size_t nativeCharacterLength(std::string_view text, size_t i);
 
 // Appends native text (a name or path in the platform's own bytes) as UTF-8:
-// on POSIX its bytes unchanged, invalid sequences included; on Windows its
-// code page 932 characters converted.
+// on POSIX its bytes unchanged, invalid sequences included, but for "?" in
+// place of each C1 control (U+0080 to U+009F) and of U+2028 and U+2029; on
+// Windows its code page 932 characters converted.
 void appendNativeAsUtf8(std::string_view native, std::string& out);
 
 // GetFullPathNameA: writes the absolute form of path into buffer and returns

@@ -141,7 +141,27 @@ size_t nativeCharacterLength(std::string_view text, size_t i) {
 }
 
 void appendNativeAsUtf8(std::string_view native, std::string& out) {
-  out.append(native);
+  // The C1 controls (U+0080 to U+009F: NEL, CSI...) and the line and
+  // paragraph separators (U+2028, U+2029) end a line for readers of Unicode
+  // text, as CR and LF do for every reader.
+  size_t start = 0;
+  for (size_t i = 0; i < native.size(); ++i) {
+    unsigned char b = static_cast<unsigned char>(native[i]);
+    size_t length = 0;
+    if (b == 0xC2 && i + 1 < native.size()) {
+      unsigned char next = static_cast<unsigned char>(native[i + 1]);
+      if (next >= 0x80 && next <= 0x9F) length = 2;
+    } else if (b == 0xE2 && i + 2 < native.size() && native[i + 1] == '\x80') {
+      unsigned char last = static_cast<unsigned char>(native[i + 2]);
+      if (last == 0xA8 || last == 0xA9) length = 3;
+    }
+    if (length == 0) continue;
+    out.append(native, start, i - start);
+    out += '?';
+    i += length - 1;
+    start = i + 1;
+  }
+  out.append(native, start, std::string_view::npos);
 }
 
 uint32_t fullPathName(const char* path, uint32_t bufferSize, char* buffer, char** filePart) {
