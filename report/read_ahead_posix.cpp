@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <bitset>
 #include <exception>
+#include <new>
 #include <utility>
 
 #include "report/wildcard.h"
@@ -66,6 +67,7 @@ void ReadAhead::startThreads() {
 
 bool ReadAhead::take(const WalkKey& key, ReadListing& out) {
   std::unique_lock<std::mutex> lock(mutex_);
+  if (outOfMemory_) throw std::bad_alloc();
   walkAt_ = key;
   // What lies before key in the walk's order was left out by the walk.
   while (!pending_.empty() && pending_.begin()->first < key) pending_.erase(pending_.begin());
@@ -77,6 +79,7 @@ bool ReadAhead::take(const WalkKey& key, ReadListing& out) {
     awaited_ = &key;
     doneCv_.wait(lock, [&] { return reading_.count(key) == 0; });
     awaited_ = nullptr;
+    if (outOfMemory_) throw std::bad_alloc();
   }
   auto it = ready_.find(key);
   if (it == ready_.end()) {
@@ -129,7 +132,9 @@ size_t ReadAhead::settle() {
   startThreads();
   settling_ = true;
   workCv_.notify_all();
-  doneCv_.wait(lock, [&] { return reading_.empty() && (threads_.empty() || !canStart()); });
+  doneCv_.wait(lock, [&] {
+    return reading_.empty() && (threads_.empty() || !canStart() || outOfMemory_);
+  });
   settling_ = false;
   return ready_.size();
 }
@@ -152,7 +157,20 @@ void ReadAhead::enqueueChildren(const WalkKey& key, const std::string& relative,
   }
 }
 
+// Memory can run out outside a read too (the queues grow under the lock): the
+// thread then ends, and the walk ends the run at its next take(), as it does
+// when it runs out itself. An exception must not leave a thread.
 void ReadAhead::work() {
+  try {
+    workUntilStopped();
+  } catch (const std::bad_alloc&) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    outOfMemory_ = true;
+    doneCv_.notify_all();
+  }
+}
+
+void ReadAhead::workUntilStopped() {
   uint64_t blocksRead = blocksReadByThread();
   unsigned reads = 0;
   std::unique_lock<std::mutex> lock(mutex_);

@@ -101,7 +101,8 @@ class ReadAhead {
   // The walk lists the directory at key now; what comes before it in the
   // walk's order is no longer wanted. True, with out filled, when the listing
   // was read ahead (waiting for it when it is being read); false when the
-  // walk must read it itself and then call listed().
+  // walk must read it itself and then call listed(). Throws std::bad_alloc
+  // once a thread has run out of memory.
   bool take(const WalkKey& key, ReadListing& out);
 
   // The walk read the directory at key (relative: its native path below the
@@ -129,6 +130,7 @@ class ReadAhead {
   bool canStart() const;
   void startThreads();
   void work();
+  void workUntilStopped();
   void read(const std::string& relative, ReadListing& out);
   void enqueueChildren(const WalkKey& key, const std::string& relative,
                        const std::vector<ListedItem>& items);
@@ -158,6 +160,7 @@ class ReadAhead {
   const WalkKey* awaited_ = nullptr;  // what take() waits for
   bool settling_ = false;             // settle() waits
   bool stop_ = false;
+  bool outOfMemory_ = false;  // a thread ran out of memory and ended
   std::atomic<bool> noAtime_{true};
   std::atomic<bool> haveOpenat2_{true};
   std::vector<std::thread> threads_;

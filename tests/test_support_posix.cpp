@@ -198,6 +198,7 @@ RunResult runQuorvel(const std::vector<std::string>& arguments, const RunOptions
     close(out[0]), close(out[1]), close(err[0]), close(err[1]);
     int devNull = open("/dev/null", O_RDONLY);
     if (devNull >= 0) dup2(devNull, 0);
+    if (devNull > 0) close(devNull);
     if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0)
       _exit(126);
     if (options.removeWorkingDirectory && rmdir(options.workingDirectory.c_str()) != 0) _exit(126);
@@ -205,6 +206,11 @@ RunResult runQuorvel(const std::vector<std::string>& arguments, const RunOptions
       rlimit limit{static_cast<rlim_t>(options.stackLimitBytes),
                    static_cast<rlim_t>(options.stackLimitBytes)};
       if (setrlimit(RLIMIT_STACK, &limit) != 0) _exit(126);
+    }
+    if (options.memoryLimitBytes > 0) {
+      rlimit limit{static_cast<rlim_t>(options.memoryLimitBytes),
+                   static_cast<rlim_t>(options.memoryLimitBytes)};
+      if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
     }
     if (options.descriptorLimit > 0) {
       rlimit limit{static_cast<rlim_t>(options.descriptorLimit),

@@ -1,6 +1,6 @@
 // The real program on trees and arguments built to mislead it: names with no
 // code page 932 form given on the command line, a removed working directory,
-// a small descriptor limit and a small stack.
+// a small descriptor limit, a small stack and little memory.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -161,6 +161,40 @@ TEST_F(NativeNamesTest, TheDeepestTreeAPathAllowsIsListedOnASmallStack) {
   RunResult result = run({"in", top + "/", "out", dir_ / "r.txt", "p"}, options);
   ASSERT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(readFile(dir_ / "r.txt"), chainReport(top, depth + 1));
+}
+
+TEST_F(NativeNamesTest, RunningOutOfMemoryEndsWithStatus2AndNeverACrash) {
+  // Enough directories for the read-ahead's threads to start; their stacks
+  // made small so that they fit beside the walk in so little memory.
+  for (int d = 0; d < 400; ++d) {
+    std::string directory = dir_ / ("t/d" + std::to_string(d) + "/sub");
+    makeDirs(directory);
+    for (int f = 0; f < 20; ++f) writeFile(directory + "/file-" + std::to_string(f) + ".txt");
+  }
+  const std::string message = u8"Quorvel: この操作を完了するのに十分なメモリがありません。\n";
+  int failed = 0;
+  for (long kib = 6500; kib <= 12000; kib += 125) {
+    RunOptions options;
+    options.memoryLimitBytes = kib * 1024;
+    options.stackLimitBytes = 256 * 1024;
+    RunResult result = run({"in", dir_ / "t/", "out", dir_ / "r.txt", "all", "s", "t", "a", "f"},
+                           options);
+    ASSERT_TRUE(result.status == 0 || result.status == 2)
+        << kib << " KiB: status " << result.status << " " << result.err;
+    if (result.status == 2) {
+      // Or, when the limit leaves too little for the program to start, the
+      // system's own words, as no Japanese text can be shown without the
+      // conversion's tables.
+      if (result.err != message) {
+        EXPECT_EQ(result.err.rfind("Quorvel: ", 0), 0u) << kib << " KiB: " << result.err;
+        EXPECT_EQ(result.err.find('?'), std::string::npos) << kib << " KiB: " << result.err;
+      }
+      ++failed;
+    }
+  }
+  // The smallest limits are too small for the run; the largest are not.
+  EXPECT_GT(failed, 0);
+  EXPECT_LT(failed, 45);
 }
 
 }  // namespace
