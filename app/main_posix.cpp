@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -81,11 +82,16 @@ ValueKind valueKindOf(const char* argument) {
   return ValueKind::NONE;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
   // A locale that is not installed still lends its character set.
   if (setlocale(LC_ALL, "") == nullptr) setlocale(LC_CTYPE, "");
+  // Before anything holds a descriptor: later, the converter could fail to
+  // open for want of one, and every name and message would come out wrong.
+  // Without it no Japanese text can be shown, so the system says why.
+  if (!qv::posix::loadConversionTables()) {
+    std::fprintf(stderr, "Quorvel: %s\n", std::strerror(errno));
+    return argc > 1 ? 2 : 15;
+  }
   if (argc == 2 && std::strcmp(argv[1], "--help") == 0) return printFor(argv[1], USAGE);
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) return printFor(argv[1], VERSION);
   // A leading "~" that no shell expanded (it was quoted, or came from another
@@ -102,4 +108,16 @@ int main(int argc, char** argv) {
     }
   }
   return qv::runEntry(arguments);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    // Before the run could start (its own failures are reported as it ends).
+    std::fprintf(stderr, "Quorvel: %s\n", std::strerror(ENOMEM));
+    return argc > 1 ? 2 : 15;
+  }
 }

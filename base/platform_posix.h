@@ -28,6 +28,12 @@ uint32_t missingPathCode(const std::string& native);
 // wrappers' failure paths.
 bool failWithErrno(int err);
 
+// Reads the tables of the conversion between code page 932 and Unicode, the
+// first time only; after that no conversion needs a descriptor or memory of
+// the system's. False, with errno set, when the system's converter cannot be
+// opened (every conversion would then give "?").
+bool loadConversionTables();
+
 // Converts native (UTF-8) text to code page 932 into out. A character without
 // a CP932 form becomes "?". Returns true when the result converts back to the
 // input exactly.

@@ -517,9 +517,9 @@ std::string_view FindHandle::nativeName() const {
   return state_->selection[state_->index]->nativeName();
 }
 
-void FindHandle::loadDetails(DirEntry& entry) {
+bool FindHandle::loadDetails(DirEntry& entry) {
   entry.detailsPending = false;
-  if (!state_) return;
+  if (!state_) return true;
   const ListingState::Item& item = *state_->selection[state_->index];
   if (item.details) {
     const posix::ItemDetails& details = *item.details;
@@ -528,15 +528,17 @@ void FindHandle::loadDetails(DirEntry& entry) {
     entry.lastWriteTime = fileTimeOf(details.modified);
     entry.lastAccessTime = fileTimeOf(details.accessed);
     if (details.readOnly) entry.attributes |= ATTRIBUTE_READONLY;
-    return;
+    return true;
   }
   int fd = state_->listing->descriptor();
   struct stat st;
   if (fd < 0 || fstatat(fd, item.nativeName().c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (fd < 0 && isShortOfResources(lastError())) return false;
+    if (fd >= 0 && errno == ENOMEM) return posix::failWithErrno(errno);
     // Nothing is known of the entry (it went away, or the directory can be
     // read but not searched): its times read as unconvertible, not as 1601.
     entry.lastWriteTime = entry.lastAccessTime = ~0ULL;
-    return;
+    return true;
   }
   uint64_t size = static_cast<uint64_t>(st.st_size);
   entry.sizeHigh = static_cast<uint32_t>(size >> 32);
@@ -544,6 +546,7 @@ void FindHandle::loadDetails(DirEntry& entry) {
   entry.lastWriteTime = fileTimeOf(st.st_mtim);
   entry.lastAccessTime = fileTimeOf(st.st_atim);
   if ((st.st_mode & S_IWUSR) == 0) entry.attributes |= ATTRIBUTE_READONLY;
+  return true;
 }
 
 bool FindHandle::openChild(const String& directory, DirectoryListing& child) const {

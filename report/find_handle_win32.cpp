@@ -135,6 +135,8 @@ std::string_view FindHandle::nativeName() const {
   return state_->name;
 }
 
-void FindHandle::loadDetails(DirEntry&) {}
+bool FindHandle::loadDetails(DirEntry&) {
+  return true;
+}
 
 }  // namespace qv

@@ -81,6 +81,7 @@ void ReportWriter::generateReport(const String& outputPath, const String& inputS
     if (!readAgain || root.open(directory, nativeDirectory)) {
       walk(output, root, nativePattern, String(), nativeDirectory);
     } else {
+      if (isShortOfResources(lastError())) throwShortOfResources(lastError(), directory);
       unreadable.note(directory);
     }
     if (options.summary) output.writeLine({summaryLine(counts)});

@@ -39,6 +39,7 @@ void ReportWriter::walk(TextOutputFile& output, const String& directory, const S
     return;
   }
   if (!listing.open(directory, nativeDirectory)) {
+    if (isShortOfResources(lastError())) throwShortOfResources(lastError(), directory);
     unreadable.note(directory);
     return;
   }
@@ -125,7 +126,9 @@ void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& director
         }
         // One that cannot be read shows its own line and nothing beneath it.
         if (!directories.openChild(child)) {
-          unreadable.note(directories.directory() + directories.name() + separator);
+          String path = directories.directory() + directories.name() + separator;
+          if (isShortOfResources(lastError())) throwShortOfResources(lastError(), path);
+          unreadable.note(path);
         }
       }
       directories.next();

@@ -151,6 +151,37 @@ TEST_F(NativeNamesTest, ASmallDescriptorLimitStillListsEveryLevel) {
   }
 }
 
+TEST_F(NativeNamesTest, TooFewDescriptorsGiveAnErrorNeverAWrongReport) {
+  std::string bottom = dir_ / "tree";
+  for (int level = 0; level < 12; ++level) bottom += "/l" + std::to_string(level);
+  makeDirs(bottom);
+  writeFile(bottom + u8"/日本語.txt");
+  const std::vector<std::string> arguments = {"in", dir_ / "tree/", "out", dir_ / "r.txt", "s"};
+  RunResult reference = run(arguments);
+  ASSERT_EQ(reference.status, 0) << reference.err;
+  const std::string expected = readFile(dir_ / "r.txt");
+  ASSERT_NE(expected.find("\x93\xFA\x96\x7B\x8C\xEA.txt"), std::string::npos);
+  const std::string tooMany = u8": 開いているファイルが多すぎるため、ファイルを開けません。\n";
+  for (long limit = 4; limit <= 14; ++limit) {
+    std::remove((dir_ / "r.txt").c_str());
+    RunOptions options;
+    options.descriptorLimit = limit;
+    RunResult result = run(arguments, options);
+    if (result.status == 0) {
+      EXPECT_EQ(result.err, "") << limit;
+      EXPECT_EQ(readFile(dir_ / "r.txt"), expected) << limit;
+    } else {
+      EXPECT_EQ(result.status, 2) << limit;
+      EXPECT_EQ(result.err.rfind("Quorvel: ", 0), 0u) << limit << result.err;
+      EXPECT_TRUE(result.err.size() > tooMany.size() &&
+                  result.err.compare(result.err.size() - tooMany.size(), tooMany.size(),
+                                     tooMany) == 0)
+          << limit << result.err;
+      EXPECT_FALSE(exists(dir_ / "r.txt")) << limit;
+    }
+  }
+}
+
 TEST_F(NativeNamesTest, TheDeepestTreeAPathAllowsIsListedOnASmallStack) {
   // Each level adds "/d": the deepest directory whose path fits the limit.
   std::string top = dir_ / "deep";
