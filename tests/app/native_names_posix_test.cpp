@@ -194,6 +194,35 @@ TEST_F(NativeNamesTest, TheDeepestTreeAPathAllowsIsListedOnASmallStack) {
   EXPECT_EQ(readFile(dir_ / "r.txt"), chainReport(top, depth + 1));
 }
 
+TEST_F(NativeNamesTest, AVerySmallStackListsTheTreeOrSaysItIsTooSmall) {
+  makeDirs(dir_ / "three");
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) writeFile(dir_ / "three/" + name);
+  const std::string message = u8"Quorvel: スタックが小さすぎるため、続けられません。\n";
+  for (bool columns : {false, true}) {
+    std::vector<std::string> arguments = {"in", dir_ / "three/", "out", dir_ / "r.txt"};
+    if (columns) arguments.insert(arguments.end(), {"s", "t", "a", "f"});
+    ASSERT_EQ(run(arguments).status, 0);
+    const std::string expected = readFile(dir_ / "r.txt");
+    // 16 KiB is below what the system's own ls needs; at 10 KiB not even
+    // /bin/true starts.
+    for (long kib : {40L, 32L, 24L, 16L}) {
+      std::remove((dir_ / "r.txt").c_str());
+      RunOptions options;
+      options.stackLimitBytes = kib * 1024;
+      RunResult result = run(arguments, options);
+      if (result.status == 0) {
+        EXPECT_EQ(readFile(dir_ / "r.txt"), expected) << kib;
+      } else {
+        EXPECT_EQ(result.status, 2) << kib << " KiB" << (columns ? " with columns" : "");
+        EXPECT_EQ(result.err, message) << kib;
+      }
+      if (kib >= 32) {
+        EXPECT_EQ(result.status, 0) << kib << " KiB" << result.err;
+      }
+    }
+  }
+}
+
 TEST_F(NativeNamesTest, RunningOutOfMemoryEndsWithStatus2AndNeverACrash) {
   // Enough directories for the read-ahead's threads to start; their stacks
   // made small so that they fit beside the walk in so little memory.
