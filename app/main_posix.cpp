@@ -126,7 +126,7 @@ int printFor(const char* argument, const char* cp932) {
   return 2;
 }
 
-enum class ValueKind { NONE, PATH, OTHER };
+enum class ValueKind { NONE, PATH, PATTERN, OTHER };
 
 // Whether the option argument takes the next argument as its value, and
 // whether that value is a path; as the command line reads options, with one
@@ -136,9 +136,8 @@ ValueKind valueKindOf(const char* argument) {
   if (std::strcmp(argument, "in") == 0 || std::strcmp(argument, "out") == 0) {
     return ValueKind::PATH;
   }
-  if (std::strcmp(argument, "exclude") == 0 || std::strcmp(argument, "depth") == 0) {
-    return ValueKind::OTHER;
-  }
+  if (std::strcmp(argument, "exclude") == 0) return ValueKind::PATTERN;
+  if (std::strcmp(argument, "depth") == 0) return ValueKind::OTHER;
   return ValueKind::NONE;
 }
 
@@ -166,7 +165,9 @@ int run(int argc, char** argv) {
     if (kind != ValueKind::NONE && i + 1 < argc) {
       ++i;
       std::string value = kind == ValueKind::PATH ? qv::posix::expandHome(argv[i]) : argv[i];
-      arguments.push_back(qv::posix::argumentToCp932(value.c_str()));
+      arguments.push_back(kind == ValueKind::PATTERN
+                              ? qv::posix::patternArgumentToCp932(value.c_str())
+                              : qv::posix::argumentToCp932(value.c_str()));
     }
   }
   return qv::runEntry(arguments);

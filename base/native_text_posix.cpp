@@ -220,6 +220,23 @@ class UserTexts {
     }
   }
 
+  // Patterns are kept apart: a pattern never stands for a path, nor a path
+  // for a pattern.
+  void recordPattern(std::string_view cp932, std::string_view native) {
+    for (const Pattern& pattern : patterns_) {
+      if (pattern.cp932 == cp932 && pattern.native == native) return;
+    }
+    patterns_.push_back({std::string(cp932), std::string(native)});
+  }
+
+  std::vector<std::string> findPatterns(std::string_view cp932) const {
+    std::vector<std::string> natives;
+    for (const Pattern& pattern : patterns_) {
+      if (pattern.cp932 == cp932) natives.push_back(pattern.native);
+    }
+    return natives;
+  }
+
   // 1 with native set when the text stands for one recorded native text, 0
   // when none is recorded, -1 when it stands for several. A text the user
   // gave counts before a directory on the way to another.
@@ -261,7 +278,13 @@ class UserTexts {
     if (!known) entries_.push_back({std::string(cp932), std::string(native), whole});
   }
 
+  struct Pattern {
+    std::string cp932;
+    std::string native;
+  };
+
   std::vector<Entry> entries_;
+  std::vector<Pattern> patterns_;
 };
 
 bool localeIsUtf8() {
@@ -446,13 +469,37 @@ std::string pathToCp932(std::string_view native) {
   return result;
 }
 
+namespace {
+
+// A command-line argument's native (UTF-8) text.
+std::string nativeArgument(const char* argument) {
+  return localeIsUtf8() ? std::string(argument)
+                        : convertLocale(argument, "UTF-8", nl_langinfo(CODESET));
+}
+
+}  // namespace
+
 std::string argumentToCp932(const char* argument) {
-  std::string native = localeIsUtf8() ? std::string(argument)
-                                      : convertLocale(argument, "UTF-8", nl_langinfo(CODESET));
+  std::string native = nativeArgument(argument);
   std::string result;
   toCp932(native, result);
   UserTexts::get().record(result, native, false);
   return result;
+}
+
+std::string patternArgumentToCp932(const char* argument) {
+  std::string result = argumentToCp932(argument);
+  UserTexts::get().recordPattern(result, nativeArgument(argument));
+  return result;
+}
+
+std::vector<std::string> nativePatternsOf(std::string_view cp932) {
+  std::vector<std::string> natives = UserTexts::get().findPatterns(cp932);
+  if (natives.empty()) {
+    natives.emplace_back();
+    toUtf8(cp932, natives.back());
+  }
+  return natives;
 }
 
 std::string toLocale(std::string_view cp932) {

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qv {
 
@@ -91,6 +92,11 @@ uint32_t fullPathName(const char* path, uint32_t bufferSize, char* buffer, char*
 // the text itself; elsewhere the bytes the user gave for it, or its converted
 // form. False, with the last error set, when the text stands for no one path.
 bool nativeOf(const char* text, std::string& native);
+
+// The platform's own bytes of a wildcard pattern held as code page 932 text:
+// on Windows the text itself; elsewhere every text the user gave as a pattern
+// of that CP932 form (two texts can share one), else its converted form.
+std::vector<std::string> nativePatternsOf(const char* pattern);
 
 // fullPathName for a path in the platform's own bytes: its absolute form cut
 // into the directory part (ending in the separator) and the last component

@@ -194,6 +194,10 @@ bool nativeOf(const char* text, std::string& native) {
   return posix::nativeOf(text, native);
 }
 
+std::vector<std::string> nativePatternsOf(const char* pattern) {
+  return posix::nativePatternsOf(pattern);
+}
+
 bool nativeFullPath(const std::string& path, std::string& directory, std::string& name) {
   std::string absolute;
   if (!path.empty() && path[0] == '/') {

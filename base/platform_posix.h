@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qv::posix {
 
@@ -94,6 +95,14 @@ std::string pathToCp932(std::string_view native);
 // Converts a command-line argument from the locale's encoding to CP932 and
 // keeps its native form beside it.
 std::string argumentToCp932(const char* argument);
+
+// As argumentToCp932, for an argument that is a wildcard pattern: it is kept
+// among the patterns too, for nativePatternsOf().
+std::string patternArgumentToCp932(const char* argument);
+
+// Every native text given as a pattern whose CP932 form is cp932, else its
+// UTF-8 form.
+std::vector<std::string> nativePatternsOf(std::string_view cp932);
 
 // Converts CP932 text to the locale's encoding, for text shown to the user.
 std::string toLocale(std::string_view cp932);

@@ -54,6 +54,10 @@ bool nativeOf(const char* text, std::string& native) {
   return true;
 }
 
+std::vector<std::string> nativePatternsOf(const char* pattern) {
+  return {pattern};
+}
+
 bool nativeFullPath(const std::string& path, std::string& directory, std::string& name) {
   std::vector<char> buffer(MAX_PATH);
   char* filePart = nullptr;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -51,10 +52,14 @@ void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& director
                         std::string_view nativeDirectory) {
   const uint32_t skip = options.skipAttributes;
   std::vector<std::string> excluded;
+  // The patterns' own characters, as the user gave them: "é" and "è" share
+  // one code page 932 form.
   for (const std::string& exclude : options.excludePatterns) {
-    std::string native;
-    // A pattern that stands for no one native text can match no name.
-    if (nativeOf(exclude.c_str(), native)) excluded.push_back(std::move(native));
+    for (std::string& native : nativePatternsOf(exclude.c_str())) {
+      if (std::find(excluded.begin(), excluded.end(), native) == excluded.end()) {
+        excluded.push_back(std::move(native));
+      }
+    }
   }
   // A directory scan entry is left out for the mask and for "." and "..", a
   // file scan entry for the mask and for being a directory; then either for

@@ -147,6 +147,33 @@ TEST_F(CommandLineOptionsTest, Utf8WritesNamesAsTheFileSystemHoldsThem) {
                           u8"└" + bad + "  file://" + n + bad + "\r\n");
 }
 
+TEST_F(CommandLineOptionsTest, ExcludeMatchesTheNamesOwnCharacters) {
+  // é and è have no code page 932 form: both are "?" there, as "?" itself is.
+  makeDirs(dir_ / "x");
+  for (const char* name : {u8"é", u8"è", "e", "ab"}) writeFile(dir_ / "x/" + name);
+  const std::string x = dir_ / "x/";
+  struct Case {
+    std::vector<std::string> excludes;
+    std::vector<std::string> listed;
+  };
+  const std::vector<Case> cases = {
+      {{u8"é"}, {"ab", "e", u8"è"}},
+      {{u8"é", u8"è"}, {"ab", "e"}},
+      {{"?"}, {"ab"}},
+      {{"?", u8"é"}, {"ab"}},
+      {{u8"*é"}, {"ab", "e", u8"è"}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> arguments = {"in", x, "out", "-", "utf8", "lf", "p"};
+    for (const std::string& exclude : c.excludes) arguments.insert(arguments.end(), {"exclude", exclude});
+    std::string expected = "[" + x + "]\n";
+    for (const std::string& name : c.listed) expected += x + name + "\n";
+    RunResult result = run(arguments);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, expected) << ::testing::PrintToString(c.excludes);
+  }
+}
+
 TEST_F(CommandLineOptionsTest, Utf8ShowsTheLineBreaksOfUnicodeAsQuestionMarks) {
   makeDirs(dir_ / "u");
   // NEL and CSI (C1 controls), the line and paragraph separators; U+00A0 and
