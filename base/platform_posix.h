@@ -104,6 +104,11 @@ std::string patternArgumentToCp932(const char* argument);
 // UTF-8 form.
 std::vector<std::string> nativePatternsOf(std::string_view cp932);
 
+// Starts the program arguments[0] (a path, or a name looked for on PATH as
+// execvp() does) with the arguments as they are, and does not wait for it;
+// no shell reads them. False, with the last error set, when it cannot start.
+bool startArguments(const std::vector<std::string>& arguments);
+
 // Converts CP932 text to the locale's encoding, for text shown to the user.
 std::string toLocale(std::string_view cp932);
 

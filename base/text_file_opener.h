@@ -15,6 +15,13 @@ namespace qv {
 // Empty when there is none or anything fails; never throws.
 String findTextFileOpener();
 
+// Starts the program registered to open ".txt" files on the file at path and
+// does not wait for it. The file reaches it as one argument that no program
+// can take for an option: absolute on POSIX, where the desktop entry's
+// command is read by its own quoting rules and no shell is run. False when
+// there is no such program or it cannot be started.
+bool openWithTextViewer(const String& path);
+
 // The program part of an open command: the text before its first "%", each
 // leading quote mark dropped with the spaces after it, cut at the next quote
 // mark, trailing spaces removed. Throws Exception 8 only when memory runs out.

@@ -14,6 +14,11 @@ String readAnyString(RegistryReader& reader, const String& subkey) {
 
 }  // namespace
 
+bool openWithTextViewer(const String& path) {
+  String viewer = findTextFileOpener();
+  return viewer.length() > 0 && startProgram(viewer.cStr(), path.cStr());
+}
+
 String findTextFileOpener() {
   try {
     RegistryReader reader;

@@ -96,11 +96,7 @@ void ReportWriter::generateReport(const String& outputPath, const String& inputS
     rethrowNaming(exception, std::string("out ") + outputPath.cStr());
   }
 
-  if (options.openAfterCreate) {
-    String viewerCommand = findTextFileOpener();
-    if (viewerCommand.length() == 0) throwError(LAUNCH_FAILED);
-    if (!startProgram(viewerCommand.cStr(), outputPath.cStr())) throwError(LAUNCH_FAILED);
-  }
+  if (options.openAfterCreate && !openWithTextViewer(outputPath)) throwError(LAUNCH_FAILED);
 }
 
 }  // namespace qv

@@ -754,17 +754,18 @@ TEST_F(CommandLineTest, ExecOpensTheFinishedReportWithTheTextViewer) {
     std::string report;  // below the temporary directory
   };
   makeDirs(dir_ / "out dir");
+  // The path is absolute, so that no name is taken for an option.
   const std::vector<Case> cases = {
-      {{"in", "$T/in/", "exec"}, "./tree.txt", "tree.txt"},
-      {{"exec", "in", "$T/in/", "out", "my report.txt"}, "my report.txt", "my report.txt"},
+      {{"in", "$T/in/", "exec"}, dir_ / "tree.txt", "tree.txt"},
+      {{"exec", "in", "$T/in/", "out", "my report.txt"}, dir_ / "my report.txt", "my report.txt"},
       {{"in", "$T/in/", "out", "$T/out dir/r.txt", "/exec", "ne"},
        dir_ / "out dir/r.txt",
        "out dir/r.txt"},
-      {{"-exec", "in", "$T/in/", "out", "-s"}, "-s", "-s"},
+      {{"-exec", "in", "$T/in/", "out", "-s"}, dir_ / "-s", "-s"},
       // Names reach the viewer in the native encoding, also those without an
       // exact code page 932 form.
-      {{"in", "$T/in/", "out", u8"表.txt", "exec"}, u8"表.txt", u8"表.txt"},
-      {{"in", "$T/in/", "out", u8"./Café.txt", "exec"}, u8"./Café.txt", u8"Café.txt"},
+      {{"in", "$T/in/", "out", u8"表.txt", "exec"}, dir_ / u8"表.txt", u8"表.txt"},
+      {{"in", "$T/in/", "out", u8"./Café.txt", "exec"}, dir_ / u8"Café.txt", u8"Café.txt"},
   };
   std::vector<std::string> environment = associations(recorder() + " %U");
   for (const Case& c : cases) {
@@ -784,6 +785,46 @@ TEST_F(CommandLineTest, ExecOpensTheFinishedReportWithTheTextViewer) {
     std::string report = readFile(dir_ / c.report);
     EXPECT_EQ(report.rfind(header(dir_ / "in"), 0), 0u);
     EXPECT_EQ(readFile(dir_ / "viewed.txt"), report) << "the viewer saw an unfinished report";
+  }
+}
+
+TEST_F(CommandLineTest, ExecGivesTheReportAsOneArgumentByTheQuotingOfTheDesktopEntry) {
+  const std::string rec = recorder();
+  struct Form {
+    std::string execLine;
+    std::vector<std::string> before;  // the arguments in front of the report's path
+    std::vector<std::string> after;
+  };
+  // A shell started by the desktop entry itself gets the name as "$1", never
+  // as its script (exec: the shell does not keep the run's output open); the
+  // arguments after %U stay.
+  const std::vector<Form> forms = {
+      {"sh -c \"exec " + rec + " \\\"$1\\\"\" sh %f", {}, {}},
+      {rec + " --before %U --after", {"--before"}, {"--after"}},
+      {"\"" + rec + "\" \"%%\\$HOME\" %F", {"%$HOME"}, {}},
+      {rec + " %u", {}, {}},
+      {rec, {}, {}},
+  };
+  const std::vector<std::string> names = {"$(touch pwned)", "-n.txt", "--help", "+!cmd",
+                                          "`touch pwned`.txt"};
+  for (const Form& form : forms) {
+    std::vector<std::string> environment = associations(form.execLine);
+    for (const std::string& name : names) {
+      SCOPED_TRACE(form.execLine + " / " + name);
+      for (const char* stale : {"go", "opened.txt", "viewed.txt"})
+        std::remove((dir_ / stale).c_str());
+      RunResult result = run({"in", "$T/in/", "out", name, "exec"}, {"", environment, false});
+      writeFile(dir_ / "go");
+      EXPECT_EQ(result.status, 0) << result.err;
+      ASSERT_TRUE(waitForFile(dir_ / "opened.txt")) << "the viewer was not started";
+      std::vector<std::string> expected = {"released"};
+      expected.insert(expected.end(), form.before.begin(), form.before.end());
+      expected.push_back(dir_ / name);
+      expected.insert(expected.end(), form.after.begin(), form.after.end());
+      EXPECT_EQ(splitLines(readFile(dir_ / "opened.txt")), expected);
+      EXPECT_FALSE(exists(dir_ / "pwned"));
+      std::remove((dir_ / name).c_str());
+    }
   }
 }
 
