@@ -213,6 +213,8 @@ RunResult runQuorvel(const std::vector<std::string>& arguments, const RunOptions
       if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
     }
     if (options.descriptorLimit > 0) {
+      // Nothing the test process inherited counts against the limit.
+      for (int fd = 3; fd < 1024; ++fd) close(fd);
       rlimit limit{static_cast<rlim_t>(options.descriptorLimit),
                    static_cast<rlim_t>(options.descriptorLimit)};
       if (setrlimit(RLIMIT_NOFILE, &limit) != 0) _exit(126);

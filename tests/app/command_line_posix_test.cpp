@@ -911,6 +911,96 @@ TEST_F(CommandLineTest, ASignalDuringARunLeavesThePreviousReportAndNoTemporaryFi
   }
 }
 
+TEST_F(CommandLineTest, ANewReportListsItselfAndASignalRemovesOnlyTheFileItMade) {
+  makeDirs(dir_ / "own");
+  writeFile(dir_ / "own/a.txt", "a");
+  RunResult result = run({"in", dir_ / "own/", "out", dir_ / "own/r.txt", "s"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  // Listed as the empty file it was while the tree was read.
+  EXPECT_EQ(readFile(dir_ / "own/r.txt"),
+            lines({"[" + dir_ / "own/]", std::string(GLYPH_BRANCH) + "              1  a.txt",
+                   std::string(GLYPH_LAST) + "              0  r.txt"}));
+
+  // Stopped halfway, then ended by a signal: the empty file goes, unless
+  // someone has put another file in its place meanwhile.
+  for (bool replaced : {false, true}) {
+    SCOPED_TRACE(replaced ? "replaced meanwhile" : "still the one it made");
+    std::remove((dir_ / "r.txt").c_str());
+    pid_t pid = start({"in", bigTree(), "out", "r.txt"}, {"QUORVEL_TEST_STOP_AFTER_WRITES=1"});
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, WUNTRACED), pid);
+    ASSERT_TRUE(WIFSTOPPED(status));
+    EXPECT_EQ(readFile(dir_ / "r.txt"), "");
+    if (replaced) {
+      writeFile(dir_ / "mine.txt", "mine");
+      ASSERT_EQ(rename((dir_ / "mine.txt").c_str(), (dir_ / "r.txt").c_str()), 0);
+    }
+    kill(pid, SIGTERM);
+    kill(pid, SIGCONT);
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_EQ(exists(dir_ / "r.txt"), replaced);
+    if (replaced) {
+      EXPECT_EQ(readFile(dir_ / "r.txt"), "mine");
+    }
+    EXPECT_EQ(temporaryFiles(dir_.path()), std::vector<std::string>{});
+  }
+}
+
+TEST_F(CommandLineTest, RootGivesTheReportTheOwnerOfTheFileItOpenedNeverALinkedOne) {
+  if (!runningAsRoot()) GTEST_SKIP() << "owners can be given away only by root";
+  // nobody's directory, with nobody's report in it, and a file of root's.
+  const std::string theirs = dir_ / "theirs";
+  makeDirs(theirs);
+  ASSERT_EQ(chown(theirs.c_str(), 65534, 65534), 0);
+  const std::string report = theirs + "/report.txt";
+  const std::string secret = dir_ / "secret.txt";
+  writeFile(secret, "root only");
+  ASSERT_EQ(chmod(secret.c_str(), 0600), 0);
+  for (const char* swap : {"link to root's file", "root's file"}) {
+    SCOPED_TRACE(swap);
+    std::remove(report.c_str());
+    writeFile(report, "old");
+    ASSERT_EQ(chown(report.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(chmod(report.c_str(), 0640), 0);
+    // Stopped when the file to replace has been looked at, nobody puts
+    // something else at its name.
+    pid_t pid = start({"in", "$T/in/", "out", report}, {"QUORVEL_TEST_STOP_BEFORE_REPLACING=1"});
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, WUNTRACED), pid);
+    ASSERT_TRUE(WIFSTOPPED(status));
+    ASSERT_EQ(std::remove(report.c_str()), 0);
+    if (std::string(swap) == "root's file") {
+      writeFile(report, "root's");
+      ASSERT_EQ(chmod(report.c_str(), 0600), 0);
+    } else {
+      ASSERT_EQ(symlink(secret.c_str(), report.c_str()), 0);
+    }
+    kill(pid, SIGCONT);
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    // The name holds the report, nobody's as the file opened was; root's
+    // file behind the link is untouched.
+    struct stat st;
+    ASSERT_EQ(lstat(report.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(readFile(report).rfind(header(dir_ / "in"), 0), 0u);
+    ASSERT_EQ(lstat(secret.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 0u);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(readFile(secret), "root only");
+  }
+  // A report no one may write is not replaced, by root neither.
+  writeFile(dir_ / "locked.txt", "locked");
+  ASSERT_EQ(chmod((dir_ / "locked.txt").c_str(), 0444), 0);
+  RunResult result = run({"in", "$T/in/", "out", "locked.txt"});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err, failure("out locked.txt", ACCESS_DENIED));
+  EXPECT_EQ(readFile(dir_ / "locked.txt"), "locked");
+}
+
 TEST_F(CommandLineTest, AReportOfItsOwnDirectoryListsNoTemporaryFile) {
   // With hidden entries listed, the report growing in the listed directory
   // must not show up in itself under a name that is gone once it is done.

@@ -70,9 +70,10 @@ TEST_F(NativeNamesTest, InAndOutAreTheDirectoriesNamedNotTheirLookAlikes) {
   RunResult result = run({"in", dir_ / "t/?/", "out", dir_ / "t/?/notes.txt"});
   ASSERT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(readFile(dir_ / "t/" + e + "/notes.txt"), "keep");
-  // The report takes its name only when complete, so a new one is not in its
-  // own listing.
-  EXPECT_EQ(readFile(dir_ / "t/?/notes.txt"), lines({"[" + dir_ / "t/?/]", "└q.txt"}));
+  // A new report is made empty at its name first, so it is in its own
+  // listing, and replaced whole when complete.
+  EXPECT_EQ(readFile(dir_ / "t/?/notes.txt"),
+            lines({"[" + dir_ / "t/?/]", "├notes.txt", "└q.txt"}));
 
   result = run({"in", dir_ / "t/" + e + "/", "out", dir_ / "e-report.txt"});
   ASSERT_EQ(result.status, 0) << result.err;
