@@ -48,7 +48,8 @@ void removePlaceholder(int directory, const char* name, dev_t device, ino_t inod
 }
 
 void removeAndDie(int signal) {
-  if (pendingRemoval.temporaryArmed) unlinkat(pendingRemoval.directory, pendingRemoval.temporary, 0);
+  if (pendingRemoval.temporaryArmed)
+    unlinkat(pendingRemoval.directory, pendingRemoval.temporary, 0);
   if (pendingRemoval.placeholderArmed) {
     removePlaceholder(pendingRemoval.directory, pendingRemoval.placeholder,
                       pendingRemoval.placeholderDevice, pendingRemoval.placeholderInode);
@@ -199,8 +200,7 @@ bool File::openReplacement(const char* path) {
     if (err == ENOENT) {
       // Made now, so that a report of its own directory lists it; the
       // finished report takes its place.
-      fd = openAtRetrying(directory, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW,
-                          0666);
+      fd = openAtRetrying(directory, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
       if (fd >= 0) {
         created = true;
         break;
@@ -280,10 +280,10 @@ bool File::openReplacement(const char* path) {
     SignalBlock block;
     int err = EEXIST;
     for (unsigned attempt = 0; err == EEXIST && attempt < 100; ++attempt) {
-      std::string candidate = TEMPORARY_PREFIX + std::to_string(getpid()) + "-" +
-                              std::to_string(attempt);
-      fd = openAtRetrying(directory, candidate.c_str(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
+      std::string candidate =
+          TEMPORARY_PREFIX + std::to_string(getpid()) + "-" + std::to_string(attempt);
+      fd = openAtRetrying(directory, candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW,
+                          0600);
       err = fd >= 0 ? 0 : errno;
       if (fd >= 0) {
         handle_ = fd;

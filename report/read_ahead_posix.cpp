@@ -132,9 +132,8 @@ size_t ReadAhead::settle() {
   startThreads();
   settling_ = true;
   workCv_.notify_all();
-  doneCv_.wait(lock, [&] {
-    return reading_.empty() && (threads_.empty() || !canStart() || outOfMemory_);
-  });
+  doneCv_.wait(
+      lock, [&] { return reading_.empty() && (threads_.empty() || !canStart() || outOfMemory_); });
   settling_ = false;
   return ready_.size();
 }

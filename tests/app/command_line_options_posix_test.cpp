@@ -157,15 +157,13 @@ TEST_F(CommandLineOptionsTest, ExcludeMatchesTheNamesOwnCharacters) {
     std::vector<std::string> listed;
   };
   const std::vector<Case> cases = {
-      {{u8"é"}, {"ab", "e", u8"è"}},
-      {{u8"é", u8"è"}, {"ab", "e"}},
-      {{"?"}, {"ab"}},
-      {{"?", u8"é"}, {"ab"}},
-      {{u8"*é"}, {"ab", "e", u8"è"}},
+      {{u8"é"}, {"ab", "e", u8"è"}}, {{u8"é", u8"è"}, {"ab", "e"}},  {{"?"}, {"ab"}},
+      {{"?", u8"é"}, {"ab"}},        {{u8"*é"}, {"ab", "e", u8"è"}},
   };
   for (const Case& c : cases) {
     std::vector<std::string> arguments = {"in", x, "out", "-", "utf8", "lf", "p"};
-    for (const std::string& exclude : c.excludes) arguments.insert(arguments.end(), {"exclude", exclude});
+    for (const std::string& exclude : c.excludes)
+      arguments.insert(arguments.end(), {"exclude", exclude});
     std::string expected = "[" + x + "]\n";
     for (const std::string& name : c.listed) expected += x + name + "\n";
     RunResult result = run(arguments);
@@ -178,8 +176,8 @@ TEST_F(CommandLineOptionsTest, Utf8ShowsTheLineBreaksOfUnicodeAsQuestionMarks) {
   makeDirs(dir_ / "u");
   // NEL and CSI (C1 controls), the line and paragraph separators; U+00A0 and
   // U+2027 beside them are no line breaks.
-  for (const char* name : {u8"a\u0085b", u8"c\u009Bd", u8"e\u2028f", u8"g\u2029h", u8"i\u00A0j",
-                           u8"k\u2027l"}) {
+  for (const char* name :
+       {u8"a\u0085b", u8"c\u009Bd", u8"e\u2028f", u8"g\u2029h", u8"i\u00A0j", u8"k\u2027l"}) {
     writeFile(dir_ / "u/" + name);
   }
   const std::string u = dir_ / "u/";

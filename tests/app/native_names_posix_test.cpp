@@ -175,8 +175,8 @@ TEST_F(NativeNamesTest, TooFewDescriptorsGiveAnErrorNeverAWrongReport) {
       EXPECT_EQ(result.status, 2) << limit;
       EXPECT_EQ(result.err.rfind("Quorvel: ", 0), 0u) << limit << result.err;
       EXPECT_TRUE(result.err.size() > tooMany.size() &&
-                  result.err.compare(result.err.size() - tooMany.size(), tooMany.size(),
-                                     tooMany) == 0)
+                  result.err.compare(result.err.size() - tooMany.size(), tooMany.size(), tooMany) ==
+                      0)
           << limit << result.err;
       EXPECT_FALSE(exists(dir_ / "r.txt")) << limit;
     }
@@ -238,8 +238,8 @@ TEST_F(NativeNamesTest, RunningOutOfMemoryEndsWithStatus2AndNeverACrash) {
     RunOptions options;
     options.memoryLimitBytes = kib * 1024;
     options.stackLimitBytes = 256 * 1024;
-    RunResult result = run({"in", dir_ / "t/", "out", dir_ / "r.txt", "all", "s", "t", "a", "f"},
-                           options);
+    RunResult result =
+        run({"in", dir_ / "t/", "out", dir_ / "r.txt", "all", "s", "t", "a", "f"}, options);
     ASSERT_TRUE(result.status == 0 || result.status == 2)
         << kib << " KiB: status " << result.status << " " << result.err;
     if (result.status == 2) {

@@ -11,7 +11,7 @@ namespace {
 
 struct ExecCase {
   const char* name;
-  const char* exec;  // as the desktop file holds it
+  const char* exec;                    // as the desktop file holds it
   std::vector<std::string> arguments;  // empty: the line is refused
 };
 void PrintTo(const ExecCase& c, std::ostream* os) {
@@ -31,7 +31,8 @@ TEST_P(ExecLine, SplitsByTheQuotingRules) {
 }
 
 const ExecCase EXEC_CASES[] = {
-    {"ShellFormKeepsItsScriptWhole", R"(sh -c "prog \"$1\"" sh %f)",
+    {"ShellFormKeepsItsScriptWhole",
+     R"(sh -c "prog \"$1\"" sh %f)",
      {"sh", "-c", "prog \"$1\"", "sh", "/r/a b.txt"}},
     {"ArgumentsAfterAListCodeStay", "ed %U --new", {"ed", "/r/a b.txt", "--new"}},
     {"NoFileCodeAddsTheFileLast", "ed --new", {"ed", "--new", "/r/a b.txt"}},
@@ -39,7 +40,8 @@ const ExecCase EXEC_CASES[] = {
     {"EscapesInsideQuotes", R"(ed "a\`b\$c\\\\d" %F)", {"ed", "a`b$c\\d", "/r/a b.txt"}},
     {"StringEscapesFirst", R"(ed\sx %f)", {"ed", "x", "/r/a b.txt"}},
     {"PercentTwiceIsOne", "ed 100%% %f", {"ed", "100%", "/r/a b.txt"}},
-    {"IconNameAndLocation", "ed %i %c %k %u",
+    {"IconNameAndLocation",
+     "ed %i %c %k %u",
      {"ed", "--icon", "ed-icon", "Ed", "/apps/ed.desktop", "/r/a b.txt"}},
     {"DeprecatedCodesGo", "ed %d %D %n %N %v %m %f", {"ed", "/r/a b.txt"}},
     {"EmptyQuotedArgumentStays", R"(ed "" %f)", {"ed", "", "/r/a b.txt"}},
