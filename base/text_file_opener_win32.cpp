@@ -1,3 +1,4 @@
+#include "base/platform.h"
 #include "base/registry_reader.h"
 #include "base/text_file_opener.h"
 
