@@ -2,9 +2,14 @@
 // handed on as UTF-8, the names the file system holds.
 #include <errno.h>
 #include <locale.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -59,6 +64,62 @@ const char* const USAGE =
 
 const char* const VERSION = "Quorvel " QUORVEL_VERSION "\n";
 
+const char* const STACK_TOO_SMALL = "スタックが小さすぎるため、続けられません。\n";
+
+// A stack limit too small for the run ends it with a message and status 2,
+// not a segmentation fault. The handler runs on a stack of its own and can
+// reach nothing but static storage, so this one record is kept at file
+// scope: where the main thread's stack may grow, and the message, in the
+// locale's encoding.
+struct StackGuard {
+  uintptr_t lowest;
+  uintptr_t highest;
+  char message[256];
+  size_t messageLength;
+  alignas(16) char handlerStack[65536];
+} stackGuard;
+
+void reportStackOverflow(int signal, siginfo_t* info, void*) {
+  uintptr_t address = reinterpret_cast<uintptr_t>(info->si_addr);
+  // Below the lowest address, within the gap the system keeps there.
+  constexpr uintptr_t GAP = 1 << 20;
+  if (address < stackGuard.highest && address + GAP >= stackGuard.lowest) {
+    ssize_t written = write(STDERR_FILENO, stackGuard.message, stackGuard.messageLength);
+    (void)written;
+    _exit(2);
+  }
+  ::signal(signal, SIG_DFL);
+  raise(signal);
+}
+
+// Until the conversion's tables are read the message is the system's own.
+void guardStack(const void* top) {
+  struct rlimit limit;
+  if (getrlimit(RLIMIT_STACK, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return;
+  std::snprintf(stackGuard.message, sizeof stackGuard.message, "Quorvel: %s\n",
+                std::strerror(ENOMEM));
+  stackGuard.messageLength = std::strlen(stackGuard.message);
+  stackGuard.highest = reinterpret_cast<uintptr_t>(top);
+  stackGuard.lowest = stackGuard.highest > limit.rlim_cur ? stackGuard.highest - limit.rlim_cur : 0;
+  stack_t alternate = {};
+  alternate.ss_sp = stackGuard.handlerStack;
+  alternate.ss_size = sizeof stackGuard.handlerStack;
+  if (sigaltstack(&alternate, nullptr) != 0) return;
+  struct sigaction action = {};
+  action.sa_sigaction = reportStackOverflow;
+  action.sa_flags = SA_SIGINFO | SA_ONSTACK;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGSEGV, &action, nullptr);
+}
+
+void setStackMessage() {
+  std::string message = std::string("Quorvel: ") + qv::posix::toLocale(STACK_TOO_SMALL);
+  if (message.size() > sizeof stackGuard.message) return;
+  stackGuard.messageLength = 0;
+  std::memcpy(stackGuard.message, message.data(), message.size());
+  stackGuard.messageLength = message.size();
+}
+
 // Prints text for the option argument and returns the exit status: 0, or 2
 // with a message naming the option when standard output cannot take it.
 int printFor(const char* argument, const char* cp932) {
@@ -92,11 +153,18 @@ ValueKind valueKindOf(const char* argument) {
   return ValueKind::NONE;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
+  guardStack(&argc);
   // A locale that is not installed still lends its character set.
   if (setlocale(LC_ALL, "") == nullptr) setlocale(LC_CTYPE, "");
+  // Before anything holds a descriptor: later, the converter could fail to
+  // open for want of one, and every name and message would come out wrong.
+  // Without it no Japanese text can be shown, so the system says why.
+  if (!qv::posix::loadConversionTables()) {
+    std::fprintf(stderr, "Quorvel: %s\n", std::strerror(errno));
+    return argc > 1 ? 2 : 15;
+  }
+  setStackMessage();
   if (argc == 2 && std::strcmp(argv[1], "--help") == 0) return printFor(argv[1], USAGE);
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) return printFor(argv[1], VERSION);
   // A leading "~" that no shell expanded (it was quoted, or came from another
@@ -113,4 +181,16 @@ int main(int argc, char** argv) {
     }
   }
   return qv::runEntry(arguments);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    // Before the run could start (its own failures are reported as it ends).
+    std::fprintf(stderr, "Quorvel: %s\n", std::strerror(ENOMEM));
+    return argc > 1 ? 2 : 15;
+  }
 }

@@ -44,10 +44,13 @@ class File {
   bool openStandardOutput();
   // Opens a file that is to take the place of path once it is complete: a
   // new temporary file beside path (beside the last target of a symbolic
-  // link) with the permission bits of the file it replaces. A path that is
-  // not a regular file (a pipe, FIFO, device or terminal) is opened in place
-  // for writing instead. A directory, a file that may not be written and a
-  // missing directory fail. False on failure.
+  // link) with the owner and permission bits the file had when it was
+  // opened. Where no file was, an empty one is made at once, and removed
+  // again by a close without commit while it is still that file. A path that
+  // is not a regular file (a pipe, FIFO, device or terminal) is opened in
+  // place for writing instead. A directory, a file that may not be written
+  // (by root neither, when no one may) and a missing directory fail. False on
+  // failure.
   bool openReplacement(const NativeString& path);
 
   // Closes the file and, for a replacement, renames it over its target.
@@ -55,7 +58,7 @@ class File {
   bool commit();
 
   // True while a temporary file is open or written and not yet committed.
-  bool isReplacement() const { return !temporary_.empty(); }
+  bool isReplacement() const { return !temporary_.empty() || unnamed_; }
 
   // Writes length bytes at the current position and stores the number written
   // in *written. False on failure.
@@ -82,10 +85,17 @@ class File {
  private:
   static constexpr intptr_t INVALID = -1;
   intptr_t handle_ = INVALID;
-  NativeString temporary_;   // native path of an uncommitted replacement
-  NativeString target_;      // native path the replacement is renamed to
+  // Native paths; on POSIX names in directory_.
+  NativeString temporary_;   // an uncommitted replacement
+  NativeString target_;      // what the replacement is renamed to
   uint32_t attributes_ = 0;  // Windows: the attributes the replacement takes
   bool unnamed_ = false;     // POSIX: the replacement has no name yet (O_TMPFILE)
+  int directory_ = -1;       // POSIX: the directory of target_, open
+  // POSIX: target_ is the empty file this run made where there was none,
+  // known by its device and inode.
+  bool placeholder_ = false;
+  uint64_t placeholderDevice_ = 0;
+  uint64_t placeholderInode_ = 0;
 
   // POSIX: links the unnamed replacement to a fresh temporary name beside its
   // target. False, with errno set, when it cannot be named.

@@ -17,20 +17,43 @@ namespace qv {
 
 namespace {
 
-// The temporary file that SIGINT, SIGTERM or SIGHUP must not leave behind. A
-// signal handler can reach nothing but static storage, so this one record is
-// kept at file scope; the program writes one report at a time.
+const char* const TEMPORARY_PREFIX = ".quorvel-";
+
+// The temporary file that SIGINT, SIGTERM or SIGHUP must not leave behind,
+// and the empty file a run made where no file was. A signal handler can
+// reach nothing but static storage, so this one record is kept at file
+// scope; the program writes one report at a time.
 struct PendingRemoval {
-  char path[PATH_MAX];
-  volatile sig_atomic_t armed;
+  int directory;  // the descriptor both names are in
+  char temporary[NAME_MAX + 1];
+  volatile sig_atomic_t temporaryArmed;
+  char placeholder[NAME_MAX + 1];
+  dev_t placeholderDevice;
+  ino_t placeholderInode;
+  volatile sig_atomic_t placeholderArmed;
   bool handlersInstalled;
 };
 PendingRemoval pendingRemoval;
 
 const int CLEANUP_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
 
+// Removes the empty file at name in directory only while it is still the
+// one this run made. Safe in a signal handler.
+void removePlaceholder(int directory, const char* name, dev_t device, ino_t inode) {
+  struct stat st;
+  if (fstatat(directory, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_dev == device &&
+      st.st_ino == inode) {
+    unlinkat(directory, name, 0);
+  }
+}
+
 void removeAndDie(int signal) {
-  if (pendingRemoval.armed) unlink(pendingRemoval.path);
+  if (pendingRemoval.temporaryArmed)
+    unlinkat(pendingRemoval.directory, pendingRemoval.temporary, 0);
+  if (pendingRemoval.placeholderArmed) {
+    removePlaceholder(pendingRemoval.directory, pendingRemoval.placeholder,
+                      pendingRemoval.placeholderDevice, pendingRemoval.placeholderInode);
+  }
   // Ends the process by the same signal once the handler returns.
   ::signal(signal, SIG_DFL);
   raise(signal);
@@ -50,8 +73,8 @@ void installCleanupHandlers() {
   }
 }
 
-// Holds the clean-up signals back while the temporary file and the record of
-// it change together.
+// Holds the clean-up signals back while the files and the record of them
+// change together.
 class SignalBlock {
  public:
   SignalBlock() {
@@ -68,8 +91,15 @@ class SignalBlock {
   sigset_t old_;
 };
 
-void disarm(const std::string& temporary) {
-  if (pendingRemoval.armed && temporary == pendingRemoval.path) pendingRemoval.armed = 0;
+// Records a name for removal by a signal; false when it does not fit.
+bool arm(char (&slot)[NAME_MAX + 1], volatile sig_atomic_t& armed, int directory,
+         const std::string& name) {
+  if (name.size() >= sizeof slot) return false;
+  installCleanupHandlers();
+  pendingRemoval.directory = directory;
+  std::memcpy(slot, name.c_str(), name.size() + 1);
+  armed = 1;
+  return true;
 }
 
 // QUORVEL_TEST_STOP_AFTER_WRITES=N stops the process (SIGSTOP) after its Nth
@@ -82,27 +112,19 @@ void stopForTestAfterWrite() {
   if (remaining > 0 && --remaining == 0) raise(SIGSTOP);
 }
 
-int openRetrying(const char* path, int flags, mode_t mode = 0) {
-  int fd;
-  do {
-    fd = ::open(path, flags | O_CLOEXEC, mode);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
+// QUORVEL_TEST_STOP_BEFORE_REPLACING set stops the process once the file
+// to replace has been opened and looked at, before anything else is done
+// with it, so that a test can put something else at its name then.
+void stopForTestBeforeReplacing() {
+  if (std::getenv("QUORVEL_TEST_STOP_BEFORE_REPLACING") != nullptr) raise(SIGSTOP);
 }
 
-// Where a write through path lands: symbolic links followed to their last
-// target, which need not exist yet. A loop of links is left to fail later.
-std::string lastTarget(std::string path) {
-  for (int hops = 0; hops < 40; ++hops) {
-    struct stat st;
-    if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
-    std::string link(PATH_MAX, '\0');
-    ssize_t length = readlink(path.c_str(), &link[0], link.size());
-    if (length <= 0) break;
-    link.resize(static_cast<size_t>(length));
-    path = link[0] == '/' ? link : path.substr(0, path.rfind('/') + 1) + link;
-  }
-  return path;
+int openAtRetrying(int directory, const char* name, int flags, mode_t mode = 0) {
+  int fd;
+  do {
+    fd = openat(directory, name, flags | O_CLOEXEC, mode);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
 }
 
 mode_t currentUmask() {
@@ -111,77 +133,179 @@ mode_t currentUmask() {
   return mask;
 }
 
+// The directory part of a path and its last component, split at the last
+// "/"; a path without one is relative to directory.
+int openParent(int directory, const std::string& path, std::string& name) {
+  size_t cut = path.rfind('/');
+  name = cut == std::string::npos ? path : path.substr(cut + 1);
+  if (cut == std::string::npos) return fcntl(directory, F_DUPFD_CLOEXEC, 0);
+  std::string parent = cut == 0 ? "/" : path.substr(0, cut);
+  return openAtRetrying(directory, parent.c_str(), O_RDONLY | O_DIRECTORY);
+}
+
+// What a directory that cannot be opened is called.
+bool failToOpenDirectory(int err) {
+  if (err == ENOENT || err == ENOTDIR) {
+    setLastError(CODE_PATH_NOT_FOUND);
+    return false;
+  }
+  return posix::failWithErrno(err);
+}
+
 }  // namespace
 
+// The file a write through path lands on is found from one descriptor of
+// its directory: each link on the way read once and followed from where it
+// is, the file opened without following a link, and what it is (its owner,
+// its mode, a pipe or a file) taken from that open descriptor, never from
+// the name again. Only the rename in commit() goes by the name, and it
+// replaces whatever is there then, a link included, never the file it
+// points to.
 bool File::openReplacement(const NativeString& path) {
   close();
   std::string native = posix::absoluteNative(path);
   if (native.empty()) return false;
   // Opening what is there first refuses a directory or a file that may not
-  // be written, and tells a pipe or device, which is written in place.
-  struct stat old;
-  bool replacing = false;
-  int fd = openRetrying(native.c_str(), O_WRONLY | O_NOCTTY);
+  // be written, and tells a pipe or device (also through a link of /proc,
+  // which names no path), which is written in place.
+  int fd = openAtRetrying(AT_FDCWD, native.c_str(), O_WRONLY | O_NOCTTY);
   if (fd >= 0) {
-    if (fstat(fd, &old) != 0) {
+    struct stat st;
+    if (fstat(fd, &st) != 0) {
       int err = errno;
       ::close(fd);
       return posix::failWithErrno(err);
     }
-    if (!S_ISREG(old.st_mode)) {
+    if (!S_ISREG(st.st_mode)) {
       handle_ = fd;
       return true;
     }
     ::close(fd);
-    replacing = true;
   } else if (errno != ENOENT) {
     return posix::failWithErrno(errno);
   }
+  std::string name;
+  int directory = openParent(AT_FDCWD, native, name);
+  if (directory < 0) return failToOpenDirectory(errno);
+  auto fail = [&](int err) {
+    ::close(directory);
+    return posix::failWithErrno(err);
+  };
+  if (name.empty()) return fail(EISDIR);
+  bool created = false;
+  for (int hops = 0;;) {
+    fd = openAtRetrying(directory, name.c_str(), O_WRONLY | O_NOCTTY | O_NOFOLLOW);
+    if (fd >= 0) break;
+    int err = errno;
+    if (err == ENOENT) {
+      // Made now, so that a report of its own directory lists it; the
+      // finished report takes its place.
+      fd = openAtRetrying(directory, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
+      if (fd >= 0) {
+        created = true;
+        break;
+      }
+      if (errno == EEXIST) continue;  // made meanwhile: looked at again
+      err = errno;
+      if (err == ENOENT) {
+        ::close(directory);
+        return failToOpenDirectory(err);
+      }
+      return fail(err);
+    }
+    if (err != ELOOP) return fail(err);
+    // A link: followed from its own directory, at most as many times as the
+    // system follows links.
+    std::string link(PATH_MAX, '\0');
+    ssize_t length = readlinkat(directory, name.c_str(), &link[0], link.size());
+    if (length < 0 && errno == EINVAL) continue;  // no longer a link
+    if (length <= 0 || ++hops > 40) return fail(length <= 0 ? errno : ELOOP);
+    link.resize(static_cast<size_t>(length));
+    std::string next;
+    int nextDirectory = openParent(link[0] == '/' ? AT_FDCWD : directory, link, next);
+    if (nextDirectory < 0) {
+      int openError = errno;
+      ::close(directory);
+      return failToOpenDirectory(openError);
+    }
+    ::close(directory);
+    directory = nextDirectory;
+    name = next;
+    if (name.empty()) return fail(EISDIR);
+  }
+  struct stat old;
+  if (fstat(fd, &old) != 0) {
+    int err = errno;
+    ::close(fd);
+    return fail(err);
+  }
+  stopForTestBeforeReplacing();
+  // A pipe, terminal or device put there meanwhile is written in place.
+  if (!S_ISREG(old.st_mode)) {
+    ::close(directory);
+    handle_ = fd;
+    return true;
+  }
+  ::close(fd);
+  directory_ = directory;
+  target_ = name;
+  if (created) {
+    SignalBlock block;
+    placeholder_ = true;
+    placeholderDevice_ = old.st_dev;
+    placeholderInode_ = old.st_ino;
+    if (arm(pendingRemoval.placeholder, pendingRemoval.placeholderArmed, directory, name)) {
+      pendingRemoval.placeholderDevice = old.st_dev;
+      pendingRemoval.placeholderInode = old.st_ino;
+    }
+  } else if (geteuid() == 0 && (old.st_mode & 0222) == 0) {
+    // Root could write it; a report nobody may write is not replaced.
+    close();
+    setLastError(CODE_ACCESS_DENIED);
+    return false;
+  }
 
-  std::string target = lastTarget(native);
-  std::string directory = target.substr(0, target.rfind('/') + 1);
-  std::string temporary = directory + ".quorvel-XXXXXX";
   // An unnamed file is invisible to a walk of its own directory (a report
   // with hidden entries would list a file that is gone afterwards) and leaves
   // nothing behind when the process is killed; it is named only in commit(),
   // through /proc. Where either is missing, a named temporary file serves.
   if (access("/proc/self/fd", X_OK) == 0) {
-    fd = openRetrying(directory.empty() ? "." : directory.c_str(), O_TMPFILE | O_WRONLY, 0600);
+    fd = openAtRetrying(directory, ".", O_TMPFILE | O_WRONLY, 0600);
     if (fd >= 0) {
       handle_ = fd;
-      temporary_ = temporary;
-      target_ = target;
       unnamed_ = true;
     }
   }
   if (!unnamed_) {
     SignalBlock block;
-    fd = mkostemp(&temporary[0], O_CLOEXEC);
-    if (fd < 0) {
-      if (errno == ENOENT) {
-        setLastError(CODE_PATH_NOT_FOUND);
-        return false;
+    int err = EEXIST;
+    for (unsigned attempt = 0; err == EEXIST && attempt < 100; ++attempt) {
+      std::string candidate =
+          TEMPORARY_PREFIX + std::to_string(getpid()) + "-" + std::to_string(attempt);
+      fd = openAtRetrying(directory, candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW,
+                          0600);
+      err = fd >= 0 ? 0 : errno;
+      if (fd >= 0) {
+        handle_ = fd;
+        temporary_ = candidate;
+        arm(pendingRemoval.temporary, pendingRemoval.temporaryArmed, directory, candidate);
       }
-      return posix::failWithErrno(errno);
     }
-    if (temporary.size() < sizeof pendingRemoval.path) {
-      installCleanupHandlers();
-      std::memcpy(pendingRemoval.path, temporary.c_str(), temporary.size() + 1);
-      pendingRemoval.armed = 1;
+    if (fd < 0) {
+      close();
+      return posix::failWithErrno(err);
     }
-    handle_ = fd;
-    temporary_ = temporary;
-    target_ = target;
   }
-  if (replacing) {
-    // Only root can give the file away; the bits are what matters.
+  if (!created) {
+    // The owner the file had when it was opened; only root can give the file
+    // away, and the bits are what matters.
     if (old.st_uid != geteuid() || old.st_gid != getegid()) {
       if (fchown(fd, old.st_uid, old.st_gid) != 0) {
         // The new file stays ours.
       }
     }
   }
-  mode_t mode = replacing ? old.st_mode & 07777 : 0666 & ~currentUmask();
+  mode_t mode = created ? 0666 & ~currentUmask() : old.st_mode & 07777;
   if (fchmod(fd, mode) != 0) {
     int err = errno;
     close();
@@ -212,30 +336,26 @@ bool File::commit() {
   }
   if (temporary_.empty()) return true;
   SignalBlock block;
-  if (rename(temporary_.c_str(), target_.c_str()) != 0) {
+  if (renameat(directory_, temporary_.c_str(), directory_, target_.c_str()) != 0) {
     int err = errno;
     close();
     return posix::failWithErrno(err);
   }
-  disarm(temporary_);
+  pendingRemoval.temporaryArmed = 0;
+  pendingRemoval.placeholderArmed = 0;
   temporary_.clear();
+  placeholder_ = false;
+  close();
   return true;
 }
 
 bool File::nameUnnamed() {
   std::string link = "/proc/self/fd/" + std::to_string(handle_);
-  std::string prefix = temporary_.substr(0, temporary_.size() - 6);
   SignalBlock block;
   for (unsigned attempt = 0;; ++attempt) {
-    std::string name = prefix + std::to_string(getpid()) + "-" + std::to_string(attempt);
-    if (name.size() >= sizeof pendingRemoval.path) {
-      errno = ENAMETOOLONG;
-      return false;
-    }
-    if (linkat(AT_FDCWD, link.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-      installCleanupHandlers();
-      std::memcpy(pendingRemoval.path, name.c_str(), name.size() + 1);
-      pendingRemoval.armed = 1;
+    std::string name = TEMPORARY_PREFIX + std::to_string(getpid()) + "-" + std::to_string(attempt);
+    if (linkat(AT_FDCWD, link.c_str(), directory_, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      arm(pendingRemoval.temporary, pendingRemoval.temporaryArmed, directory_, name);
       temporary_ = name;
       unnamed_ = false;
       return true;
@@ -343,16 +463,22 @@ void File::close() {
     ::close(static_cast<int>(handle_));
     handle_ = INVALID;
   }
-  if (unnamed_) {
-    temporary_.clear();
-    unnamed_ = false;
-  }
+  unnamed_ = false;
+  if (directory_ < 0) return;
+  SignalBlock block;
   if (!temporary_.empty()) {
-    SignalBlock block;
-    unlink(temporary_.c_str());
-    disarm(temporary_);
+    unlinkat(directory_, temporary_.c_str(), 0);
+    pendingRemoval.temporaryArmed = 0;
     temporary_.clear();
   }
+  if (placeholder_) {
+    removePlaceholder(directory_, target_.c_str(), placeholderDevice_, placeholderInode_);
+    pendingRemoval.placeholderArmed = 0;
+    placeholder_ = false;
+  }
+  ::close(directory_);
+  directory_ = -1;
+  target_.clear();
 }
 
 }  // namespace qv

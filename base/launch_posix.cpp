@@ -98,34 +98,8 @@ void reportError(int fd, int err) {
   _exit(127);
 }
 
-}  // namespace
-
-bool startProgram(const char* program, const NativeString& parameters) {
-  if (program == nullptr) {
-    setLastError(CODE_INVALID_PARAMETER);
-    return false;
-  }
-
-  // Association commands often carry options before the file placeholder
-  // ("kate -b"): when no program has the whole name, the first word is the
-  // program and the others are its first arguments.
-  std::string command;
-  posix::toUtf8(program, command);
-  std::vector<std::string> args{command};
-  std::string path;
-  Lookup found = findProgram(command, path);
-  if (found == Lookup::MISSING) {
-    std::vector<std::string> words = splitWords(command);
-    if (!words.empty() && (words.size() > 1 || words[0] != command)) {
-      found = findProgram(words[0], path);
-      args = words;
-    }
-  }
-  if (found != Lookup::FOUND) {
-    setLastError(found == Lookup::MISSING ? CODE_FILE_NOT_FOUND : CODE_ACCESS_DENIED);
-    return false;
-  }
-  if (!parameters.empty()) args.push_back(parameters);
+// Starts the program at path with args and does not wait for it.
+bool spawn(std::vector<std::string> args, const std::string& path) {
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(&arg[0]);
   argv.push_back(nullptr);
@@ -162,6 +136,47 @@ bool startProgram(const char* program, const NativeString& parameters) {
   close(errorPipe[0]);
   if (got == static_cast<ssize_t>(sizeof execError)) return posix::failWithErrno(execError);
   return true;
+}
+
+}  // namespace
+
+bool startProgram(const char* program, const NativeString& parameters) {
+  if (program == nullptr) {
+    setLastError(CODE_INVALID_PARAMETER);
+    return false;
+  }
+
+  // Association commands often carry options before the file placeholder
+  // ("kate -b"): when no program has the whole name, the first word is the
+  // program and the others are its first arguments.
+  std::string command;
+  posix::toUtf8(program, command);
+  std::vector<std::string> args{command};
+  std::string path;
+  Lookup found = findProgram(command, path);
+  if (found == Lookup::MISSING) {
+    std::vector<std::string> words = splitWords(command);
+    if (!words.empty() && (words.size() > 1 || words[0] != command)) {
+      found = findProgram(words[0], path);
+      args = words;
+    }
+  }
+  if (found != Lookup::FOUND) {
+    setLastError(found == Lookup::MISSING ? CODE_FILE_NOT_FOUND : CODE_ACCESS_DENIED);
+    return false;
+  }
+  if (!parameters.empty()) args.push_back(parameters);
+  return spawn(args, path);
+}
+
+bool posix::startArguments(const std::vector<std::string>& arguments) {
+  std::string path;
+  Lookup found = arguments.empty() ? Lookup::MISSING : findProgram(arguments[0], path);
+  if (found != Lookup::FOUND) {
+    setLastError(found == Lookup::MISSING ? CODE_FILE_NOT_FOUND : CODE_ACCESS_DENIED);
+    return false;
+  }
+  return spawn(arguments, path);
 }
 
 uint32_t expandEnvironmentStrings(const char* source, char* buffer, uint32_t size) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -27,14 +28,18 @@ bool isAscii(std::string_view text) {
 }
 
 // Both directions of code page 932 as the C library's converter knows it,
-// read once, the first time a non-ASCII character is met, so that converting
-// a name is a table look-up per character.
+// read once (the program asks for them as it starts, while it has
+// descriptors and memory to spare), so that converting a name is a table
+// look-up per character and needs nothing of the system.
 class Cp932Tables {
  public:
   static const Cp932Tables& get() {
     static const Cp932Tables tables;
     return tables;
   }
+
+  // The errno value of the converter's failure to open; 0 when it opened.
+  int error() const { return error_; }
 
   // Unicode (BMP) of a one- or two-byte code (lead << 8 | trail), or NONE.
   uint16_t toUnicode(uint16_t code) const { return toUnicode_[code]; }
@@ -48,8 +53,12 @@ class Cp932Tables {
       fromUnicode_[b] = static_cast<uint16_t>(b);
     }
     iconv_t decode = iconv_open("UTF-16LE", "CP932");
+    if (decode == reinterpret_cast<iconv_t>(-1)) error_ = errno;
     iconv_t encode = iconv_open("CP932", "UTF-16LE");
-    if (decode == reinterpret_cast<iconv_t>(-1) || encode == reinterpret_cast<iconv_t>(-1)) {
+    if (encode == reinterpret_cast<iconv_t>(-1) && error_ == 0) error_ = errno;
+    if (error_ != 0) {
+      if (decode != reinterpret_cast<iconv_t>(-1)) iconv_close(decode);
+      if (encode != reinterpret_cast<iconv_t>(-1)) iconv_close(encode);
       return;  // Only ASCII converts; every other character becomes "?".
     }
     for (uint32_t b = 0x80; b < 0x100; ++b) {
@@ -108,6 +117,7 @@ class Cp932Tables {
 
   std::vector<uint16_t> toUnicode_;
   std::vector<uint16_t> fromUnicode_;
+  int error_ = 0;
 };
 
 void appendUtf8(uint32_t ch, std::string& out) {
@@ -176,6 +186,18 @@ std::string convertLocale(std::string_view text, const char* to, const char* fro
 }
 
 }  // namespace
+
+bool loadConversionTables() {
+  int error;
+  try {
+    error = Cp932Tables::get().error();
+  } catch (const std::bad_alloc&) {
+    error = ENOMEM;
+  }
+  if (error == 0) return true;
+  errno = error;
+  return false;
+}
 
 size_t utf8Length(std::string_view text, size_t i) {
   uint32_t ch;

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qv {
 
@@ -51,6 +52,7 @@ constexpr uint32_t INVALID_ATTRIBUTES = 0xFFFFFFFF;
 constexpr uint32_t CODE_INVALID_FUNCTION = 1;
 constexpr uint32_t CODE_FILE_NOT_FOUND = 2;
 constexpr uint32_t CODE_PATH_NOT_FOUND = 3;
+constexpr uint32_t CODE_TOO_MANY_OPEN_FILES = 4;
 constexpr uint32_t CODE_ACCESS_DENIED = 5;
 constexpr uint32_t CODE_INVALID_HANDLE = 6;
 constexpr uint32_t CODE_NOT_ENOUGH_MEMORY = 8;

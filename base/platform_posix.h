@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qv::posix {
 
@@ -26,6 +27,12 @@ uint32_t missingPathCode(const std::string& native);
 // Sets the last error from errno value err and returns false, for the
 // wrappers' failure paths.
 bool failWithErrno(int err);
+
+// Reads the tables of the conversion between code page 932 and Unicode, the
+// first time only; after that no conversion needs a descriptor or memory of
+// the system's. False, with errno set, when the system's converter cannot be
+// opened (every conversion would then give "?").
+bool loadConversionTables();
 
 // Converts native (UTF-8) text to code page 932 into out. A character without
 // a CP932 form becomes "?". Returns true when the result converts back to the
@@ -75,6 +82,11 @@ std::string nativePath(std::string_view cp932Path);
 
 // A command-line argument in the locale's encoding, as UTF-8.
 std::string fromLocale(const char* text);
+
+// Starts the program arguments[0] (a path, or a name looked for on PATH as
+// execvp() does) with the arguments as they are, and does not wait for it;
+// no shell reads them. False, with the last error set, when it cannot start.
+bool startArguments(const std::vector<std::string>& arguments);
 
 // Converts CP932 text to the locale's encoding, for text shown to the user.
 std::string toLocale(std::string_view cp932);

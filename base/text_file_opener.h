@@ -5,6 +5,7 @@
 // open command they find to openerFromCommand(), which cuts it the same way.
 #pragma once
 
+#include "base/path.h"
 #include "base/string.h"
 
 namespace qv {
@@ -14,6 +15,13 @@ namespace qv {
 // "/opt/My Editor/ed", or "kate -b" when options precede the placeholder.
 // Empty when there is none or anything fails; never throws.
 String findTextFileOpener();
+
+// Starts the program registered to open ".txt" files on the file at path and
+// does not wait for it. The file reaches it as one argument that no program
+// can take for an option: absolute on POSIX, where the desktop entry's
+// command is read by its own quoting rules and no shell is run. False when
+// there is no such program or it cannot be started.
+bool openWithTextViewer(const Path& path);
 
 // The program part of an open command: the text before its first "%", each
 // leading quote mark dropped with the spaces after it, cut at the next quote

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/exec_line_posix.h"
+#include "base/platform.h"
 #include "base/platform_posix.h"
 
 // The opener is the Exec line of the default text/plain application, read
@@ -120,6 +122,9 @@ bool findBelow(const std::string& dir, const std::string& rest, std::string& pat
 struct DesktopEntry {
   bool hidden = false;
   std::string exec;
+  std::string name;
+  std::string icon;
+  std::string path;
 };
 
 // Finds the desktop file of id and reads its [Desktop Entry] group. The first
@@ -137,10 +142,13 @@ bool findApplication(const std::string& id, DesktopEntry& entry) {
     std::string path;
     if (!findBelow(dir, id, path)) continue;
     bool seenExec = false;
+    entry.path = path;
     bool readable = readKeyFile(
         path, [&](const std::string& group, const std::string& key, const std::string& value) {
           if (group != "Desktop Entry") return;
           if (key == "Hidden") entry.hidden = value == "true";
+          if (key == "Name") entry.name = value;
+          if (key == "Icon") entry.icon = value;
           if (key == "Exec" && !seenExec) {
             seenExec = true;
             entry.exec = value;
@@ -261,6 +269,29 @@ String findTextFileOpener() {
     return openerFromCommand(command.c_str());
   } catch (...) {
     return String();
+  }
+}
+
+bool openWithTextViewer(const Path& path) {
+  try {
+    std::string id = defaultTextApplication();
+    DesktopEntry entry;
+    if (id.empty() || !findApplication(id, entry) || entry.exec.empty()) {
+      setLastError(CODE_FILE_NOT_FOUND);
+      return false;
+    }
+    // Absolute, so that a name such as "-n.txt" is never an option.
+    posix::ExecFields fields{posix::absoluteNative(path.native()), entry.icon, entry.name, entry.path};
+    std::vector<std::string> arguments;
+    if (fields.file.empty()) return false;
+    if (!posix::execArguments(entry.exec, fields, arguments)) {
+      setLastError(CODE_INVALID_PARAMETER);
+      return false;
+    }
+    return posix::startArguments(arguments);
+  } catch (...) {
+    setLastError(CODE_NOT_ENOUGH_MEMORY);
+    return false;
   }
 }
 

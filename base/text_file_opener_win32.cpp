@@ -1,3 +1,4 @@
+#include "base/platform.h"
 #include "base/registry_reader.h"
 #include "base/text_file_opener.h"
 
@@ -13,6 +14,11 @@ String readAnyString(RegistryReader& reader, const String& subkey) {
 }
 
 }  // namespace
+
+bool openWithTextViewer(const Path& path) {
+  String viewer = findTextFileOpener();
+  return viewer.length() > 0 && startProgram(viewer.cStr(), path.native());
+}
 
 String findTextFileOpener() {
   try {

@@ -2,7 +2,7 @@
 # Benchmark quorvel against `find`, `fdfind` and `tree` on a synthetic tree of
 # about 20,000 directories and 200,000 files.
 #
-# Usage: bench/run.sh [--cold | --memory | --scaling | --small | --formats] [QUORVEL]
+# Usage: bench/run.sh [--cold | --memory | --scaling | --small | --formats | --flat] [QUORVEL]
 #   QUORVEL    the executable (default: build/linux/quorvel in the repo root)
 #   (none)     page cache warm: the timing table and the warm targets
 #   --cold     the page cache dropped before each timed run (needs root and a
@@ -18,9 +18,11 @@
 #   --formats  time and peak RSS, warm, of the csv, json and html reports and
 #              of du against the text report with the same columns, on the
 #              whole tree and on a quarter of it
+#   --flat     time and peak RSS, warm, on one directory of 1,000,000 empty
+#              files (made once) against find; target: within 1.5 x of find
 #   --share [DELAY_US]  on a stand-in for a file server (bench/share.sh)
 # Environment: BENCH_DIR (default /tmp/quorvel-bench), REPS (default 7 warm,
-# 5 cold, 3 scaling, 200 small, 7 formats), BASELINE.
+# 5 cold, 3 scaling and flat, 200 small, 7 formats), BASELINE.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -31,6 +33,7 @@ case ${1:-} in
   --scaling) mode=scaling; shift ;;
   --small) mode=small; shift ;;
   --formats) mode=formats; shift ;;
+  --flat) mode=flat; shift ;;
   --share) shift; exec bash "$root/bench/share.sh" "$@" ;;
 esac
 quorvel=${1:-$root/build/linux/quorvel}
@@ -78,7 +81,7 @@ make_tree() {
     echo "reusing $1: $(cat "$2")"
   fi
 }
-make_tree "$tree_dir" "$marker"
+[[ $mode == flat ]] || make_tree "$tree_dir" "$marker"
 if [[ $mode == small ]]; then
   make_tree "$bench_dir/tree-1000" "$bench_dir/tree-1000-v1.complete" 1000
 fi
@@ -86,6 +89,18 @@ if [[ $mode == scaling ]]; then
   for n in 20000 2000000; do
     make_tree "$bench_dir/tree-$n" "$bench_dir/tree-$n-v1.complete" $n
   done
+fi
+if [[ $mode == flat && ! -f $bench_dir/flat-v1.complete ]]; then
+  echo "generating $bench_dir/flat (1,000,000 files) ..."
+  rm -rf "$bench_dir/flat"
+  mkdir -p "$bench_dir/flat"
+  python3 -c '
+import os, sys
+d = sys.argv[1]
+for i in range(1000000):
+    os.close(os.open(os.path.join(d, f"file-{i:07}.txt"), os.O_CREAT | os.O_WRONLY, 0o644))
+' "$bench_dir/flat"
+  echo "1,000,000 files" >"$bench_dir/flat-v1.complete"
 fi
 mkdir -p "$bench_dir/out"
 
@@ -163,6 +178,26 @@ if mode == "memory":
     sys.exit(0)
 
 COLS = ["s", "t", "a", "f"]
+
+if mode == "flat":
+    reps = reps_for(3)
+    d = os.path.join(B, "flat")
+    cmds = [("quorvel", [Q, "in", d + "/", "out", os.path.join(O, "flat-quorvel.txt"), "all"]),
+            ("find", ["find", d, "-fprint", os.path.join(O, "flat-find.txt")])]
+    for _, argv in cmds:  # warm the page cache
+        run(argv, argv[-1] if argv[0] == "find" else argv[-2])
+    results = {n: [] for n, _ in cmds}
+    for _ in range(reps):  # in turn, so that a busy moment weighs on both
+        for n, argv in cmds:
+            results[n].append(run(argv, argv[-1] if n == "find" else argv[-2]))
+    med = {n: statistics.median(w for w, _ in r) for n, r in results.items()}
+    peak = {n: max((x for _, x in r if x is not None), default=None) for n, r in results.items()}
+    print(f"\none directory of 1,000,000 files, warm, medians of {reps} runs in turn")
+    for n in ("quorvel", "find"):
+        print(f"{n:8} {med[n]:8.3f} s  peak RSS {peak[n] or '-'} KiB")
+    ratio = med["quorvel"] / med["find"]
+    print(f"target: quorvel <= 1.5 x find: {'holds' if ratio <= 1.5 else 'MISSED'} ({ratio:.2f})")
+    sys.exit(0)
 
 if mode == "small":
     reps = reps_for(200)

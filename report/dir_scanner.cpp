@@ -1,5 +1,6 @@
 #include "report/dir_scanner.h"
 
+#include "base/error.h"
 #include "base/path.h"
 
 namespace qv {
@@ -87,8 +88,15 @@ bool DirScanner::isValid() const {
   return false;
 }
 
+void throwShortOfResources(uint32_t code, const String& directory) {
+  if (code == CODE_NOT_ENOUGH_MEMORY) throwError(code);
+  throw Exception(code, std::string("in ") + directory.cStr());
+}
+
 void DirScanner::loadDetails() {
-  if (current_.detailsPending) handle_.loadDetails(current_);
+  if (current_.detailsPending && !handle_.loadDetails(current_)) {
+    throwShortOfResources(lastError(), directory_);
+  }
 }
 
 uint64_t DirScanner::size() {

@@ -16,6 +16,10 @@ namespace qv {
 
 enum class FileTimeKind { LastAccess = 1, LastWrite = 2 };
 
+// Throws the Exception for such a code, met reading directory: memory
+// running out is the run's own failure; else it names the directory.
+[[noreturn]] void throwShortOfResources(uint32_t code, const String& directory);
+
 class DirScanner {
  public:
   DirScanner() = default;
@@ -54,7 +58,9 @@ class DirScanner {
   bool isValid() const;
 
   // The entry's size, attributes and name, and the full path of the scanned
-  // directory ending in the separator; zero or empty when closed.
+  // directory ending in the separator; zero or empty when closed. Size,
+  // attributes and times throw when the system is short of descriptors or
+  // memory to read them (throwShortOfResources).
   uint64_t size();
   uint32_t attributes();
   const char* name() const;

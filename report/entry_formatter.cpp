@@ -106,6 +106,29 @@ void appendShown(std::string_view text, std::string& line) {
   line.append(text, start, std::string_view::npos);
 }
 
+void appendShownUtf8(std::string_view utf8, std::string& line) {
+  size_t start = 0;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    unsigned char b = static_cast<unsigned char>(utf8[i]);
+    size_t length = 0;
+    if (b < 0x20 || b == 0x7F) {
+      length = 1;
+    } else if (b == 0xC2 && i + 1 < utf8.size()) {
+      unsigned char next = static_cast<unsigned char>(utf8[i + 1]);
+      if (next >= 0x80 && next <= 0x9F) length = 2;
+    } else if (b == 0xE2 && i + 2 < utf8.size() && utf8[i + 1] == '\x80') {
+      unsigned char last = static_cast<unsigned char>(utf8[i + 2]);
+      if (last == 0xA8 || last == 0xA9) length = 3;
+    }
+    if (length == 0) continue;
+    line.append(utf8, start, i - start);
+    line += '?';
+    i += length - 1;
+    start = i + 1;
+  }
+  line.append(utf8, start, std::string_view::npos);
+}
+
 void appendFileColumns(DirScanner& scanner, const ReportOptions& options, std::string& text) {
   if (options.showSize) appendSizeColumn(scanner.size(), options.humanSizes, text);
   if (options.showTime) {
@@ -134,7 +157,7 @@ void ReportWriter::appendName(DirScanner& scanner, std::string& text) const {
   }
   std::string name;
   appendNativeAsUtf8(scanner.nativeName(), name);
-  appendShown(name, text);
+  appendShownUtf8(name, text);
 }
 
 void ReportWriter::appendDirectory(DirScanner& scanner, NativeView nativeDirectory,
@@ -145,7 +168,7 @@ void ReportWriter::appendDirectory(DirScanner& scanner, NativeView nativeDirecto
   }
   std::string directory;
   appendNativeAsUtf8(nativeDirectory, directory);
-  appendShown(directory, text);
+  appendShownUtf8(directory, text);
 }
 
 void ReportWriter::appendEntryText(DirScanner& scanner, bool isDirectory, std::string& text,

@@ -51,6 +51,12 @@ struct SortedEntry {
 };
 using EntryBefore = std::function<bool(const SortedEntry& a, const SortedEntry& b)>;
 
+// True for the codes of a system short of descriptors or memory: a directory
+// that cannot be read for want of them says nothing of the directory.
+constexpr bool isShortOfResources(uint32_t code) {
+  return code == CODE_TOO_MANY_OPEN_FILES || code == CODE_NOT_ENOUGH_MEMORY;
+}
+
 // Attribute bits that a scan may leave to loadDetails(); every other bit is
 // filled in by the scan itself.
 constexpr uint32_t DETAIL_ATTRIBUTES = ATTRIBUTE_READONLY;
@@ -133,8 +139,10 @@ class FindHandle {
   // Empty when no scan is open.
   NativeView nativeName() const;
 
-  // Reads what the scan left out of entry (see DirEntry::detailsPending).
-  void loadDetails(DirEntry& entry);
+  // Reads what the scan left out of entry (see DirEntry::detailsPending). An
+  // entry that went away reads as having no details; false, with the last
+  // error set, only when the system ran short of descriptors or memory.
+  bool loadDetails(DirEntry& entry);
 
   // Makes child the listing of the subdirectory the scan stands on, shown as
   // directory. It is entered by its own name and never through a link. False,

@@ -187,6 +187,8 @@ NativeView FindHandle::nativeName() const {
   return state_->name;
 }
 
-void FindHandle::loadDetails(DirEntry&) {}
+bool FindHandle::loadDetails(DirEntry&) {
+  return true;
+}
 
 }  // namespace qv

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <bitset>
 #include <exception>
+#include <new>
 #include <utility>
 
 #include "report/wildcard.h"
@@ -71,6 +72,7 @@ void ReadAhead::startThreads() {
 
 bool ReadAhead::take(const WalkKey& key, ReadListing& out) {
   std::unique_lock<std::mutex> lock(mutex_);
+  if (outOfMemory_) throw std::bad_alloc();
   walkAt_ = key;
   // What lies before key in the walk's order was left out by the walk.
   while (!pending_.empty() && pending_.begin()->first < key) pending_.erase(pending_.begin());
@@ -82,6 +84,7 @@ bool ReadAhead::take(const WalkKey& key, ReadListing& out) {
     awaited_ = &key;
     doneCv_.wait(lock, [&] { return reading_.count(key) == 0; });
     awaited_ = nullptr;
+    if (outOfMemory_) throw std::bad_alloc();
   }
   auto it = ready_.find(key);
   if (it == ready_.end()) {
@@ -134,7 +137,8 @@ size_t ReadAhead::settle() {
   startThreads();
   settling_ = true;
   workCv_.notify_all();
-  doneCv_.wait(lock, [&] { return reading_.empty() && (threads_.empty() || !canStart()); });
+  doneCv_.wait(
+      lock, [&] { return reading_.empty() && (threads_.empty() || !canStart() || outOfMemory_); });
   settling_ = false;
   return ready_.size();
 }
@@ -157,7 +161,20 @@ void ReadAhead::enqueueChildren(const WalkKey& key, const std::string& relative,
   }
 }
 
+// Memory can run out outside a read too (the queues grow under the lock): the
+// thread then ends, and the walk ends the run at its next take(), as it does
+// when it runs out itself. An exception must not leave a thread.
 void ReadAhead::work() {
+  try {
+    workUntilStopped();
+  } catch (const std::bad_alloc&) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    outOfMemory_ = true;
+    doneCv_.notify_all();
+  }
+}
+
+void ReadAhead::workUntilStopped() {
   unsigned reads = 0;
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
@@ -273,11 +290,11 @@ void ReadAhead::read(const std::string& relative, ReadListing& out) {
                                           !matchesAnyPattern(item.nativeName(), plan_.excluded)));
         struct stat entry;
         if (wanted && fstatat(fd, item.nativeName().c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0) {
-          item.hasDetails = true;
-          item.details.size = static_cast<uint64_t>(entry.st_size);
-          item.details.modified = entry.st_mtim;
-          item.details.accessed = entry.st_atim;
-          item.details.readOnly = (entry.st_mode & S_IWUSR) == 0;
+          item.details = std::make_unique<ItemDetails>();
+          item.details->size = static_cast<uint64_t>(entry.st_size);
+          item.details->modified = entry.st_mtim;
+          item.details->accessed = entry.st_atim;
+          item.details->readOnly = (entry.st_mode & S_IWUSR) == 0;
         }
       }
     }
@@ -287,7 +304,9 @@ void ReadAhead::read(const std::string& relative, ReadListing& out) {
 
 size_t ReadAhead::bytesOf(const ReadListing& listing) {
   size_t bytes = listing.items.capacity() * sizeof(ListedItem);
-  for (const ListedItem& item : listing.items) bytes += item.name.size() + item.native.size();
+  for (const ListedItem& item : listing.items) {
+    bytes += item.name.size() + item.native.size() + (item.details ? sizeof(ItemDetails) : 0);
+  }
   return bytes;
 }
 

@@ -20,6 +20,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -49,8 +50,9 @@ struct ListedItem {
   std::string name;    // code page 932, for the report
   std::string native;  // empty when its bytes are those of name
   uint32_t attributes;
-  bool hasDetails = false;
-  ItemDetails details;
+  // Null unless read ahead: held apart, as most listings have none and a
+  // large directory's items are moved around as it is sorted.
+  std::unique_ptr<ItemDetails> details;
 
   const std::string& nativeName() const { return native.empty() ? name : native; }
 };
@@ -105,7 +107,8 @@ class ReadAhead {
   // The walk lists the directory at key now; what comes before it in the
   // walk's order is no longer wanted. True, with out filled, when the listing
   // was read ahead (waiting for it when it is being read); false when the
-  // walk must read it itself and then call listed().
+  // walk must read it itself and then call listed(). Throws std::bad_alloc
+  // once a thread has run out of memory.
   bool take(const WalkKey& key, ReadListing& out);
 
   // The walk read the directory at key (relative: its native path below the
@@ -133,6 +136,7 @@ class ReadAhead {
   bool canStart() const;
   void startThreads();
   void work();
+  void workUntilStopped();
   void read(const std::string& relative, ReadListing& out);
   void enqueueChildren(const WalkKey& key, const std::string& relative,
                        const std::vector<ListedItem>& items);
@@ -162,6 +166,7 @@ class ReadAhead {
   const WalkKey* awaited_ = nullptr;  // what take() waits for
   bool settling_ = false;             // settle() waits
   bool stop_ = false;
+  bool outOfMemory_ = false;  // a thread ran out of memory and ended
   std::atomic<bool> noAtime_{true};
   std::atomic<bool> haveOpenat2_{true};
   std::vector<std::thread> threads_;

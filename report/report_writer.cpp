@@ -40,10 +40,10 @@ void ReportWriter::generateReport(const Path& outputPath, const Path& inputSpec)
   const NativeString& nativeDirectory = directoryPath.native();
   NativeString nativePattern = name.native().empty() ? asciiNative("*.*") : name.native();
 
+  DirectoryListing root;
   {
-    DirectoryListing listing;
     DirScanner check;
-    if (!listing.open(directory, nativeDirectory) || !check.open(listing, asciiNative("*.*"), 0)) {
+    if (!root.open(directory, nativeDirectory) || !check.open(root, asciiNative("*.*"), 0)) {
       throw Exception(lastError(), inSubject);
     }
   }
@@ -68,19 +68,25 @@ void ReportWriter::generateReport(const Path& outputPath, const Path& inputSpec)
     if (options.utf8) {
       std::string shown;
       appendNativeAsUtf8(nativeDirectory, shown);
-      appendShown(shown, header);
+      appendShownUtf8(shown, header);
     } else {
       appendShown(directory.cStr(), header);
     }
     header += ']';
     if (!format) output.writeLine({header});
-    // Read after the report file is opened: a report that replaces one inside
-    // the tree lists the file it replaces.
-    DirectoryListing root;
+    // Read again after the report file is opened when it is in the listed
+    // directory: a report lists the file it replaces, or its own new entry.
+    // Elsewhere the listing of the check stands (a large directory is read
+    // once).
+    Path outputDirectory, outputName;
+    bool readAgain = !options.standardOutput &&
+                     splitFullPath(outputPath, outputDirectory, outputName) &&
+                     outputDirectory.native() == nativeDirectory;
     counts = WalkCounts();
-    if (root.open(directory, nativeDirectory)) {
+    if (!readAgain || root.open(directory, nativeDirectory)) {
       walk(output, root, nativePattern, String(), nativeDirectory);
     } else {
+      if (isShortOfResources(lastError())) throwShortOfResources(lastError(), directory);
       unreadable.note(directory);
     }
     if (format) {
@@ -101,11 +107,7 @@ void ReportWriter::generateReport(const Path& outputPath, const Path& inputSpec)
     rethrowNaming(exception, std::string("out ") + outputPath.shown().cStr());
   }
 
-  if (options.openAfterCreate) {
-    String viewerCommand = findTextFileOpener();
-    if (viewerCommand.length() == 0) throwError(LAUNCH_FAILED);
-    if (!startProgram(viewerCommand.cStr(), outputPath.native())) throwError(LAUNCH_FAILED);
-  }
+  if (options.openAfterCreate && !openWithTextViewer(outputPath)) throwError(LAUNCH_FAILED);
 }
 
 }  // namespace qv

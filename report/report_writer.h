@@ -97,6 +97,11 @@ void appendFileColumns(DirScanner& scanner, const ReportOptions& options, std::s
 // 0x7F) becomes "?", so that no name can break or forge a line. Such bytes are
 // never part of a double-byte character.
 void appendShown(std::string_view text, std::string& line);
+
+// appendShown for UTF-8 text: the C1 controls (U+0080 to U+009F: NEL, CSI...)
+// and the line and paragraph separators (U+2028, U+2029) become "?" too, since
+// readers of Unicode text end a line at them. Bytes that are no UTF-8 stay.
+void appendShownUtf8(std::string_view utf8, std::string& line);
 // The directories that a walk could not read (no permission, vanished): they
 // are listed without their contents. Counts them and keeps the first few.
 struct UnreadableDirectories {

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -69,6 +70,7 @@ void ReportWriter::walk(TextOutputFile& output, const String& directory, const S
   DirectoryListing listing;
   // A directory that cannot be read lists nothing.
   if (!listing.open(directory, nativeOf(directory.cStr()))) {
+    if (isShortOfResources(lastError())) throwShortOfResources(lastError(), directory);
     unreadable.note(directory);
     return;
   }
@@ -196,7 +198,9 @@ void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& director
         }
         // One that cannot be read shows its own line and nothing beneath it.
         if (!directories.openChild(child)) {
-          unreadable.note(directories.directory() + directories.name() + separator);
+          String path = directories.directory() + directories.name() + separator;
+          if (isShortOfResources(lastError())) throwShortOfResources(lastError(), path);
+          unreadable.note(path);
         }
       }
       directories.next();

@@ -140,6 +140,7 @@ struct RunOptions {
   // directory removed after the program is in it.
   long stackLimitBytes = 0;
   long descriptorLimit = 0;
+  long memoryLimitBytes = 0;  // of the address space
   bool removeWorkingDirectory = false;
 };
 

@@ -202,6 +202,7 @@ RunResult runQuorvel(const std::vector<std::string>& arguments, const RunOptions
     close(out[0]), close(out[1]), close(err[0]), close(err[1]);
     int devNull = open("/dev/null", O_RDONLY);
     if (devNull >= 0) dup2(devNull, 0);
+    if (devNull > 0) close(devNull);
     if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0)
       _exit(126);
     if (options.removeWorkingDirectory && rmdir(options.workingDirectory.c_str()) != 0) _exit(126);
@@ -210,7 +211,14 @@ RunResult runQuorvel(const std::vector<std::string>& arguments, const RunOptions
                    static_cast<rlim_t>(options.stackLimitBytes)};
       if (setrlimit(RLIMIT_STACK, &limit) != 0) _exit(126);
     }
+    if (options.memoryLimitBytes > 0) {
+      rlimit limit{static_cast<rlim_t>(options.memoryLimitBytes),
+                   static_cast<rlim_t>(options.memoryLimitBytes)};
+      if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
+    }
     if (options.descriptorLimit > 0) {
+      // Nothing the test process inherited counts against the limit.
+      for (int fd = 3; fd < 1024; ++fd) close(fd);
       rlimit limit{static_cast<rlim_t>(options.descriptorLimit),
                    static_cast<rlim_t>(options.descriptorLimit)};
       if (setrlimit(RLIMIT_NOFILE, &limit) != 0) _exit(126);

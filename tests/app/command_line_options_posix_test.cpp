@@ -166,6 +166,46 @@ TEST_F(CommandLineOptionsTest, Utf8WritesNamesAsTheFileSystemHoldsThem) {
                           u8"└" + bad + "  file://" + n + bad + "\r\n");
 }
 
+TEST_F(CommandLineOptionsTest, ExcludeMatchesTheNamesOwnCharacters) {
+  // é and è have no code page 932 form: both are "?" there, as "?" itself is.
+  makeDirs(dir_ / "x");
+  for (const char* name : {u8"é", u8"è", "e", "ab"}) writeFile(dir_ / "x/" + name);
+  const std::string x = dir_ / "x/";
+  struct Case {
+    std::vector<std::string> excludes;
+    std::vector<std::string> listed;
+  };
+  const std::vector<Case> cases = {
+      {{u8"é"}, {"ab", "e", u8"è"}}, {{u8"é", u8"è"}, {"ab", "e"}},  {{"?"}, {"ab"}},
+      {{"?", u8"é"}, {"ab"}},        {{u8"*é"}, {"ab", "e", u8"è"}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> arguments = {"in", x, "out", "-", "utf8", "lf", "p"};
+    for (const std::string& exclude : c.excludes)
+      arguments.insert(arguments.end(), {"exclude", exclude});
+    std::string expected = "[" + x + "]\n";
+    for (const std::string& name : c.listed) expected += x + name + "\n";
+    RunResult result = run(arguments);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, expected) << ::testing::PrintToString(c.excludes);
+  }
+}
+
+TEST_F(CommandLineOptionsTest, Utf8ShowsTheLineBreaksOfUnicodeAsQuestionMarks) {
+  makeDirs(dir_ / "u");
+  // NEL and CSI (C1 controls), the line and paragraph separators; U+00A0 and
+  // U+2027 beside them are no line breaks.
+  for (const char* name :
+       {u8"a\u0085b", u8"c\u009Bd", u8"e\u2028f", u8"g\u2029h", u8"i\u00A0j", u8"k\u2027l"}) {
+    writeFile(dir_ / "u/" + name);
+  }
+  const std::string u = dir_ / "u/";
+  RunResult result = run({"in", u, "out", "-", "utf8", "lf", "p"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, "[" + u + "]\n" + u + "a?b\n" + u + "c?d\n" + u + "e?f\n" + u + "g?h\n" +
+                            u + u8"i\u00A0j\n" + u + u8"k\u2027l\n");
+}
+
 TEST_F(CommandLineOptionsTest, OutDashIsStandardOutputAndOnlyTheLastOutCounts) {
   RunResult file = run({"in", in_, "out", "r.txt", "s"});
   ASSERT_EQ(file.status, 0) << file.err;

@@ -754,17 +754,18 @@ TEST_F(CommandLineTest, ExecOpensTheFinishedReportWithTheTextViewer) {
     std::string report;  // below the temporary directory
   };
   makeDirs(dir_ / "out dir");
+  // The path is absolute, so that no name is taken for an option.
   const std::vector<Case> cases = {
-      {{"in", "$T/in/", "exec"}, "./tree.txt", "tree.txt"},
-      {{"exec", "in", "$T/in/", "out", "my report.txt"}, "my report.txt", "my report.txt"},
+      {{"in", "$T/in/", "exec"}, dir_ / "tree.txt", "tree.txt"},
+      {{"exec", "in", "$T/in/", "out", "my report.txt"}, dir_ / "my report.txt", "my report.txt"},
       {{"in", "$T/in/", "out", "$T/out dir/r.txt", "/exec", "ne"},
        dir_ / "out dir/r.txt",
        "out dir/r.txt"},
-      {{"-exec", "in", "$T/in/", "out", "-s"}, "-s", "-s"},
+      {{"-exec", "in", "$T/in/", "out", "-s"}, dir_ / "-s", "-s"},
       // Names reach the viewer in the native encoding, also those without an
       // exact code page 932 form.
-      {{"in", "$T/in/", "out", u8"表.txt", "exec"}, u8"表.txt", u8"表.txt"},
-      {{"in", "$T/in/", "out", u8"./Café.txt", "exec"}, u8"./Café.txt", u8"Café.txt"},
+      {{"in", "$T/in/", "out", u8"表.txt", "exec"}, dir_ / u8"表.txt", u8"表.txt"},
+      {{"in", "$T/in/", "out", u8"./Café.txt", "exec"}, dir_ / u8"Café.txt", u8"Café.txt"},
   };
   std::vector<std::string> environment = associations(recorder() + " %U");
   for (const Case& c : cases) {
@@ -784,6 +785,46 @@ TEST_F(CommandLineTest, ExecOpensTheFinishedReportWithTheTextViewer) {
     std::string report = readFile(dir_ / c.report);
     EXPECT_EQ(report.rfind(header(dir_ / "in"), 0), 0u);
     EXPECT_EQ(readFile(dir_ / "viewed.txt"), report) << "the viewer saw an unfinished report";
+  }
+}
+
+TEST_F(CommandLineTest, ExecGivesTheReportAsOneArgumentByTheQuotingOfTheDesktopEntry) {
+  const std::string rec = recorder();
+  struct Form {
+    std::string execLine;
+    std::vector<std::string> before;  // the arguments in front of the report's path
+    std::vector<std::string> after;
+  };
+  // A shell started by the desktop entry itself gets the name as "$1", never
+  // as its script (exec: the shell does not keep the run's output open); the
+  // arguments after %U stay.
+  const std::vector<Form> forms = {
+      {"sh -c \"exec " + rec + " \\\"$1\\\"\" sh %f", {}, {}},
+      {rec + " --before %U --after", {"--before"}, {"--after"}},
+      {"\"" + rec + "\" \"%%\\$HOME\" %F", {"%$HOME"}, {}},
+      {rec + " %u", {}, {}},
+      {rec, {}, {}},
+  };
+  const std::vector<std::string> names = {"$(touch pwned)", "-n.txt", "--help", "+!cmd",
+                                          "`touch pwned`.txt"};
+  for (const Form& form : forms) {
+    std::vector<std::string> environment = associations(form.execLine);
+    for (const std::string& name : names) {
+      SCOPED_TRACE(form.execLine + " / " + name);
+      for (const char* stale : {"go", "opened.txt", "viewed.txt"})
+        std::remove((dir_ / stale).c_str());
+      RunResult result = run({"in", "$T/in/", "out", name, "exec"}, {"", environment, false});
+      writeFile(dir_ / "go");
+      EXPECT_EQ(result.status, 0) << result.err;
+      ASSERT_TRUE(waitForFile(dir_ / "opened.txt")) << "the viewer was not started";
+      std::vector<std::string> expected = {"released"};
+      expected.insert(expected.end(), form.before.begin(), form.before.end());
+      expected.push_back(dir_ / name);
+      expected.insert(expected.end(), form.after.begin(), form.after.end());
+      EXPECT_EQ(splitLines(readFile(dir_ / "opened.txt")), expected);
+      EXPECT_FALSE(exists(dir_ / "pwned"));
+      std::remove((dir_ / name).c_str());
+    }
   }
 }
 
@@ -868,6 +909,96 @@ TEST_F(CommandLineTest, ASignalDuringARunLeavesThePreviousReportAndNoTemporaryFi
     EXPECT_EQ(readFile(dir_ / "r.txt"), old);
     EXPECT_EQ(entriesOf(dir_.path()), (std::set<std::string>{"in", "r.txt"}));
   }
+}
+
+TEST_F(CommandLineTest, ANewReportListsItselfAndASignalRemovesOnlyTheFileItMade) {
+  makeDirs(dir_ / "own");
+  writeFile(dir_ / "own/a.txt", "a");
+  RunResult result = run({"in", dir_ / "own/", "out", dir_ / "own/r.txt", "s"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  // Listed as the empty file it was while the tree was read.
+  EXPECT_EQ(readFile(dir_ / "own/r.txt"),
+            lines({"[" + dir_ / "own/]", std::string(GLYPH_BRANCH) + "              1  a.txt",
+                   std::string(GLYPH_LAST) + "              0  r.txt"}));
+
+  // Stopped halfway, then ended by a signal: the empty file goes, unless
+  // someone has put another file in its place meanwhile.
+  for (bool replaced : {false, true}) {
+    SCOPED_TRACE(replaced ? "replaced meanwhile" : "still the one it made");
+    std::remove((dir_ / "r.txt").c_str());
+    pid_t pid = start({"in", bigTree(), "out", "r.txt"}, {"QUORVEL_TEST_STOP_AFTER_WRITES=1"});
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, WUNTRACED), pid);
+    ASSERT_TRUE(WIFSTOPPED(status));
+    EXPECT_EQ(readFile(dir_ / "r.txt"), "");
+    if (replaced) {
+      writeFile(dir_ / "mine.txt", "mine");
+      ASSERT_EQ(rename((dir_ / "mine.txt").c_str(), (dir_ / "r.txt").c_str()), 0);
+    }
+    kill(pid, SIGTERM);
+    kill(pid, SIGCONT);
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_EQ(exists(dir_ / "r.txt"), replaced);
+    if (replaced) {
+      EXPECT_EQ(readFile(dir_ / "r.txt"), "mine");
+    }
+    EXPECT_EQ(temporaryFiles(dir_.path()), std::vector<std::string>{});
+  }
+}
+
+TEST_F(CommandLineTest, RootGivesTheReportTheOwnerOfTheFileItOpenedNeverALinkedOne) {
+  if (!runningAsRoot()) GTEST_SKIP() << "owners can be given away only by root";
+  // nobody's directory, with nobody's report in it, and a file of root's.
+  const std::string theirs = dir_ / "theirs";
+  makeDirs(theirs);
+  ASSERT_EQ(chown(theirs.c_str(), 65534, 65534), 0);
+  const std::string report = theirs + "/report.txt";
+  const std::string secret = dir_ / "secret.txt";
+  writeFile(secret, "root only");
+  ASSERT_EQ(chmod(secret.c_str(), 0600), 0);
+  for (const char* swap : {"link to root's file", "root's file"}) {
+    SCOPED_TRACE(swap);
+    std::remove(report.c_str());
+    writeFile(report, "old");
+    ASSERT_EQ(chown(report.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(chmod(report.c_str(), 0640), 0);
+    // Stopped when the file to replace has been looked at, nobody puts
+    // something else at its name.
+    pid_t pid = start({"in", "$T/in/", "out", report}, {"QUORVEL_TEST_STOP_BEFORE_REPLACING=1"});
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, WUNTRACED), pid);
+    ASSERT_TRUE(WIFSTOPPED(status));
+    ASSERT_EQ(std::remove(report.c_str()), 0);
+    if (std::string(swap) == "root's file") {
+      writeFile(report, "root's");
+      ASSERT_EQ(chmod(report.c_str(), 0600), 0);
+    } else {
+      ASSERT_EQ(symlink(secret.c_str(), report.c_str()), 0);
+    }
+    kill(pid, SIGCONT);
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    // The name holds the report, nobody's as the file opened was; root's
+    // file behind the link is untouched.
+    struct stat st;
+    ASSERT_EQ(lstat(report.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(readFile(report).rfind(header(dir_ / "in"), 0), 0u);
+    ASSERT_EQ(lstat(secret.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 0u);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(readFile(secret), "root only");
+  }
+  // A report no one may write is not replaced, by root neither.
+  writeFile(dir_ / "locked.txt", "locked");
+  ASSERT_EQ(chmod((dir_ / "locked.txt").c_str(), 0444), 0);
+  RunResult result = run({"in", "$T/in/", "out", "locked.txt"});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err, failure("out locked.txt", ACCESS_DENIED));
+  EXPECT_EQ(readFile(dir_ / "locked.txt"), "locked");
 }
 
 TEST_F(CommandLineTest, AReportOfItsOwnDirectoryListsNoTemporaryFile) {

@@ -1,6 +1,6 @@
 // The real program on trees and arguments built to mislead it: names with no
 // code page 932 form given on the command line, a removed working directory,
-// a small descriptor limit and a small stack.
+// a small descriptor limit, a small stack and little memory.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,6 +15,15 @@
 
 namespace qv::test {
 namespace {
+
+// A sanitizer's own runtime needs more descriptors, stack and address space
+// than the smallest limits below leave, and takes a segmentation fault for
+// itself: those tests are for the program as it ships.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool SANITIZED = true;
+#else
+constexpr bool SANITIZED = false;
+#endif
 
 class NativeNamesTest : public ::testing::Test {
  protected:
@@ -70,9 +79,10 @@ TEST_F(NativeNamesTest, InAndOutAreTheDirectoriesNamedNotTheirLookAlikes) {
   RunResult result = run({"in", dir_ / "t/?/", "out", dir_ / "t/?/notes.txt"});
   ASSERT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(readFile(dir_ / "t/" + e + "/notes.txt"), "keep");
-  // The report takes its name only when complete, so a new one is not in its
-  // own listing.
-  EXPECT_EQ(readFile(dir_ / "t/?/notes.txt"), lines({"[" + dir_ / "t/?/]", "└q.txt"}));
+  // A new report is made empty at its name first, so it is in its own
+  // listing, and replaced whole when complete.
+  EXPECT_EQ(readFile(dir_ / "t/?/notes.txt"),
+            lines({"[" + dir_ / "t/?/]", "├notes.txt", "└q.txt"}));
 
   result = run({"in", dir_ / "t/" + e + "/", "out", dir_ / "e-report.txt"});
   ASSERT_EQ(result.status, 0) << result.err;
@@ -151,6 +161,38 @@ TEST_F(NativeNamesTest, ASmallDescriptorLimitStillListsEveryLevel) {
   }
 }
 
+TEST_F(NativeNamesTest, TooFewDescriptorsGiveAnErrorNeverAWrongReport) {
+  if (SANITIZED) GTEST_SKIP() << "not under a sanitizer";
+  std::string bottom = dir_ / "tree";
+  for (int level = 0; level < 12; ++level) bottom += "/l" + std::to_string(level);
+  makeDirs(bottom);
+  writeFile(bottom + u8"/日本語.txt");
+  const std::vector<std::string> arguments = {"in", dir_ / "tree/", "out", dir_ / "r.txt", "s"};
+  RunResult reference = run(arguments);
+  ASSERT_EQ(reference.status, 0) << reference.err;
+  const std::string expected = readFile(dir_ / "r.txt");
+  ASSERT_NE(expected.find("\x93\xFA\x96\x7B\x8C\xEA.txt"), std::string::npos);
+  const std::string tooMany = u8": 開いているファイルが多すぎるため、ファイルを開けません。\n";
+  for (long limit = 4; limit <= 14; ++limit) {
+    std::remove((dir_ / "r.txt").c_str());
+    RunOptions options;
+    options.descriptorLimit = limit;
+    RunResult result = run(arguments, options);
+    if (result.status == 0) {
+      EXPECT_EQ(result.err, "") << limit;
+      EXPECT_EQ(readFile(dir_ / "r.txt"), expected) << limit;
+    } else {
+      EXPECT_EQ(result.status, 2) << limit;
+      EXPECT_EQ(result.err.rfind("Quorvel: ", 0), 0u) << limit << result.err;
+      EXPECT_TRUE(result.err.size() > tooMany.size() &&
+                  result.err.compare(result.err.size() - tooMany.size(), tooMany.size(), tooMany) ==
+                      0)
+          << limit << result.err;
+      EXPECT_FALSE(exists(dir_ / "r.txt")) << limit;
+    }
+  }
+}
+
 TEST_F(NativeNamesTest, TheDeepestTreeAPathAllowsIsListedOnASmallStack) {
   // Each level adds "/d": the deepest directory whose path fits the limit.
   std::string top = dir_ / "deep";
@@ -161,6 +203,71 @@ TEST_F(NativeNamesTest, TheDeepestTreeAPathAllowsIsListedOnASmallStack) {
   RunResult result = run({"in", top + "/", "out", dir_ / "r.txt", "p"}, options);
   ASSERT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(readFile(dir_ / "r.txt"), chainReport(top, depth + 1));
+}
+
+TEST_F(NativeNamesTest, AVerySmallStackListsTheTreeOrSaysItIsTooSmall) {
+  if (SANITIZED) GTEST_SKIP() << "not under a sanitizer";
+  makeDirs(dir_ / "three");
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) writeFile(dir_ / "three/" + name);
+  const std::string message = u8"Quorvel: スタックが小さすぎるため、続けられません。\n";
+  for (bool columns : {false, true}) {
+    std::vector<std::string> arguments = {"in", dir_ / "three/", "out", dir_ / "r.txt"};
+    if (columns) arguments.insert(arguments.end(), {"s", "t", "a", "f"});
+    ASSERT_EQ(run(arguments).status, 0);
+    const std::string expected = readFile(dir_ / "r.txt");
+    // 16 KiB is below what the system's own ls needs; at 10 KiB not even
+    // /bin/true starts.
+    for (long kib : {40L, 32L, 24L, 16L}) {
+      std::remove((dir_ / "r.txt").c_str());
+      RunOptions options;
+      options.stackLimitBytes = kib * 1024;
+      RunResult result = run(arguments, options);
+      if (result.status == 0) {
+        EXPECT_EQ(readFile(dir_ / "r.txt"), expected) << kib;
+      } else {
+        EXPECT_EQ(result.status, 2) << kib << " KiB" << (columns ? " with columns" : "");
+        EXPECT_EQ(result.err, message) << kib;
+      }
+      if (kib >= 32) {
+        EXPECT_EQ(result.status, 0) << kib << " KiB" << result.err;
+      }
+    }
+  }
+}
+
+TEST_F(NativeNamesTest, RunningOutOfMemoryEndsWithStatus2AndNeverACrash) {
+  if (SANITIZED) GTEST_SKIP() << "not under a sanitizer";
+  // Enough directories for the read-ahead's threads to start; their stacks
+  // made small so that they fit beside the walk in so little memory.
+  for (int d = 0; d < 400; ++d) {
+    std::string directory = dir_ / ("t/d" + std::to_string(d) + "/sub");
+    makeDirs(directory);
+    for (int f = 0; f < 20; ++f) writeFile(directory + "/file-" + std::to_string(f) + ".txt");
+  }
+  const std::string message = u8"Quorvel: この操作を完了するのに十分なメモリがありません。\n";
+  int failed = 0;
+  for (long kib = 6500; kib <= 12000; kib += 125) {
+    RunOptions options;
+    options.memoryLimitBytes = kib * 1024;
+    options.stackLimitBytes = 256 * 1024;
+    RunResult result =
+        run({"in", dir_ / "t/", "out", dir_ / "r.txt", "all", "s", "t", "a", "f"}, options);
+    ASSERT_TRUE(result.status == 0 || result.status == 2)
+        << kib << " KiB: status " << result.status << " " << result.err;
+    if (result.status == 2) {
+      // Or, when the limit leaves too little for the program to start, the
+      // system's own words, as no Japanese text can be shown without the
+      // conversion's tables.
+      if (result.err != message) {
+        EXPECT_EQ(result.err.rfind("Quorvel: ", 0), 0u) << kib << " KiB: " << result.err;
+        EXPECT_EQ(result.err.find('?'), std::string::npos) << kib << " KiB: " << result.err;
+      }
+      ++failed;
+    }
+  }
+  // The smallest limits are too small for the run; the largest are not.
+  EXPECT_GT(failed, 0);
+  EXPECT_LT(failed, 45);
 }
 
 }  // namespace
