@@ -281,7 +281,8 @@ bool openWithTextViewer(const Path& path) {
       return false;
     }
     // Absolute, so that a name such as "-n.txt" is never an option.
-    posix::ExecFields fields{posix::absoluteNative(path.native()), entry.icon, entry.name, entry.path};
+    posix::ExecFields fields{posix::absoluteNative(path.native()), entry.icon, entry.name,
+                             entry.path};
     std::vector<std::string> arguments;
     if (fields.file.empty()) return false;
     if (!posix::execArguments(entry.exec, fields, arguments)) {

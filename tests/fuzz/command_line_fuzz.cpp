@@ -15,7 +15,8 @@ namespace qv {
 void ReportWriter::generate(const Path& outputPath, const Path&) {
   fuzz::require(!(options.standardOutput && options.openAfterCreate),
                 "no viewer on standard output");
-  fuzz::require(options.standardOutput == (outputPath.shown() == "-"), "\"-\" alone is standard output");
+  fuzz::require(options.standardOutput == (outputPath.shown() == "-"),
+                "\"-\" alone is standard output");
   fuzz::require(options.maxDepth >= -1, "a depth is -1 or a whole number");
   for (const std::string& pattern : options.excludePatterns) {
     fuzz::require(!pattern.empty() && pattern.find('/') == std::string::npos,
@@ -37,8 +38,8 @@ void fuzzOne(const std::string& data) {
             "a known result");
     // An empty argument is no option, and is named as the empty text.
     if (result == RunResult::NOT_AN_OPTION && !data.empty() &&
-        data.find(std::string(2, '\0')) == std::string::npos &&
-        data.front() != '\0' && data.back() != '\0') {
+        data.find(std::string(2, '\0')) == std::string::npos && data.front() != '\0' &&
+        data.back() != '\0') {
       require(unknown.length() > 0 || problem.length() > 0, "a refusal says what it refuses");
     }
   } catch (const Exception& exception) {
