@@ -28,12 +28,14 @@ uint64_t waitsByThread() {
   return static_cast<uint64_t>(usage.ru_inblock) + static_cast<uint64_t>(usage.ru_nvcsw);
 }
 
-ReadAhead::ReadAhead(int rootFd, size_t rootPathLength, const WalkPlan& plan)
+ReadAhead::ReadAhead(int rootFd, size_t rootPathLength, const WalkPlan& plan,
+                     std::function<void(const std::string& relative)> afterRead)
     : rootFd_(fcntl(rootFd, F_DUPFD_CLOEXEC, 0)),
       rootPathLength_(rootPathLength),
       plan_(plan),
       knownSkip_(plan.skipAttributes & ~DETAIL_ATTRIBUTES),
-      fastLimit_(std::clamp<size_t>(std::thread::hardware_concurrency(), 1, MAX_THREADS)) {}
+      fastLimit_(std::clamp<size_t>(std::thread::hardware_concurrency(), 1, MAX_THREADS)),
+      afterRead_(std::move(afterRead)) {}
 
 ReadAhead::~ReadAhead() {
   {
@@ -77,12 +79,12 @@ bool ReadAhead::take(const WalkKey& key, ReadListing& out) {
   // What lies before key in the walk's order was left out by the walk.
   while (!pending_.empty() && pending_.begin()->first < key) pending_.erase(pending_.begin());
   while (!ready_.empty() && ready_.begin()->first < key) {
-    bytes_ -= bytesOf(ready_.begin()->second);
+    bytes_ -= ready_.begin()->second.bytes;
     ready_.erase(ready_.begin());
   }
   if (reading_.count(key) != 0) {
     awaited_ = &key;
-    doneCv_.wait(lock, [&] { return reading_.count(key) == 0; });
+    doneCv_.wait(lock, [&] { return reading_.count(key) == 0 || outOfMemory_; });
     awaited_ = nullptr;
     if (outOfMemory_) throw std::bad_alloc();
   }
@@ -92,7 +94,7 @@ bool ReadAhead::take(const WalkKey& key, ReadListing& out) {
     return false;
   }
   startThreads();
-  bytes_ -= bytesOf(it->second);
+  bytes_ -= it->second.bytes;
   out = std::move(it->second);
   ready_.erase(it);
   // Idle threads are woken when half the room is free, not for every listing
@@ -106,6 +108,7 @@ bool ReadAhead::take(const WalkKey& key, ReadListing& out) {
 
 void ReadAhead::listed(const WalkKey& key, const std::string& relative,
                        const std::vector<ListedItem>& items, bool waited) {
+  std::vector<Due> children = childrenOf(key, relative, items);
   std::lock_guard<std::mutex> lock(mutex_);
   if (!started_) {
     if (waited && ++waitedWalkReads_ >= WAIT_STARTS) {
@@ -123,10 +126,14 @@ void ReadAhead::listed(const WalkKey& key, const std::string& relative,
     it = pending_.erase(it);
   }
   for (auto it = ready_.upper_bound(key); it != ready_.end() && inSubtree(it->first);) {
-    bytes_ -= bytesOf(it->second);
+    bytes_ -= it->second.bytes;
     it = ready_.erase(it);
   }
-  enqueueChildren(key, relative, items);
+  // Reads in flight there are of an earlier form of the directory.
+  for (auto it = reading_.upper_bound(key); it != reading_.end() && inSubtree(it->first); ++it) {
+    it->second = true;
+  }
+  enqueue(children);
   startThreads();
   for (size_t n = std::min(idle_, pending_.size()); n > 0; --n) workCv_.notify_one();
 }
@@ -143,9 +150,10 @@ size_t ReadAhead::settle() {
   return ready_.size();
 }
 
-void ReadAhead::enqueueChildren(const WalkKey& key, const std::string& relative,
-                                const std::vector<ListedItem>& items) {
-  if (plan_.maxDepth >= 0 && key.size() >= static_cast<size_t>(plan_.maxDepth)) return;
+std::vector<ReadAhead::Due> ReadAhead::childrenOf(const WalkKey& key, const std::string& relative,
+                                                  const std::vector<ListedItem>& items) const {
+  std::vector<Due> children;
+  if (plan_.maxDepth >= 0 && key.size() >= static_cast<size_t>(plan_.maxDepth)) return children;
   for (size_t i = 0; i < items.size(); ++i) {
     const ListedItem& item = items[i];
     if ((item.attributes & ATTRIBUTE_DIRECTORY) == 0 || (item.attributes & knownSkip_) != 0 ||
@@ -157,8 +165,13 @@ void ReadAhead::enqueueChildren(const WalkKey& key, const std::string& relative,
     if (rootPathLength_ + child.size() + 1 > static_cast<size_t>(MAX_PATH_BYTES)) continue;
     WalkKey childKey = key;
     childKey.push_back(static_cast<uint32_t>(i));
-    pending_.emplace(std::move(childKey), std::move(child));
+    children.emplace_back(std::move(childKey), std::move(child));
   }
+  return children;
+}
+
+void ReadAhead::enqueue(std::vector<Due>& children) {
+  for (Due& child : children) pending_.emplace(std::move(child.first), std::move(child.second));
 }
 
 // Memory can run out outside a read too (the queues grow under the lock): the
@@ -189,26 +202,36 @@ void ReadAhead::workUntilStopped() {
     WalkKey key = next->first;
     std::string relative = std::move(next->second);
     pending_.erase(next);
-    reading_.insert(key);
+    auto reading = reading_.emplace(key, false);
     lock.unlock();
     // One read in WAIT_SAMPLE is measured: asking costs about a microsecond.
     // Only the read itself, since waiting for the lock or for work sleeps too.
     bool measured = ++reads % WAIT_SAMPLE == 0;
     uint64_t waitsBefore = measured ? waitsByThread() : 0;
     ReadListing listing;
+    std::vector<Due> children;
+    // What the bounds count and what is due next are worked out here, not
+    // under the lock, which the walk and the other threads wait for.
     try {
       read(relative, listing);
+      if (listing.ok) {
+        listing.bytes = bytesOf(listing);
+        children = childrenOf(key, relative, listing.items);
+      }
     } catch (const std::exception&) {
       // Out of memory: the walk reads this one itself.
       listing = ReadListing();
+      children.clear();
     }
     bool waited = measured && waitsByThread() != waitsBefore;
+    if (afterRead_) afterRead_(relative);
     lock.lock();
     if (measured) waitedReads_ = (waitedReads_ << 1) | (waited ? 1u : 0u);
-    reading_.erase(key);
-    if (listing.ok && !(key < walkAt_)) {
-      enqueueChildren(key, relative, listing.items);
-      bytes_ += bytesOf(listing);
+    bool listedAgain = reading->second;
+    reading_.erase(reading);
+    if (listing.ok && !listedAgain && !(key < walkAt_)) {
+      enqueue(children);
+      bytes_ += listing.bytes;
       ready_[key] = std::move(listing);
     }
     // The walk is woken only for the listing it waits for.

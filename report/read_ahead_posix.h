@@ -19,6 +19,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -75,6 +76,7 @@ bool readItems(int fd, std::vector<ListedItem>& items);
 struct ReadListing {
   bool ok = false;
   bool racy = false;
+  size_t bytes = 0;  // what it holds, as the bounds count it
   std::vector<ListedItem> items;
   dev_t device = 0;
   ino_t inode = 0;
@@ -99,7 +101,11 @@ class ReadAhead {
   // Reads ahead below the directory open as rootFd (duplicated; the caller
   // keeps its own), whose native path is rootPathLength bytes long with its
   // separator, as plan says. Starts no thread yet.
-  ReadAhead(int rootFd, size_t rootPathLength, const WalkPlan& plan);
+  // afterRead, when given, is called on the reading thread with each
+  // directory's relative path once it is read, before what was read is kept:
+  // tests hold a read there, or fail it as an allocation would.
+  ReadAhead(int rootFd, size_t rootPathLength, const WalkPlan& plan,
+            std::function<void(const std::string& relative)> afterRead = nullptr);
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
   ~ReadAhead();
@@ -138,37 +144,51 @@ class ReadAhead {
   void work();
   void workUntilStopped();
   void read(const std::string& relative, ReadListing& out);
-  void enqueueChildren(const WalkKey& key, const std::string& relative,
-                       const std::vector<ListedItem>& items);
+  // A directory due after the one at key, and its path below the root.
+  using Due = std::pair<WalkKey, std::string>;
+  // The subdirectories of the listing at key that the walk will enter.
+  std::vector<Due> childrenOf(const WalkKey& key, const std::string& relative,
+                              const std::vector<ListedItem>& items) const;
+  void enqueue(std::vector<Due>& children);
   static size_t bytesOf(const ReadListing& listing);
 
+  // Set at construction, read by every thread.
   int rootFd_;
   size_t rootPathLength_;
   WalkPlan plan_;
   uint32_t knownSkip_;  // the bits of plan_.skipAttributes a listing shows
+  size_t fastLimit_;    // threads while reads are fast: one per processor
+  std::function<void(const std::string&)> afterRead_;
 
+  // Every field from here to threads_ is guarded by mutex_, but for the
+  // atomics, which are read without it.
   std::mutex mutex_;
   std::condition_variable workCv_;          // work to do, room made, or stop
   std::condition_variable doneCv_;          // a read finished
   std::map<WalkKey, std::string> pending_;  // due, by key: relative path
-  std::set<WalkKey> reading_;
+  // Being read, by key (a directory listed again may be read twice at once):
+  // true once the walk listed the directory above it again, so that what
+  // that read brings is of an earlier form and is dropped, not kept.
+  std::multimap<WalkKey, bool> reading_;
   std::map<WalkKey, ReadListing> ready_;
-  size_t bytes_ = 0;
+  size_t bytes_ = 0;      // the sum of ready_'s bytes
   size_t walkReads_ = 0;  // directories the walk read by itself
   size_t waitedWalkReads_ = 0;
   // One bit for each of the threads' last 32 sampled reads (one in
   // WAIT_SAMPLE), set when it had to wait.
   uint32_t waitedReads_ = 0;
-  size_t fastLimit_;  // threads while reads are fast: one per processor
-  std::atomic<bool> started_{false};
+  std::atomic<bool> started_{false};  // written under mutex_
   WalkKey walkAt_;
   size_t idle_ = 0;                   // threads waiting for work
   const WalkKey* awaited_ = nullptr;  // what take() waits for
   bool settling_ = false;             // settle() waits
   bool stop_ = false;
   bool outOfMemory_ = false;  // a thread ran out of memory and ended
+  // What the threads learn of the system; each thread may set them alone.
   std::atomic<bool> noAtime_{true};
   std::atomic<bool> haveOpenat2_{true};
+  // Started and joined by the walk's thread, under mutex_ (the destructor
+  // joins them after stop_).
   std::vector<std::thread> threads_;
 };
 

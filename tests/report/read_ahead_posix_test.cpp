@@ -7,12 +7,19 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
+#include <algorithm>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "base/text_output_file.h"
 #include "report/find_handle.h"
+#include "report/read_ahead_posix.h"
 #include "report/report_test.h"
 #include "report/report_writer.h"
 #include "test_support.h"
@@ -266,6 +273,108 @@ TEST_F(ReadAheadTest, TheReportInsideTheTreeListsTheFileItReplaces) {
     EXPECT_GE(size, 0);
     EXPECT_LE(static_cast<size_t>(size), line);
   }
+}
+
+// The read-ahead of one directory's subdirectories, driven as the walk drives
+// it, with a hook after each read.
+class ReadAheadOfRoot {
+ public:
+  ReadAheadOfRoot(const std::string& root, std::function<void(const std::string&)> afterRead)
+      : fd_(open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
+        ahead_(fd_, root.size(), WalkPlan{0, "*", false, {}, -1}, std::move(afterRead)) {}
+  ~ReadAheadOfRoot() { ::close(fd_); }
+
+  // The walk lists the root itself; waited as for reads that wait, which
+  // starts the threads after a few.
+  void listRoot(bool waited) {
+    items_.clear();
+    ASSERT_EQ(lseek(fd_, 0, SEEK_SET), 0);
+    ASSERT_TRUE(posix::readItems(fd_, items_));
+    ahead_.listed({}, "", items_, waited);
+  }
+  void startThreads() {
+    for (size_t i = 0; i < posix::ReadAhead::WAIT_STARTS; ++i) listRoot(true);
+  }
+  posix::WalkKey keyOf(const std::string& name) const {
+    for (size_t i = 0; i < items_.size(); ++i) {
+      if (items_[i].nativeName() == name) return {static_cast<uint32_t>(i)};
+    }
+    ADD_FAILURE() << name << " is not listed";
+    return {};
+  }
+  posix::ReadAhead& ahead() { return ahead_; }
+
+ private:
+  int fd_;
+  posix::ReadAhead ahead_;
+  std::vector<posix::ListedItem> items_;
+};
+
+TEST(ReadAhead, AReadInFlightForADirectoryListedAgainIsDropped) {
+  test::TempDir dir;
+  std::string t = dir / "t/";
+  makeDirs(t + "a");
+  makeDirs(t + "b");
+  writeFile(t + "b/old.txt");
+  // The first read of b is held until b has changed, the root was listed
+  // again and b read anew.
+  std::mutex mutex;
+  std::condition_variable cv;
+  int readsOfB = 0;
+  bool released = false;
+  ReadAheadOfRoot root(t, [&](const std::string& relative) {
+    if (relative != "b") return;
+    std::unique_lock<std::mutex> lock(mutex);
+    int read = ++readsOfB;
+    cv.notify_all();
+    if (read == 1) cv.wait(lock, [&] { return released; });
+  });
+  root.startThreads();
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    cv.wait(lock, [&] { return readsOfB == 1; });
+  }
+  writeFile(t + "b/new.txt");
+  root.listRoot(false);
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    cv.wait(lock, [&] { return readsOfB == 2; });
+    released = true;
+    cv.notify_all();
+  }
+  posix::ReadListing listing;
+  ASSERT_TRUE(root.ahead().take(root.keyOf("b"), listing));
+  std::vector<std::string> names;
+  for (const posix::ListedItem& item : listing.items) names.push_back(item.nativeName());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"new.txt", "old.txt"}));
+}
+
+TEST(ReadAhead, AThreadOutOfMemoryEndsTheWalkWithBadAlloc) {
+  test::TempDir dir;
+  std::string t = dir / "t/";
+  makeDirs(t + "a");
+  makeDirs(t + "b");
+  std::mutex mutex;
+  std::condition_variable cv;
+  bool failed = false;
+  ReadAheadOfRoot root(t, [&](const std::string& relative) {
+    if (relative != "b") return;
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      failed = true;
+    }
+    cv.notify_all();
+    throw std::bad_alloc();
+  });
+  root.startThreads();
+  {
+    // b is still being read when the walk comes to it.
+    std::unique_lock<std::mutex> lock(mutex);
+    cv.wait(lock, [&] { return failed; });
+  }
+  posix::ReadListing listing;
+  EXPECT_THROW(root.ahead().take(root.keyOf("b"), listing), std::bad_alloc);
 }
 
 }  // namespace
