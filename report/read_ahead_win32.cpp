@@ -227,10 +227,17 @@ void ReadAhead::work() {
     }
     if (stop_) return;
     auto next = pending_.begin();
-    WalkKey key = next->first;
     std::wstring path = std::move(next->second);
+    WalkKey key;
+    try {
+      key = next->first;
+      reading_[key] = false;
+    } catch (const std::exception&) {
+      // Out of memory: the walk reads this one itself.
+      pending_.erase(next);
+      continue;
+    }
     pending_.erase(next);
-    reading_[key] = false;
     lock.unlock();
     FoundListing listing;
     Due due;
