@@ -68,7 +68,8 @@ uint64_t readListing(const std::wstring& directory, FoundListing& out) {
 }
 
 ReadAhead::ReadAhead(const WalkPlan& plan)
-    : plan_(plan), limit_(std::clamp<size_t>(std::thread::hardware_concurrency(), 1, MAX_THREADS)) {}
+    : plan_(plan),
+      limit_(std::clamp<size_t>(std::thread::hardware_concurrency(), 1, MAX_THREADS)) {}
 
 ReadAhead::~ReadAhead() {
   {
@@ -154,8 +155,8 @@ ReadAhead::Due ReadAhead::childrenOf(const WalkKey& key, const std::wstring& pat
   std::string matched;
   for (size_t i = 0; i < listing.items.size(); ++i) {
     const FoundItem& item = listing.items[i];
-    if ((item.attributes & ATTRIBUTE_DIRECTORY) == 0 || (item.attributes & plan_.skipAttributes) != 0 ||
-        isDots(item.name)) {
+    if ((item.attributes & ATTRIBUTE_DIRECTORY) == 0 ||
+        (item.attributes & plan_.skipAttributes) != 0 || isDots(item.name)) {
       continue;
     }
     if (!plan_.excluded.empty()) {
@@ -200,7 +201,8 @@ void ReadAhead::listed(const WalkKey& key, const std::wstring& path, const Found
     }
   }
   dropBelow(key);
-  for (auto& [childKey, childPath] : due) pending_.emplace(std::move(childKey), std::move(childPath));
+  for (auto& [childKey, childPath] : due)
+    pending_.emplace(std::move(childKey), std::move(childPath));
   startThreads();
   for (size_t n = std::min(idle_, pending_.size()); n > 0; --n) workCv_.notify_one();
 }

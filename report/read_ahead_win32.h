@@ -112,7 +112,7 @@ class ReadAhead {
 
   const WalkPlan plan_;
 
-  std::mutex mutex_;  // guards every field below
+  std::mutex mutex_;                         // guards every field below
   std::condition_variable workCv_;           // work to do, room made, or stop
   std::condition_variable doneCv_;           // a read finished
   std::map<WalkKey, std::wstring> pending_;  // due, by key: path

@@ -26,9 +26,9 @@ class WindowsReadAheadTest : public test::ReportTest {
   // Writes the report of root (ending in "\") as generate() does. When the
   // walk is about to enter atDirectory, starts the threads, waits for them to
   // hold every listing they may, then calls change.
-  std::string report(const std::string& root, const std::string& atDirectory = std::string(),
-                     const std::function<void()>& change = [] {},
-                     const std::string& pattern = "*.*") {
+  std::string report(
+      const std::string& root, const std::string& atDirectory = std::string(),
+      const std::function<void()>& change = [] {}, const std::string& pattern = "*.*") {
     std::string out = dir / "report.out";
     DirectoryListing listing;
     size_t held = 0;
@@ -88,7 +88,11 @@ TEST_F(WindowsReadAheadTest, ReportsAreTheSameWithThreadsReadingAheadAndWithout)
        },
        "*.*"},
       {"a pattern the system's find matches", [](ReportOptions&) {}, "*.TXT"},
-      {"excluded names", [](ReportOptions& o) { o.excludePatterns = {"sk*", "sub2"}; }, "*"},
+      {"excluded names",
+       [](ReportOptions& o) {
+         o.excludePatterns = {"sk*", "sub2"};
+       },
+       "*"},
       {"one level", [](ReportOptions& o) { o.maxDepth = 1; }, "*.*"},
       {"hidden ones shown", [](ReportOptions& o) { o.skipAttributes = 0; }, "*.*"},
       {"sorted by size", [](ReportOptions& o) { o.order = EntryOrder::SIZE; }, "*.*"},
@@ -98,8 +102,11 @@ TEST_F(WindowsReadAheadTest, ReportsAreTheSameWithThreadsReadingAheadAndWithout)
     SCOPED_TRACE(c.name);
     writer.options = ReportOptions();
     c.set(writer.options);
-    std::string alone = report(t, std::string(), [] {}, c.pattern);
-    EXPECT_EQ(report(t, t + "a\\", [] {}, c.pattern), alone);
+    std::string alone = report(
+        t, std::string(), [] {}, c.pattern);
+    EXPECT_EQ(report(
+                  t, t + "a\\", [] {}, c.pattern),
+              alone);
   }
 }
 
