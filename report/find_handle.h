@@ -8,7 +8,9 @@
 // the read-ahead, see read_ahead_posix.h), and the scans of its
 // subdirectories and of its files share it; on Windows it is the
 // directory's extended-length UTF-16 path, which each scan hands to
-// FindFirstFileExW, and a child's is its parent's and the child's own name. A listing is
+// FindFirstFileExW, and a child's is its parent's and the child's own name,
+// and in a walk that plans its way the directory's entries, read once (or
+// taken from the read-ahead, see read_ahead_win32.h). A listing is
 // made either from a path or from the subdirectory a scan stands on, apart
 // from scanning it, so listings can be produced ahead of the scans.
 #pragma once
@@ -93,7 +95,7 @@ class DirectoryListing {
   void close();
 
   // Tells the platform how the walk will go through this listing's tree, so
-  // that it may read the directories due next ahead of the walk (POSIX). What
+  // that it may read the directories due next ahead of the walk. What
   // every scan yields stays as it would be without it.
   void planWalk(const WalkPlan& plan) const;
 

@@ -1,67 +1,88 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "base/path.h"
 #include "base/platform_win32.h"
 #include "report/find_handle.h"
+#include "report/read_ahead_win32.h"
 
 namespace qv {
 
+using win32::FoundItem;
+using win32::FoundListing;
+using win32::ReadAhead;
+
 namespace {
 
-uint64_t fileTimeOf(const FILETIME& t) {
-  return static_cast<uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime;
-}
-
-void fill(const WIN32_FIND_DATAW& data, DirEntry& entry) {
-  entry.attributes = data.dwFileAttributes;
-  entry.lastAccessTime = fileTimeOf(data.ftLastAccessTime);
-  entry.lastWriteTime = fileTimeOf(data.ftLastWriteTime);
-  entry.sizeHigh = data.nFileSizeHigh;
-  entry.sizeLow = data.nFileSizeLow;
+void fill(const FoundItem& item, DirEntry& entry) {
+  entry.attributes = item.attributes;
+  entry.lastAccessTime = item.lastAccessTime;
+  entry.lastWriteTime = item.lastWriteTime;
+  entry.sizeHigh = item.sizeHigh;
+  entry.sizeLow = item.sizeLow;
   entry.name.clear();
-  appendNativeAsCp932(data.cFileName, entry.name);
+  appendNativeAsCp932(item.name, entry.name);
   // The find data holds every detail already.
   entry.detailsPending = false;
 }
 
-// Starts a find on the directory (an extended-length path ending in the
-// separator) and pattern: the basic record (no short names) in large
-// blocks.
-HANDLE findFirst(const std::wstring& directory, const std::wstring& pattern,
-                 WIN32_FIND_DATAW& data) {
-  std::wstring path = directory + pattern;
-  HANDLE handle = FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
-  // Systems before Windows 7 know neither the basic record nor large blocks.
-  if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER) {
-    handle = FindFirstFileExW(path.c_str(), FindExInfoStandard, &data, FindExSearchNameMatch,
-                              nullptr, 0);
-  }
-  return handle;
+// Patterns that every name matches: a scan with one of them is served from
+// the directory's one listing. Any other is left to the system's find, whose
+// matching (of short names too, with its own case folding) it keeps.
+bool matchesAll(const NativeString& pattern) {
+  return pattern == L"*" || pattern == L"*.*";
 }
 
 }  // namespace
 
 // A directory's listing is its extended-length path, ending in the
-// separator: each scan of it is a find of its own.
+// separator. In a walk that reads ahead it is also the directory's entries,
+// read once, which both of its scans go through, and the walk's read-ahead
+// with the directory's key in it.
 struct ListingState {
   std::wstring path;
+  std::shared_ptr<ReadAhead> readAhead;
+  win32::WalkKey key;
+  std::shared_ptr<const FoundListing> found;
 };
 
-// The open find handle, ended when the state goes, the directory it scans
-// and the current entry's own name, by which a child is entered.
+// The open find handle (none for a scan of a listing's entries), ended when
+// the state goes, the directory it scans and the current entry's own name,
+// by which a child is entered.
 struct FindHandle::State {
-  State(HANDLE h, std::wstring d) : handle(h), directory(std::move(d)) {}
-  ~State() { FindClose(handle); }
+  State(HANDLE h, std::shared_ptr<const ListingState> l) : handle(h), listing(std::move(l)) {}
+  ~State() {
+    if (handle != INVALID_HANDLE_VALUE) FindClose(handle);
+  }
   State(const State&) = delete;
   State& operator=(const State&) = delete;
 
+  // The next entry of the scan, in the order the directory yields them.
+  bool read(DirEntry& entry, std::wstring& nativeName) {
+    if (handle == INVALID_HANDLE_VALUE) {
+      if (++index >= listing->found->items.size()) {
+        SetLastError(ERROR_NO_MORE_FILES);
+        return false;
+      }
+      const FoundItem& item = listing->found->items[index];
+      fill(item, entry);
+      nativeName = item.name;
+      return true;
+    }
+    WIN32_FIND_DATAW data;
+    if (!FindNextFileW(handle, &data)) return false;
+    fill(win32::itemOf(data), entry);
+    nativeName = data.cFileName;
+    return true;
+  }
+
   HANDLE handle;
-  std::wstring directory;
+  std::shared_ptr<const ListingState> listing;
+  size_t index = 0;  // of the current entry, in a scan of the listing's entries
   std::wstring name;
   // After sort(): the entries still to come, in order, and the next one.
   std::vector<SortedEntry> sorted;
@@ -73,11 +94,19 @@ void DirectoryListing::close() {
   state_.reset();
 }
 
-// The Windows walk reads each directory at its turn.
-void DirectoryListing::planWalk(const WalkPlan&) const {}
+// The root's entries are read here, so that both its scans share them and
+// its subdirectories become due.
+void DirectoryListing::planWalk(const WalkPlan& plan) const {
+  if (!state_ || state_->readAhead) return;
+  auto found = std::make_shared<FoundListing>();
+  uint64_t took = win32::readListing(state_->path, *found);
+  state_->readAhead = std::make_shared<ReadAhead>(plan);
+  state_->readAhead->listed(state_->key, state_->path, *found, took);
+  state_->found = std::move(found);
+}
 
 size_t DirectoryListing::settleReadAhead() const {
-  return 0;
+  return state_ && state_->readAhead ? state_->readAhead->settle() : 0;
 }
 
 bool DirectoryListing::open(const String& directory, const NativeString& nativePath) {
@@ -86,7 +115,8 @@ bool DirectoryListing::open(const String& directory, const NativeString& nativeP
   if (path.empty()) return false;
   if (path.back() != L'\\') path += L'\\';
   directory_ = directory;
-  state_ = std::make_shared<ListingState>(ListingState{std::move(path)});
+  state_ = std::make_shared<ListingState>();
+  state_->path = std::move(path);
   return true;
 }
 
@@ -118,12 +148,23 @@ bool FindHandle::first(const DirectoryListing& listing, const NativeString& patt
     SetLastError(ERROR_PATH_NOT_FOUND);
     return false;
   }
-  const std::wstring& directory = listing.state_->path;
+  const ListingState& state = *listing.state_;
+  if (state.found && matchesAll(pattern)) {
+    const std::vector<FoundItem>& items = state.found->items;
+    if (items.empty()) {
+      SetLastError(state.found->error != 0 ? state.found->error : ERROR_FILE_NOT_FOUND);
+      return false;
+    }
+    state_ = std::make_unique<State>(INVALID_HANDLE_VALUE, listing.state_);
+    fill(items.front(), entry);
+    state_->name = items.front().name;
+    return true;
+  }
   WIN32_FIND_DATAW data;
-  HANDLE handle = findFirst(directory, pattern, data);
+  HANDLE handle = win32::findFirst(state.path, pattern, data);
   if (handle == INVALID_HANDLE_VALUE) return false;
-  state_ = std::make_unique<State>(handle, directory);
-  fill(data, entry);
+  state_ = std::make_unique<State>(handle, listing.state_);
+  fill(win32::itemOf(data), entry);
   state_->name = data.cFileName;
   return true;
 }
@@ -134,9 +175,25 @@ bool FindHandle::openChild(const String& directory, DirectoryListing& child) con
     SetLastError(ERROR_INVALID_HANDLE);
     return false;
   }
+  const ListingState& parent = *state_->listing;
+  auto state = std::make_shared<ListingState>();
+  state->path = parent.path + state_->name + L"\\";
+  // A child is read ahead only when the scan goes in the listing's order,
+  // which is the order of the keys; a sorted scan's subtrees are read each
+  // at its turn, by their finds.
+  if (parent.readAhead && state_->handle == INVALID_HANDLE_VALUE && !state_->isSorted) {
+    state->readAhead = parent.readAhead;
+    state->key = parent.key;
+    state->key.push_back(static_cast<uint32_t>(state_->index));
+    auto found = std::make_shared<FoundListing>();
+    if (!state->readAhead->take(state->key, *found)) {
+      uint64_t took = win32::readListing(state->path, *found);
+      state->readAhead->listed(state->key, state->path, *found, took);
+    }
+    state->found = std::move(found);
+  }
   child.directory_ = directory;
-  child.state_ =
-      std::make_shared<ListingState>(ListingState{state_->directory + state_->name + L"\\"});
+  child.state_ = std::move(state);
   return true;
 }
 
@@ -155,11 +212,7 @@ bool FindHandle::next(DirEntry& entry) {
     state_->name = std::move(next.nativeName);
     return true;
   }
-  WIN32_FIND_DATAW data;
-  if (!FindNextFileW(state_->handle, &data)) return false;
-  fill(data, entry);
-  state_->name = data.cFileName;
-  return true;
+  return state_->read(entry, state_->name);
 }
 
 void FindHandle::sort(const EntryBefore& before, bool, DirEntry& entry) {
@@ -168,13 +221,8 @@ void FindHandle::sort(const EntryBefore& before, bool, DirEntry& entry) {
   // and kept as they come.
   std::vector<SortedEntry> entries;
   entries.push_back({entry, state_->name});
-  WIN32_FIND_DATAW data;
-  while (FindNextFileW(state_->handle, &data)) {
-    SortedEntry next;
-    fill(data, next.entry);
-    next.nativeName = data.cFileName;
-    entries.push_back(std::move(next));
-  }
+  SortedEntry item;
+  while (state_->read(item.entry, item.nativeName)) entries.push_back(std::move(item));
   std::stable_sort(entries.begin(), entries.end(), before);
   state_->isSorted = true;
   state_->sorted = std::move(entries);

@@ -1,0 +1,284 @@
+#include "report/read_ahead_win32.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "base/platform_win32.h"
+#include "report/wildcard.h"
+
+namespace qv::win32 {
+
+namespace {
+
+uint64_t fileTimeOf(const FILETIME& t) {
+  return static_cast<uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime;
+}
+
+uint64_t wallTime() {
+  using Units = std::chrono::duration<uint64_t, std::ratio<1, 10000000>>;
+  return std::chrono::duration_cast<Units>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+bool isDots(const std::wstring& name) {
+  return name == L"." || name == L"..";
+}
+
+}  // namespace
+
+FoundItem itemOf(const WIN32_FIND_DATAW& data) {
+  FoundItem item;
+  item.attributes = data.dwFileAttributes;
+  item.lastAccessTime = fileTimeOf(data.ftLastAccessTime);
+  item.lastWriteTime = fileTimeOf(data.ftLastWriteTime);
+  item.sizeHigh = data.nFileSizeHigh;
+  item.sizeLow = data.nFileSizeLow;
+  item.name = data.cFileName;
+  return item;
+}
+
+HANDLE findFirst(const std::wstring& directory, const std::wstring& pattern,
+                 WIN32_FIND_DATAW& data) {
+  std::wstring path = directory + pattern;
+  // The basic record (no short names) in large blocks.
+  HANDLE handle = FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  // Systems before Windows 7 know neither the basic record nor large blocks.
+  if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER) {
+    handle = FindFirstFileExW(path.c_str(), FindExInfoStandard, &data, FindExSearchNameMatch,
+                              nullptr, 0);
+  }
+  return handle;
+}
+
+uint64_t readListing(const std::wstring& directory, FoundListing& out) {
+  uint64_t began = wallTime();
+  out = FoundListing();
+  WIN32_FIND_DATAW data;
+  HANDLE handle = findFirst(directory, L"*", data);
+  if (handle == INVALID_HANDLE_VALUE) {
+    out.error = GetLastError();
+  } else {
+    do {
+      out.items.push_back(itemOf(data));
+    } while (FindNextFileW(handle, &data));
+    FindClose(handle);
+  }
+  return wallTime() - began;
+}
+
+ReadAhead::ReadAhead(const WalkPlan& plan)
+    : plan_(plan),
+      limit_(std::clamp<size_t>(std::thread::hardware_concurrency(), 1, MAX_THREADS)) {}
+
+ReadAhead::~ReadAhead() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  workCv_.notify_all();
+  for (std::thread& thread : threads_) thread.join();
+}
+
+bool ReadAhead::canStart() const {
+  return !pending_.empty() && ready_.size() + reading_.size() < MAX_LISTINGS && bytes_ < MAX_BYTES;
+}
+
+// A file server answers many requests side by side, a local disk's cache
+// only as fast as the processors go (under Wine, as its one server process
+// goes). Neither the time a read takes nor the thread's processor time
+// tells the two apart (a thread that lost the processor is slow too, and
+// Wine's server works on its own time), so the number of threads is doubled
+// for as long as doubling it raised the reads finished per second by a
+// quarter or more.
+void ReadAhead::finished() {
+  if (!growing_) return;
+  uint64_t now = wallTime();
+  // A round begins once all the threads allowed are running.
+  if (threads_.size() < limit_) {
+    roundReads_ = 0;
+    roundBegan_ = now;
+    return;
+  }
+  if (++roundReads_ < ROUND_READS) return;
+  double rate = static_cast<double>(roundReads_) / static_cast<double>(now - roundBegan_ + 1);
+  if (rate > lastRate_ * 1.25 && limit_ < MAX_THREADS) {
+    lastRate_ = rate;
+    limit_ = std::min(limit_ * 2, MAX_THREADS);
+  } else {
+    growing_ = false;
+  }
+  roundReads_ = 0;
+  roundBegan_ = now;
+}
+
+void ReadAhead::startThreads() {
+  if (!started_) return;
+  size_t wanted = pending_.size() > idle_ ? pending_.size() - idle_ : 0;
+  while (wanted-- > 0 && threads_.size() < limit_) {
+    try {
+      threads_.emplace_back(&ReadAhead::work, this);
+    } catch (const std::exception&) {
+      // No thread to be had: the walk reads what the running ones do not.
+      return;
+    }
+  }
+}
+
+bool ReadAhead::take(const WalkKey& key, FoundListing& out) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  walkAt_ = key;
+  // What lies before key in the walk's order was left out by the walk.
+  while (!pending_.empty() && pending_.begin()->first < key) pending_.erase(pending_.begin());
+  while (!ready_.empty() && ready_.begin()->first < key) {
+    bytes_ -= bytesOf(ready_.begin()->second);
+    ready_.erase(ready_.begin());
+  }
+  doneCv_.wait(lock, [&] { return reading_.count(key) == 0; });
+  auto it = ready_.find(key);
+  if (it == ready_.end()) {
+    pending_.erase(key);
+    return false;
+  }
+  bytes_ -= bytesOf(it->second);
+  out = std::move(it->second);
+  ready_.erase(it);
+  startThreads();
+  if (idle_ > 0 && canStart()) workCv_.notify_all();
+  return true;
+}
+
+ReadAhead::Due ReadAhead::childrenOf(const WalkKey& key, const std::wstring& path,
+                                     const FoundListing& listing) const {
+  Due due;
+  if (plan_.maxDepth >= 0 && key.size() >= static_cast<size_t>(plan_.maxDepth)) return due;
+  std::string matched;
+  for (size_t i = 0; i < listing.items.size(); ++i) {
+    const FoundItem& item = listing.items[i];
+    if ((item.attributes & ATTRIBUTE_DIRECTORY) == 0 ||
+        (item.attributes & plan_.skipAttributes) != 0 || isDots(item.name)) {
+      continue;
+    }
+    if (!plan_.excluded.empty()) {
+      // The walk matches names as UTF-8.
+      matched.clear();
+      appendNativeAsUtf8(item.name, matched);
+      if (matchesAnyPattern(matched, plan_.excluded)) continue;
+    }
+    WalkKey childKey = key;
+    childKey.push_back(static_cast<uint32_t>(i));
+    due.emplace_back(std::move(childKey), path + item.name + L"\\");
+  }
+  return due;
+}
+
+// Below key, keys sort between key and key with its last index raised.
+void ReadAhead::dropBelow(const WalkKey& key) {
+  WalkKey end = key;
+  if (!end.empty()) ++end.back();
+  auto below = [&](const WalkKey& k) { return key < k && (key.empty() || k < end); };
+  for (auto it = pending_.upper_bound(key); it != pending_.end() && below(it->first);) {
+    it = pending_.erase(it);
+  }
+  for (auto it = ready_.upper_bound(key); it != ready_.end() && below(it->first);) {
+    bytes_ -= bytesOf(it->second);
+    it = ready_.erase(it);
+  }
+  for (auto it = reading_.upper_bound(key); it != reading_.end() && below(it->first); ++it) {
+    it->second = true;
+  }
+}
+
+void ReadAhead::listed(const WalkKey& key, const std::wstring& path, const FoundListing& listing,
+                       uint64_t took) {
+  Due due = childrenOf(key, path, listing);
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!started_) {
+    ++walkReads_;
+    if (took >= SLOW_READ) ++slowWalkReads_;
+    if (walkReads_ >= START_AFTER || slowWalkReads_ >= SLOW_STARTS) {
+      started_ = true;
+    }
+  }
+  dropBelow(key);
+  for (auto& [childKey, childPath] : due)
+    pending_.emplace(std::move(childKey), std::move(childPath));
+  startThreads();
+  for (size_t n = std::min(idle_, pending_.size()); n > 0; --n) workCv_.notify_one();
+}
+
+size_t ReadAhead::settle() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  started_ = true;
+  startThreads();
+  settling_ = true;
+  workCv_.notify_all();
+  doneCv_.wait(lock, [&] { return reading_.empty() && (threads_.empty() || !canStart()); });
+  settling_ = false;
+  return ready_.size();
+}
+
+void ReadAhead::work() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    if (!stop_ && !canStart()) {
+      ++idle_;
+      if (settling_) doneCv_.notify_all();
+      workCv_.wait(lock, [&] { return stop_ || canStart(); });
+      --idle_;
+    }
+    if (stop_) return;
+    auto next = pending_.begin();
+    std::wstring path = std::move(next->second);
+    WalkKey key;
+    try {
+      key = next->first;
+      reading_[key] = false;
+    } catch (const std::exception&) {
+      // Out of memory: the walk reads this one itself.
+      pending_.erase(next);
+      continue;
+    }
+    pending_.erase(next);
+    lock.unlock();
+    FoundListing listing;
+    Due due;
+    size_t bytes = 0;
+    bool ok = true;
+    try {
+      readListing(path, listing);
+      due = childrenOf(key, path, listing);
+      bytes = bytesOf(listing);
+    } catch (const std::exception&) {
+      // Out of memory: the walk reads this one itself.
+      ok = false;
+    }
+    lock.lock();
+    finished();
+    auto reading = reading_.find(key);
+    // One the walk has passed, or listed again itself, is not kept.
+    ok = ok && !reading->second && !(key < walkAt_);
+    reading_.erase(reading);
+    if (ok) {
+      try {
+        ready_.emplace(key, std::move(listing));
+        bytes_ += bytes;
+        for (auto& [childKey, childPath] : due) {
+          pending_.emplace(std::move(childKey), std::move(childPath));
+        }
+      } catch (const std::exception&) {
+        // Out of memory: what is not due is read by the walk at its turn.
+      }
+      startThreads();
+    }
+    doneCv_.notify_all();
+  }
+}
+
+size_t ReadAhead::bytesOf(const FoundListing& listing) {
+  size_t bytes = listing.items.capacity() * sizeof(FoundItem);
+  for (const FoundItem& item : listing.items) bytes += item.name.capacity() * sizeof(wchar_t);
+  return bytes;
+}
+
+}  // namespace qv::win32

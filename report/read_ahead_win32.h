@@ -1,0 +1,137 @@
+// ReadAhead lists, on a few threads of its own, the directories that a walk
+// will list next, so that a walk over a file server has many requests in
+// flight while it writes one directory. Each directory is listed once, with
+// one find of every name; both scans of it (subdirectories, then files) are
+// served from that listing, so a directory shows as it was when it was read.
+// The walk takes each listing at its turn and reads by itself whatever was
+// not read ahead.
+//
+// A directory is known by its WalkKey, the indices of the entries that lead to
+// it from the root in listing order; keys in lexicographic order are the
+// walk's order. The read-ahead holds at most MAX_LISTINGS listings or
+// MAX_BYTES of them, and no handle between reads. It is owned by the listings
+// of the walk's path; the last of them to go stops and joins its threads.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "report/find_handle.h"
+
+namespace qv::win32 {
+
+// One entry of a directory as the find gave it.
+struct FoundItem {
+  uint32_t attributes = 0;
+  uint64_t lastAccessTime = 0;
+  uint64_t lastWriteTime = 0;
+  uint32_t sizeHigh = 0;
+  uint32_t sizeLow = 0;
+  std::wstring name;
+};
+
+// A directory's entries in the find's order ("." and ".." among them), or
+// the error that kept the find from yielding any.
+struct FoundListing {
+  std::vector<FoundItem> items;
+  DWORD error = 0;
+};
+
+// The record of one find result.
+FoundItem itemOf(const WIN32_FIND_DATAW& data);
+
+// Starts a find on directory (an extended-length path ending in the
+// separator) and pattern. INVALID_HANDLE_VALUE, with the last error set, when
+// nothing matches or the directory cannot be read.
+HANDLE findFirst(const std::wstring& directory, const std::wstring& pattern,
+                 WIN32_FIND_DATAW& data);
+
+// Lists every entry of directory (extended-length, ending in the separator)
+// into out, and returns the time that took (100 ns units).
+uint64_t readListing(const std::wstring& directory, FoundListing& out);
+
+using WalkKey = std::vector<uint32_t>;
+
+class ReadAhead {
+ public:
+  static constexpr size_t MAX_THREADS = 32;
+  static constexpr size_t MAX_LISTINGS = 64;
+  static constexpr size_t MAX_BYTES = 8 << 20;
+  // Threads start once the walk has read START_AFTER directories by itself,
+  // so that a small tree never pays for them, or after SLOW_STARTS reads
+  // that took SLOW_READ (100 ns units) or longer (a file server's, a cold
+  // disk's).
+  static constexpr size_t START_AFTER = 128;
+  static constexpr size_t SLOW_STARTS = 8;
+  static constexpr uint64_t SLOW_READ = 20000;
+  // The threads' reads by which the effect of more threads is judged.
+  static constexpr size_t ROUND_READS = 32;
+
+  explicit ReadAhead(const WalkPlan& plan);
+  ReadAhead(const ReadAhead&) = delete;
+  ReadAhead& operator=(const ReadAhead&) = delete;
+  ~ReadAhead();
+
+  // The walk lists the directory at key now; what comes before it in the
+  // walk's order is no longer wanted. True, with out filled, when it was read
+  // ahead (waiting for it while it is being read); false when the walk must
+  // read it itself and then call listed().
+  bool take(const WalkKey& key, FoundListing& out);
+
+  // The walk read the directory at key (its extended-length path, ending in
+  // the separator) itself, which took took (100 ns units): its
+  // subdirectories become due, in place of anything read ahead below it.
+  void listed(const WalkKey& key, const std::wstring& path, const FoundListing& listing,
+              uint64_t took);
+
+  // Starts the threads if they have not started, waits until nothing is
+  // being read and nothing more may be started, and returns how many
+  // listings are held.
+  size_t settle();
+
+ private:
+  using Due = std::vector<std::pair<WalkKey, std::wstring>>;
+
+  // The subdirectories of the listing at key that the walk will enter.
+  Due childrenOf(const WalkKey& key, const std::wstring& path, const FoundListing& listing) const;
+  bool canStart() const;
+  void finished();
+  void dropBelow(const WalkKey& key);
+  void startThreads();
+  void work();
+  static size_t bytesOf(const FoundListing& listing);
+
+  const WalkPlan plan_;
+
+  std::mutex mutex_;                         // guards every field below
+  std::condition_variable workCv_;           // work to do, room made, or stop
+  std::condition_variable doneCv_;           // a read finished
+  std::map<WalkKey, std::wstring> pending_;  // due, by key: path
+  std::map<WalkKey, bool> reading_;          // being read; true once unwanted
+  std::map<WalkKey, FoundListing> ready_;
+  size_t bytes_ = 0;      // held in ready_
+  size_t walkReads_ = 0;  // directories the walk read by itself, before the start
+  size_t slowWalkReads_ = 0;
+  size_t limit_;  // of threads: one per processor at first
+  bool growing_ = true;
+  size_t roundReads_ = 0;  // since roundBegan_, with limit_ threads running
+  uint64_t roundBegan_ = 0;
+  double lastRate_ = 0;  // reads per 100 ns in the last round that grew limit_
+  bool started_ = false;
+  WalkKey walkAt_;
+  size_t idle_ = 0;  // threads waiting for work
+  bool settling_ = false;
+  bool stop_ = false;
+  std::vector<std::thread> threads_;
+};
+
+}  // namespace qv::win32
