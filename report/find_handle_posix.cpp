@@ -105,6 +105,7 @@ struct ListingState {
   using Item = ListedItem;
 
   std::vector<Item> items;
+  std::vector<posix::ItemDetails> details;  // read ahead with items, or empty
   std::shared_ptr<ListingState> parent;  // null for a listing made from a path
   std::string nativeName;                // in parent; the absolute path of a root
   size_t pathLength = 0;                 // of the native path, separator included
@@ -319,6 +320,7 @@ bool takeReadAhead(ListingState& listing, ReadListing& ahead) {
   listing.device = st.st_dev;
   listing.inode = st.st_ino;
   listing.items = std::move(ahead.items);
+  listing.details = std::move(ahead.details);
   return true;
 }
 
@@ -531,8 +533,12 @@ bool FindHandle::loadDetails(DirEntry& entry) {
   entry.detailsPending = false;
   if (!state_) return true;
   const ListingState::Item& item = *state_->selection[state_->index];
-  if (item.details) {
-    const posix::ItemDetails& details = *item.details;
+  const ListingState& listing = *state_->listing;
+  // "." and ".." stand outside the items.
+  size_t at = static_cast<size_t>(&item - listing.items.data());
+  if (&item >= listing.items.data() && at < listing.details.size() &&
+      listing.details[at].known) {
+    const posix::ItemDetails& details = listing.details[at];
     entry.sizeHigh = static_cast<uint32_t>(details.size >> 32);
     entry.sizeLow = static_cast<uint32_t>(details.size);
     entry.lastWriteTime = fileTimeOf(details.modified);

@@ -302,7 +302,9 @@ void ReadAhead::read(const std::string& relative, ReadListing& out) {
     if (plan_.details) {
       bool detailedSkip = (plan_.skipAttributes & DETAIL_ATTRIBUTES) != 0;
       bool all = plan_.pattern == "*" || plan_.pattern == "*.*";
-      for (ListedItem& item : out.items) {
+      out.details.resize(out.items.size());
+      for (size_t i = 0; i < out.items.size(); ++i) {
+        const ListedItem& item = out.items[i];
         bool isDirectory = (item.attributes & ATTRIBUTE_DIRECTORY) != 0;
         // With a detail among the skipped bits the walk reads the details
         // of every entry it considers, to know whether to skip it.
@@ -313,11 +315,12 @@ void ReadAhead::read(const std::string& relative, ReadListing& out) {
                                           !matchesAnyPattern(item.nativeName(), plan_.excluded)));
         struct stat entry;
         if (wanted && fstatat(fd, item.nativeName().c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0) {
-          item.details = std::make_unique<ItemDetails>();
-          item.details->size = static_cast<uint64_t>(entry.st_size);
-          item.details->modified = entry.st_mtim;
-          item.details->accessed = entry.st_atim;
-          item.details->readOnly = (entry.st_mode & S_IWUSR) == 0;
+          ItemDetails& details = out.details[i];
+          details.known = true;
+          details.size = static_cast<uint64_t>(entry.st_size);
+          details.modified = entry.st_mtim;
+          details.accessed = entry.st_atim;
+          details.readOnly = (entry.st_mode & S_IWUSR) == 0;
         }
       }
     }
@@ -326,9 +329,10 @@ void ReadAhead::read(const std::string& relative, ReadListing& out) {
 }
 
 size_t ReadAhead::bytesOf(const ReadListing& listing) {
-  size_t bytes = listing.items.capacity() * sizeof(ListedItem);
+  size_t bytes = listing.items.capacity() * sizeof(ListedItem) +
+                 listing.details.capacity() * sizeof(ItemDetails);
   for (const ListedItem& item : listing.items) {
-    bytes += item.name.size() + item.native.size() + (item.details ? sizeof(ItemDetails) : 0);
+    bytes += item.name.size() + item.native.size();
   }
   return bytes;
 }

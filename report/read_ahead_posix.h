@@ -36,6 +36,7 @@ namespace qv::posix {
 
 // What a report may show of an entry beyond its name and type.
 struct ItemDetails {
+  bool known = false;  // read; else left to the walk
   uint64_t size = 0;
   struct timespec modified = {};
   struct timespec accessed = {};
@@ -51,9 +52,6 @@ struct ListedItem {
   std::string name;    // code page 932, for the report
   std::string native;  // empty when its bytes are those of name
   uint32_t attributes;
-  // Null unless read ahead: held apart, as most listings have none and a
-  // large directory's items are moved around as it is sorted.
-  std::unique_ptr<ItemDetails> details;
 
   const std::string& nativeName() const { return native.empty() ? name : native; }
 };
@@ -78,6 +76,10 @@ struct ReadListing {
   bool racy = false;
   size_t bytes = 0;  // what it holds, as the bounds count it
   std::vector<ListedItem> items;
+  // When a column needs them, the details of items[i] at i; else empty. Held
+  // apart from the items, which most listings need without, and in one block,
+  // as an allocation for each entry costs more than its room.
+  std::vector<ItemDetails> details;
   dev_t device = 0;
   ino_t inode = 0;
   struct timespec modified = {};
