@@ -106,9 +106,9 @@ struct ListingState {
 
   std::vector<Item> items;
   std::vector<posix::ItemDetails> details;  // read ahead with items, or empty
-  std::shared_ptr<ListingState> parent;  // null for a listing made from a path
-  std::string nativeName;                // in parent; the absolute path of a root
-  size_t pathLength = 0;                 // of the native path, separator included
+  std::shared_ptr<ListingState> parent;     // null for a listing made from a path
+  std::string nativeName;                   // in parent; the absolute path of a root
+  size_t pathLength = 0;                    // of the native path, separator included
   int depth = 0;
   dev_t device = 0;
   ino_t inode = 0;
@@ -536,8 +536,7 @@ bool FindHandle::loadDetails(DirEntry& entry) {
   const ListingState& listing = *state_->listing;
   // "." and ".." stand outside the items.
   size_t at = static_cast<size_t>(&item - listing.items.data());
-  if (&item >= listing.items.data() && at < listing.details.size() &&
-      listing.details[at].known) {
+  if (&item >= listing.items.data() && at < listing.details.size() && listing.details[at].known) {
     const posix::ItemDetails& details = listing.details[at];
     entry.sizeHigh = static_cast<uint32_t>(details.size >> 32);
     entry.sizeLow = static_cast<uint32_t>(details.size);
