@@ -32,7 +32,7 @@ struct Option {
   const char* word;       // as typed, without the "-" or "/" that may lead it
   ValueKind valueKind;    // NONE: no value
   const char* valueName;  // what the usage calls the value; nullptr without one
-  // The usage's text (CP932): "\n" where the terminal's breaks the line.
+  // The help in the terminal's usage (CP932), "\n" where it breaks the line.
   const char* help;
   // The Windows box's text where it differs from help, "\n" where it breaks
   // the line; nullptr: help with its lines joined, as the box wraps them.
