@@ -14,48 +14,20 @@
 #include <vector>
 
 #include "app/entry.h"
+#include "app/options.h"
 #include "app/version.h"
 #include "base/platform.h"
 #include "base/platform_posix.h"
 
 namespace {
 
-const char* const USAGE =
+// The usage text holds the options' lines between these two.
+const char* const USAGE_HEAD =
     "使い方: quorvel [オプション]...\n"
     "ディレクトリとその下のすべてのサブディレクトリの一覧をテキスト ファイルに書き出します。\n"
     "引数がなければダイアログを開きます。\n"
-    "\n"
-    "  in パス       一覧にするディレクトリとファイルのパターン (既定: カレント ディレクトリの "
-    "*.*)\n"
-    "                例: in ~/work/  in ~/work/*.txt (ディレクトリは \"/\" で終えてください)\n"
-    "  out ファイル  出力ファイル (既定: ./tree.txt)。既にあれば置き換えます\n"
-    "                out - なら標準出力に書きます (exec とは一緒に使えません)\n"
-    "  s             ファイルサイズの出力\n"
-    "  t             更新日時の出力\n"
-    "  a             属性の出力 (R 読み取り専用、H 隠し、A アーカイブ、S システム)\n"
-    "  f             file:// 形式でパスの出力\n"
-    "  p             ツリー構造の代わりにパス情報を出力\n"
-    "  hidden        隠しファイルも対象\n"
-    "  all           すべてのファイルが対象 (隠しファイルとシステム ファイル)\n"
-    "  exec          作成後にテキスト ファイルの既定のアプリケーションで開く\n"
-    "  ne            エラーを表示しない (終了ステータスだけで知らせる)\n"
-    "  exclude パターン  名前がパターンに合うファイルとディレクトリを一覧にも入れず、中にも\n"
-    "                入らない (繰り返し可、例: exclude node_modules exclude .git)\n"
-    "  depth N       一番上のディレクトリから N 段下までのサブディレクトリに入る (N は 0 以上の\n"
-    "                整数、0 なら一番上の中身だけ)\n"
-    "  utf8          UTF-8 で出力し、名前はファイル システムのとおり (BOM なし)\n"
-    "  lf            改行を CR LF ではなく LF にする\n"
-    "  summary       最後の行にディレクトリ数、ファイル数、合計バイト数を出力\n"
-    "  csv           表計算用の CSV で出力 (見出し パス,名前,種類,サイズ,更新日時,属性。\n"
-    "                CP932 と CR LF、utf8 なら BOM 付き UTF-8。p ならファイルの行だけ)\n"
-    "  json          JSON で出力 (常に UTF-8、ディレクトリの入れ子と最後に件数)\n"
-    "  html          ディレクトリを折りたためる HTML ページで出力 (UTF-8、f ならリンク)\n"
-    "  du            ディレクトリの行にその下のファイルの合計サイズを出力\n"
-    "                (out - では json のときだけ使えます)\n"
-    "  sort キー     各ディレクトリの中を name (名前)、size (サイズ)、time (更新日時) の順に\n"
-    "                並べる (ディレクトリは先のまま)\n"
-    "  reverse       並びを逆にする\n"
-    "  h             サイズを 1,024 単位で小数 1 桁にする (1.2K、3.4M、5.6G)\n"
+    "\n";
+const char* const USAGE_TAIL =
     "\n"
     "オプションの前には \"-\" か \"/\" を一つ付けることもできます (-s、/s、s は同じ)。\n"
     "標準エラー出力が端末なら、0.5 秒を超える実行の間は進み具合を表示します (ne では表示しない)。\n"
@@ -136,23 +108,6 @@ int printFor(const char* argument, const char* cp932) {
   return 2;
 }
 
-enum class ValueKind { NONE, PATH, OTHER };
-
-// Whether the option argument takes the next argument as its value, and
-// whether that value is a path; as the command line reads options, with one
-// leading "-" or "/".
-ValueKind valueKindOf(const char* argument) {
-  if (*argument == '-' || *argument == '/') ++argument;
-  if (std::strcmp(argument, "in") == 0 || std::strcmp(argument, "out") == 0) {
-    return ValueKind::PATH;
-  }
-  if (std::strcmp(argument, "exclude") == 0 || std::strcmp(argument, "depth") == 0 ||
-      std::strcmp(argument, "sort") == 0) {
-    return ValueKind::OTHER;
-  }
-  return ValueKind::NONE;
-}
-
 int run(int argc, char** argv) {
   guardStack(&argc);
   // A locale that is not installed still lends its character set.
@@ -165,7 +120,10 @@ int run(int argc, char** argv) {
     return argc > 1 ? 2 : 15;
   }
   setStackMessage();
-  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) return printFor(argv[1], USAGE);
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    std::string usage = USAGE_HEAD + qv::terminalOptionsHelp() + USAGE_TAIL;
+    return printFor(argv[1], usage.c_str());
+  }
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) return printFor(argv[1], VERSION);
   // A leading "~" that no shell expanded (it was quoted, or came from another
   // program) stands for the home directory in the paths of "in" and "out",
@@ -173,10 +131,11 @@ int run(int argc, char** argv) {
   std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) {
     arguments.push_back(qv::posix::fromLocale(argv[i]));
-    ValueKind kind = valueKindOf(argv[i]);
-    if (kind != ValueKind::NONE && i + 1 < argc) {
+    const qv::Option* option = qv::findOption(argv[i]);
+    if (option != nullptr && option->valueKind != qv::ValueKind::NONE && i + 1 < argc) {
       ++i;
-      std::string value = kind == ValueKind::PATH ? qv::posix::expandHome(argv[i]) : argv[i];
+      std::string value =
+          option->valueKind == qv::ValueKind::PATH ? qv::posix::expandHome(argv[i]) : argv[i];
       arguments.push_back(qv::posix::fromLocale(value.c_str()));
     }
   }
