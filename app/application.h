@@ -29,16 +29,9 @@ class Application : public DialogHost {
   void setVersion(const String& text) { version_ = text; }
   ModuleHandle instanceHandle() const override { return instanceHandle_; }
 
-  // A warning box (style 0x30) with text; returns the box's result. Never
-  // throws.
+  // The boxes as DialogHost describes them, captioned with the name.
   int showWarning(WindowHandle owner, const char* text) override;
-
-  // A box with text and style; returns the button pressed. Throws Exception
-  // with the last error when the box cannot be shown.
   int messageBox(WindowHandle owner, const String& text, unsigned style) override;
-
-  // Shows the exception's system text in a warning box, or nothing when it has
-  // none or exception is null. Never throws; never deletes the exception.
   void reportError(WindowHandle owner, const Exception* exception) override;
   void reportError(const Exception* exception) { reportError(nullptr, exception); }
 

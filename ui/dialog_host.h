@@ -39,7 +39,8 @@ class DialogHost {
   virtual int messageBox(WindowHandle owner, const String& text, unsigned style) = 0;
 
   // Shows the exception's system text in a warning box, or nothing when it
-  // has none or exception is null. Never throws.
+  // has none or exception is null. Never throws; never deletes the
+  // exception.
   virtual void reportError(WindowHandle owner, const Exception* exception) = 0;
 
   // Replaces the function that shows every box above; showMessageBox puts
