@@ -1,8 +1,9 @@
 // Application is the program's one application object, owned by the entry
-// operation and handed to whatever needs it: it knows the module's instance handle, carries the
-// application's name and version, and shows message boxes and errors with the
-// name as their caption. The concrete application derives from it and
-// implements run().
+// operation and handed to whatever needs it: it knows the module's instance
+// handle, carries the application's name and version, and shows message
+// boxes and errors with the name as their caption. It is the host of the
+// dialogs (ui/dialog_host.h) for all of that; the concrete application
+// derives from it, adds the rest of the host and implements run().
 #pragma once
 
 #include <vector>
@@ -11,33 +12,27 @@
 #include "base/path.h"
 #include "base/platform.h"
 #include "base/string.h"
+#include "ui/dialog_host.h"
 
 namespace qv {
 
-class Application {
+class Application : public DialogHost {
  public:
   Application();
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
-  virtual ~Application() = default;
+  ~Application() override = default;
 
-  const String& name() const { return name_; }
+  const String& name() const override { return name_; }
   void setName(const String& text) { name_ = text; }
-  const String& version() const { return version_; }
+  const String& version() const override { return version_; }
   void setVersion(const String& text) { version_ = text; }
-  ModuleHandle instanceHandle() const { return instanceHandle_; }
+  ModuleHandle instanceHandle() const override { return instanceHandle_; }
 
-  // A warning box (style 0x30) with text; returns the box's result. Never
-  // throws.
-  int showWarning(WindowHandle owner, const char* text);
-
-  // A box with text and style; returns the button pressed. Throws Exception
-  // with the last error when the box cannot be shown.
-  int messageBox(WindowHandle owner, const String& text, unsigned style);
-
-  // Shows the exception's system text in a warning box, or nothing when it has
-  // none or exception is null. Never throws; never deletes the exception.
-  void reportError(WindowHandle owner, const Exception* exception);
+  // The boxes as DialogHost describes them, captioned with the name.
+  int showWarning(WindowHandle owner, const char* text) override;
+  int messageBox(WindowHandle owner, const String& text, unsigned style) override;
+  void reportError(WindowHandle owner, const Exception* exception) override;
   void reportError(const Exception* exception) { reportError(nullptr, exception); }
 
   // Runs the program with its arguments (program name excluded), each as
@@ -46,7 +41,7 @@ class Application {
 
   // Replaces the platform's message box for every box this application shows,
   // so that a test can read and answer them.
-  void setBoxFunction(Exception::BoxFunction box) { box_ = std::move(box); }
+  void setBoxFunction(Exception::BoxFunction box) override { box_ = std::move(box); }
 
  private:
   String name_;

@@ -11,8 +11,6 @@
 
 namespace qv {
 
-const char* const COPYRIGHT_LINE = QUORVEL_COPYRIGHT_LINE;
-
 namespace {
 
 const char* const CHOOSE_FOLDER_TITLE = "ディレクトリを選択してください。";
@@ -33,6 +31,10 @@ std::string withoutLineEnd(const char* text) {
 ReportApp::ReportApp() {
   setName("Quorvel");
   setVersion(QUORVEL_VERSION);
+}
+
+const char* ReportApp::copyrightLine() const {
+  return QUORVEL_COPYRIGHT_LINE;
 }
 
 int ReportApp::run(const std::vector<Path>& arguments) {

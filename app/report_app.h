@@ -2,11 +2,13 @@
 // project's version and runs the program in one of its two modes, the main dialog
 // when there are no arguments and a single command-line run otherwise. It
 // owns the folder browser of the dialog and remembers the folder chosen last.
-// The entry operation owns the one object; the dialogs are handed it.
+// The entry operation owns the one object; the dialogs are handed it as
+// their DialogHost.
 #pragma once
 
 #include "app/application.h"
 #include "report/report_writer.h"
+#include "ui/dialog_host.h"
 #include "ui/folder_browser.h"
 
 namespace qv {
@@ -23,11 +25,9 @@ class ReportApp : public Application {
   // included (shown, naming argument and path, unless "ne" was given).
   int run(const std::vector<Path>& arguments) override;
 
-  // Lets the user choose a folder, the one chosen last preselected. True with
-  // chosen (emptied first) and the remembered folder set when one was chosen.
-  bool chooseFolder(WindowHandle owner, Path& chosen);
-
-  FolderBrowser& folderBrowser() { return folderBrowser_; }
+  const char* copyrightLine() const override;
+  bool chooseFolder(WindowHandle owner, Path& chosen) override;
+  FolderBrowser& folderBrowser() override { return folderBrowser_; }
   const Path& lastFolder() const { return lastFolder_; }
 
  private:
@@ -37,8 +37,5 @@ class ReportApp : public Application {
   FolderBrowser folderBrowser_;
   Path lastFolder_;
 };
-
-// The copyright line the About boxes show, short enough for their one line.
-extern const char* const COPYRIGHT_LINE;
 
 }  // namespace qv

@@ -1,6 +1,6 @@
 # Sourced by the scripts that show the Windows program's windows under Wine:
-# wine_display_start WINE_RUN PREFIX starts Xvfb on a free display (in
-# $display), gives the prefix a fresh Wine server bound to it, and makes the
+# wine_display_start WINE_RUN PREFIX starts Xvfb on a display it picks
+# itself (in $display), gives the prefix a fresh Wine server bound to it, and makes the
 # prefix draw Japanese: "ＭＳ Ｐゴシック" and "ＭＳ ゴシック" are replaced by the IPA
 # Gothic fonts, and Wine draws its own window frames (there is no window
 # manager). wine_display_stop ends both; it is set as the EXIT trap.
@@ -14,15 +14,22 @@ wine_display_stop() {
 
 wine_display_start() {
   wine_run=$1 wine_prefix=$2
-  display=
-  for number in $(seq 81 99); do
-    if [[ ! -e /tmp/.X11-unix/X$number ]]; then display=:$number; break; fi
-  done
-  [[ -n $display ]] || { echo "no free X display"; return 1; }
-  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  # With -displayfd Xvfb takes the first free display and writes its number
+  # and a line end once it accepts clients, so that runs started at once
+  # never share a display.
+  local number_file number=
+  number_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
   wine_xvfb=$!
   trap wine_display_stop EXIT
-  for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X${display#:} ]] && break; sleep 0.1; done
+  for _ in $(seq 100); do
+    read -r number <"$number_file" && break
+    kill -0 "$wine_xvfb" 2>/dev/null || break
+    sleep 0.1
+  done
+  rm -f "$number_file"
+  [[ -n $number ]] || { echo "Xvfb did not start"; return 1; }
+  display=:$number
   # Wine's desktop belongs to its server: one left running by earlier runs
   # has no display.
   WINEPREFIX=$wine_prefix /usr/lib/wine/wineserver -k 2>/dev/null || true

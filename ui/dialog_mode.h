@@ -6,12 +6,12 @@
 
 namespace qv {
 
-class ReportApp;
+class DialogHost;
 
-// Shows the main dialog of app and returns when it is closed: 0, or 15 when
+// Shows the main dialog of host and returns when it is closed: 0, or 15 when
 // the dialog cannot be shown (no display, no dialog module, or the toolkit
 // fails to start).
-int runDialogMode(ReportApp& app);
+int runDialogMode(DialogHost& host);
 
 // The exit status when the dialog cannot be shown.
 constexpr int STATUS_NO_DIALOG = 15;

@@ -8,8 +8,9 @@
 
 #include <string>
 
-#include "app/report_app.h"
+#include "base/platform.h"
 #include "base/platform_posix.h"
+#include "ui/dialog_host.h"
 #include "ui/dialog_mode.h"
 #include "ui/dialog_module.h"
 
@@ -52,8 +53,9 @@ std::string programDirectory() {
   char buffer[PATH_MAX];
   ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer);
   if (length <= 0 || static_cast<size_t>(length) >= sizeof buffer) return "";
-  std::string path(buffer, static_cast<size_t>(length));
-  return path.substr(0, path.rfind('/') + 1);
+  std::string directory, name;
+  if (!nativeFullPath(std::string(buffer, static_cast<size_t>(length)), directory, name)) return "";
+  return directory;
 }
 
 bool fileExists(const std::string& path) {
@@ -67,7 +69,7 @@ std::string dlerrorText() {
 
 }  // namespace
 
-int runDialogMode(ReportApp& app) {
+int runDialogMode(DialogHost& host) {
   std::string directory = programDirectory();
   std::string path = directory + DIALOG_MODULE_PATH;
   if (!fileExists(path) && fileExists(directory + MODULE_NAME)) path = directory + MODULE_NAME;
@@ -87,10 +89,10 @@ int runDialogMode(ReportApp& app) {
         "ダイアログのモジュールを読み込めません。オプションを付けて実行してください"
         "（詳しくは quorvel --help）。\n" +
         detail;
-    app.showWarning(nullptr, text.c_str());
+    host.showWarning(nullptr, text.c_str());
     return STATUS_NO_DIALOG;
   }
-  return entry(app);
+  return entry(host);
 }
 
 }  // namespace qv

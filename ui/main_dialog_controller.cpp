@@ -71,20 +71,20 @@ class WaitCursor {
 
 }  // namespace
 
-MainDialogController::MainDialogController(ReportApp& app, DialogView& view, WindowHandle window)
-    : app_(app), view_(view), window_(window) {
-  app_.setBoxFunction([this](WindowHandle, const char* text, const char* caption, unsigned style) {
+MainDialogController::MainDialogController(DialogHost& host, DialogView& view, WindowHandle window)
+    : host_(host), view_(view), window_(window) {
+  host_.setBoxFunction([this](WindowHandle, const char* text, const char* caption, unsigned style) {
     return view_.showMessageBox(text, caption, style);
   });
-  app_.folderBrowser().setPicker(
+  host_.folderBrowser().setPicker(
       [this](WindowHandle, const char* title, const Path* initialFolder, Path& path) {
         return view_.pickFolder(title, initialFolder, path);
       });
 }
 
 MainDialogController::~MainDialogController() {
-  app_.setBoxFunction(showMessageBox);
-  app_.folderBrowser().setPicker(nullptr);
+  host_.setBoxFunction(showMessageBox);
+  host_.folderBrowser().setPicker(nullptr);
 }
 
 void MainDialogController::initialize() {
@@ -118,9 +118,9 @@ void MainDialogController::command(int id) {
   } catch (const Exception& exception) {
     try {
       if (exception.code() == LAUNCH_FAILED) {
-        app_.messageBox(window_, LAUNCH_FAILED_TEXT, BOX_WARNING);
+        host_.messageBox(window_, LAUNCH_FAILED_TEXT, BOX_WARNING);
       } else {
-        app_.reportError(window_, &exception);
+        host_.reportError(window_, &exception);
       }
     } catch (...) {
       // A box that cannot be shown has nowhere else to go.
@@ -171,15 +171,15 @@ void MainDialogController::save() {
     // The cursor comes back also when the report fails.
     WaitCursor wait(view_);
     const String& shown = outputFile.shown();
-    int answer = exists ? app_.messageBox(window_, shown + ASK_OVERWRITE, BOX_WARNING_YES_NO)
-                        : app_.messageBox(window_, shown + ASK_CREATE, BOX_QUESTION_YES_NO);
+    int answer = exists ? host_.messageBox(window_, shown + ASK_OVERWRITE, BOX_WARNING_YES_NO)
+                        : host_.messageBox(window_, shown + ASK_CREATE, BOX_QUESTION_YES_NO);
     if (answer == BUTTON_YES) {
       writer.generate(outputFile, joined(directory, pattern));
       generated = true;
     }
   }
   if (generated && !options.openAfterCreate) {
-    app_.messageBox(window_, outputFile.shown() + WRITTEN, BOX_INFORMATION);
+    host_.messageBox(window_, outputFile.shown() + WRITTEN, BOX_INFORMATION);
   }
 }
 
@@ -191,7 +191,7 @@ bool MainDialogController::checkDirectory(const Path& directory, const char* emp
     problem = NO_SUCH_DIRECTORY;
   }
   if (problem == nullptr) return true;
-  app_.showWarning(window_, problem);
+  host_.showWarning(window_, problem);
   view_.setFocus(field);
   return false;
 }
@@ -207,7 +207,7 @@ void MainDialogController::coupleHiddenAndAll() {
 
 void MainDialogController::chooseDirectory() {
   Path chosen;
-  if (app_.chooseFolder(window_, chosen)) view_.setItemPath(IDC_DIRECTORY, chosen);
+  if (host_.chooseFolder(window_, chosen)) view_.setItemPath(IDC_DIRECTORY, chosen);
 }
 
 void MainDialogController::chooseOutputFile() {

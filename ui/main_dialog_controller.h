@@ -2,12 +2,11 @@
 // toolkit: its initial state, the save command with its checks and
 // questions, the coupling of the hidden-files and all-files boxes and the
 // glue to the two pickers. It reads and changes the dialog only through a
-// DialogView, and while it lives it routes the application's message boxes
-// and folder picker to that view. It borrows both the application and the
-// view.
+// DialogView, and while it lives it routes the host's message boxes
+// and folder picker to that view. It borrows both the host and the view.
 #pragma once
 
-#include "app/report_app.h"
+#include "ui/dialog_host.h"
 #include "ui/dialog_view.h"
 
 namespace qv {
@@ -15,7 +14,7 @@ namespace qv {
 class MainDialogController {
  public:
   // window is the dialog's own handle, the owner of its boxes and pickers.
-  MainDialogController(ReportApp& app, DialogView& view, WindowHandle window);
+  MainDialogController(DialogHost& host, DialogView& view, WindowHandle window);
   ~MainDialogController();
   MainDialogController(const MainDialogController&) = delete;
   MainDialogController& operator=(const MainDialogController&) = delete;
@@ -37,7 +36,7 @@ class MainDialogController {
   void chooseDirectory();
   void chooseOutputFile();
 
-  ReportApp& app_;
+  DialogHost& host_;
   DialogView& view_;
   WindowHandle window_;
 };

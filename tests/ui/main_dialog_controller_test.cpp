@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/report_app.h"
 #include "base/error.h"
 #include "test_support.h"
 #include "ui/resource_ids.h"

@@ -4,8 +4,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/report_app.h"
 #include "program_text.h"
+#include "ui/dialog_host.h"
 
 namespace
 {
@@ -18,7 +18,7 @@ QRect dialogRect(const QSizeF &unit, int x, int y, int width, int height)
 
 } // namespace
 
-AboutDialog::AboutDialog(const qv::Application &app, const QSizeF &unit, QWidget *parent)
+AboutDialog::AboutDialog(const qv::DialogHost &host, const QSizeF &unit, QWidget *parent)
     : QDialog(parent)
 {
     setWindowTitle(fromProgramText("バージョン情報"));
@@ -47,9 +47,9 @@ AboutDialog::AboutDialog(const qv::Application &app, const QSizeF &unit, QWidget
     // The texts are filled afresh each time the box is made; a failure leaves
     // them empty.
     try {
-        qv::String line = app.name() + " Version " + app.version();
+        qv::String line = host.name() + " Version " + host.version();
         versionLabel->setText(fromProgramText(line));
-        copyrightLabel->setText(fromProgramText(qv::COPYRIGHT_LINE));
+        copyrightLabel->setText(fromProgramText(host.copyrightLine()));
     } catch (...) {
     }
 

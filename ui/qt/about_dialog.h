@@ -9,7 +9,7 @@ class QLabel;
 
 namespace qv
 {
-class Application;
+class DialogHost;
 }
 
 class AboutDialog : public QDialog
@@ -17,9 +17,9 @@ class AboutDialog : public QDialog
     Q_OBJECT
 
 public:
-    // Shows app's name and version; unit: pixels per dialog unit,
+    // Shows host's name, version and copyright line; unit: pixels per dialog unit,
     // horizontally and vertically.
-    AboutDialog(const qv::Application &app, const QSizeF &unit, QWidget *parent = nullptr);
+    AboutDialog(const qv::DialogHost &host, const QSizeF &unit, QWidget *parent = nullptr);
 
     QString versionText() const;
     QString copyrightText() const;

@@ -4,9 +4,9 @@
 #include <QFileInfo>
 #include <type_traits>
 
-#include "app/report_app.h"
 #include "japanese_translation.h"
 #include "main_dialog.h"
+#include "ui/dialog_host.h"
 #include "ui/dialog_mode.h"
 #include "ui/dialog_module.h"
 
@@ -35,10 +35,10 @@ bool displayAvailable()
     return QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X") + QString::fromLatin1(number));
 }
 
-int runDialog(ReportApp &app)
+int runDialog(DialogHost &host)
 {
     if (!displayAvailable()) {
-        app.showWarning(nullptr,
+        host.showWarning(nullptr,
             "ダイアログを表示できません（ディスプレイがありません）。"
             "オプションを付けて実行してください（詳しくは quorvel --help）。");
         return STATUS_NO_DIALOG;
@@ -51,7 +51,7 @@ int runDialog(ReportApp &app)
         QApplication::setApplicationName(QStringLiteral("Quorvel"));
         QApplication::setDesktopFileName(QStringLiteral("quorvel"));
         installJapaneseTranslation(application);
-        MainDialog dialog(app);
+        MainDialog dialog(host);
         QObject::connect(&dialog, &QDialog::finished, &application, &QCoreApplication::quit);
         dialog.show();
         application.exec();
@@ -66,8 +66,8 @@ int runDialog(ReportApp &app)
 } // namespace qv
 
 // The module's entry, found by its name DIALOG_MODULE_ENTRY.
-extern "C" int quorvelDialogMain(qv::ReportApp &app)
+extern "C" int quorvelDialogMain(qv::DialogHost &host)
 {
-    return qv::runDialog(app);
+    return qv::runDialog(host);
 }
 static_assert(std::is_same_v<decltype(&quorvelDialogMain), qv::DialogModuleEntry>);

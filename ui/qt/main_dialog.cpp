@@ -58,14 +58,14 @@ QSizeF dialogUnitOf(const QFont &font)
 
 } // namespace
 
-MainDialog::MainDialog(qv::ReportApp &app, QWidget *parent)
+MainDialog::MainDialog(qv::DialogHost &host, QWidget *parent)
     : QDialog(parent)
-    , app(app)
+    , host(host)
 {
     registerResources();
     setFont(dialogFont());
     unit = dialogUnitOf(font());
-    setWindowTitle(fromProgramText(app.name()));
+    setWindowTitle(fromProgramText(host.name()));
     setWindowIcon(QIcon(":/quorvel/quorvel.png"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
         | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -142,7 +142,7 @@ MainDialog::MainDialog(qv::ReportApp &app, QWidget *parent)
     connect(static_cast<QAbstractButton *>(controls.value(IDCANCEL_CLOSE)),
         &QAbstractButton::clicked, this, &QDialog::reject);
 
-    controller = std::make_unique<MainDialogController>(app, *this, this);
+    controller = std::make_unique<MainDialogController>(host, *this, this);
     controller->initialize();
     updateSaveButtonImage();
     control(IDC_DIRECTORY)->setFocus();
@@ -216,7 +216,7 @@ void MainDialog::showContextMenu(QWidget *widget, const QPoint &globalPos)
 
 void MainDialog::showAbout()
 {
-    AboutDialog about(app, unit, this);
+    AboutDialog about(host, unit, this);
     // Not centred: at the top left of the main dialog's client area.
     about.move(mapToGlobal(QPoint(0, 0)));
     about.exec();

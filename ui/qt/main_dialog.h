@@ -23,7 +23,7 @@ class MainDialog : public QDialog, public qv::DialogView
     Q_OBJECT
 
 public:
-    explicit MainDialog(qv::ReportApp &app, QWidget *parent = nullptr);
+    explicit MainDialog(qv::DialogHost &host, QWidget *parent = nullptr);
     ~MainDialog() override;
 
     // The control with a template id (1 the save button, 2 the close button).
@@ -59,7 +59,7 @@ private:
     QRect dialogRect(int x, int y, int width, int height) const;
     void updateSaveButtonImage();
 
-    qv::ReportApp &app;
+    qv::DialogHost &host;
     QSizeF unit;
     QMap<int, QWidget *> controls;
     QPushButton *saveButton;

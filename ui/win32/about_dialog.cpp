@@ -1,6 +1,6 @@
 #include "ui/win32/about_dialog.h"
 
-#include "app/report_app.h"
+#include "ui/dialog_host.h"
 #include "ui/resource_ids.h"
 
 namespace qv {
@@ -11,10 +11,10 @@ INT_PTR CALLBACK aboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARA
       SetDlgItemTextA(window, IDC_VERSION, "");
       SetDlgItemTextA(window, IDC_COPYRIGHT, "");
       try {
-        const auto& app = *reinterpret_cast<const Application*>(lParam);
-        String line = app.name() + " Version " + app.version();
+        const auto& host = *reinterpret_cast<const DialogHost*>(lParam);
+        String line = host.name() + " Version " + host.version();
         SetDlgItemTextA(window, IDC_VERSION, line.cStr());
-        SetDlgItemTextA(window, IDC_COPYRIGHT, COPYRIGHT_LINE);
+        SetDlgItemTextA(window, IDC_COPYRIGHT, host.copyrightLine());
       } catch (...) {
         // The box opens with the texts set so far.
       }

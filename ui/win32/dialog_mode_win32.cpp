@@ -4,7 +4,7 @@
 
 #include <objbase.h>
 
-#include "app/report_app.h"
+#include "ui/dialog_host.h"
 #include "ui/dialog_mode.h"
 #include "ui/win32/main_dialog.h"
 
@@ -30,9 +30,9 @@ class ComApartment {
 
 }  // namespace
 
-int runDialogMode(ReportApp& app) {
+int runDialogMode(DialogHost& host) {
   ComApartment apartment;
-  HWND dialog = createMainDialog(app);
+  HWND dialog = createMainDialog(host);
   if (dialog == nullptr) return STATUS_NO_DIALOG;
   return runMessageLoop(dialog);
 }

@@ -4,7 +4,6 @@
 #include <memory>
 #include <vector>
 
-#include "app/report_app.h"
 #include "ui/main_dialog_controller.h"
 #include "ui/resource_ids.h"
 #include "ui/win32/about_dialog.h"
@@ -84,16 +83,16 @@ class Win32DialogView : public DialogView {
 
 // What createMainDialog hands to WM_INITDIALOG.
 struct MainDialogStart {
-  ReportApp& app;
+  DialogHost& host;
   const MainDialogSeams* seams;
 };
 
 // What the dialog window owns while it exists.
 struct MainDialog {
-  MainDialog(HWND window, ReportApp& app, const MainDialogSeams* seams)
-      : app(app), view(window, seams), controller(app, view, window) {}
+  MainDialog(HWND window, DialogHost& host, const MainDialogSeams* seams)
+      : host(host), view(window, seams), controller(host, view, window) {}
 
-  ReportApp& app;
+  DialogHost& host;
   Win32DialogView view;
   MainDialogController controller;
 };
@@ -102,14 +101,14 @@ MainDialog* dialogOf(HWND window) {
   return reinterpret_cast<MainDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
-HINSTANCE instanceOf(const ReportApp& app) {
-  return static_cast<HINSTANCE>(app.instanceHandle());
+HINSTANCE instanceOf(const DialogHost& host) {
+  return static_cast<HINSTANCE>(host.instanceHandle());
 }
 
 void initialize(HWND window, const MainDialogStart& start) {
-  ReportApp& app = start.app;
-  SetWindowTextA(window, app.name().cStr());
-  auto dialog = std::make_unique<MainDialog>(window, app, start.seams);
+  DialogHost& host = start.host;
+  SetWindowTextA(window, host.name().cStr());
+  auto dialog = std::make_unique<MainDialog>(window, host, start.seams);
   dialog->controller.initialize();
   SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(dialog.release()));
 
@@ -118,10 +117,10 @@ void initialize(HWND window, const MainDialogStart& start) {
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, IDM_ABOUT, ABOUT_ITEM);
   }
-  HICON icon = LoadIconA(instanceOf(app), MAKEINTRESOURCEA(IDI_MAIN));
+  HICON icon = LoadIconA(instanceOf(host), MAKEINTRESOURCEA(IDI_MAIN));
   SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-  updateSaveButtonImage(window, instanceOf(app));
+  updateSaveButtonImage(window, instanceOf(host));
 }
 
 void reportFailure(HWND window, const Exception& exception) {
@@ -129,9 +128,9 @@ void reportFailure(HWND window, const Exception& exception) {
   if (dialog == nullptr) return;
   try {
     if (exception.code() == LAUNCH_FAILED) {
-      dialog->app.messageBox(window, LAUNCH_FAILED_TEXT, BOX_WARNING);
+      dialog->host.messageBox(window, LAUNCH_FAILED_TEXT, BOX_WARNING);
     } else {
-      dialog->app.reportError(window, &exception);
+      dialog->host.reportError(window, &exception);
     }
   } catch (...) {
     // A box that cannot be shown has nowhere else to go.
@@ -154,13 +153,13 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
       case WM_SYSCOMMAND: {
         MainDialog* dialog = dialogOf(window);
         if (wParam != IDM_ABOUT || dialog == nullptr) return FALSE;
-        DialogBoxParamA(instanceOf(dialog->app), MAKEINTRESOURCEA(IDD_ABOUT), window,
-                        aboutDialogProc, reinterpret_cast<LPARAM>(&dialog->app));
+        DialogBoxParamA(instanceOf(dialog->host), MAKEINTRESOURCEA(IDD_ABOUT), window,
+                        aboutDialogProc, reinterpret_cast<LPARAM>(&dialog->host));
         return TRUE;
       }
       case WM_SYSCOLORCHANGE:
         if (MainDialog* dialog = dialogOf(window)) {
-          updateSaveButtonImage(window, instanceOf(dialog->app));
+          updateSaveButtonImage(window, instanceOf(dialog->host));
         }
         return TRUE;
       case WM_DESTROY:
@@ -183,9 +182,9 @@ INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 }  // namespace
 
-HWND createMainDialog(ReportApp& app, const MainDialogSeams* seams) {
-  MainDialogStart start{app, seams};
-  return CreateDialogParamA(instanceOf(app), MAKEINTRESOURCEA(IDD_MAIN), nullptr, mainDialogProc,
+HWND createMainDialog(DialogHost& host, const MainDialogSeams* seams) {
+  MainDialogStart start{host, seams};
+  return CreateDialogParamA(instanceOf(host), MAKEINTRESOURCEA(IDD_MAIN), nullptr, mainDialogProc,
                             reinterpret_cast<LPARAM>(&start));
 }
 

@@ -4,14 +4,14 @@
 // DialogView over the dialog's window and adds what only a Win32 window has:
 // the caption, the system-menu item, the icons, the save button's image and
 // the About box. The dialog window owns its controller and view from
-// WM_INITDIALOG until WM_NCDESTROY; the application it is made for must
-// outlive it.
+// WM_INITDIALOG until WM_NCDESTROY; the host it is made for must outlive
+// it.
 #pragma once
 
 #include <windows.h>
 
-#include "app/report_app.h"
 #include "base/error.h"
+#include "ui/dialog_host.h"
 #include "ui/folder_browser.h"
 #include "ui/save_file_dialog.h"
 
@@ -25,10 +25,10 @@ struct MainDialogSeams {
   SaveFileDialog::Picker saveFilePicker;
 };
 
-// Creates the main dialog of app from app's resources, modeless and without
+// Creates the main dialog of host from host's resources, modeless and without
 // owner; null when it cannot be created. The seams, when given, must outlive
 // the dialog.
-HWND createMainDialog(ReportApp& app, const MainDialogSeams* seams = nullptr);
+HWND createMainDialog(DialogHost& host, const MainDialogSeams* seams = nullptr);
 
 // Runs the thread's messages, offering each to the dialog first, until the
 // quit message; returns its exit code.

@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include "app/report_app.h"
 #include "ui/resource_ids.h"
 
 namespace qv {

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <string>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -16,37 +16,78 @@
 namespace
 {
 
-// An Xvfb server on a display of its own for the length of a test.
+// The two ends of a pipe, closed when it goes.
+class Pipe
+{
+public:
+    Pipe()
+    {
+        if (pipe(ends) != 0) ends[0] = ends[1] = -1;
+    }
+    ~Pipe()
+    {
+        closeEnd(0);
+        closeEnd(1);
+    }
+    Pipe(const Pipe &) = delete;
+    Pipe &operator=(const Pipe &) = delete;
+
+    void closeEnd(int end)
+    {
+        if (ends[end] >= 0) close(ends[end]);
+        ends[end] = -1;
+    }
+
+    int ends[2];
+};
+
+// An Xvfb server on a display of its own for the length of a test. Xvfb
+// picks the display: with -displayfd it takes the first one free and writes
+// its number to the pipe once it accepts clients, so tests that start
+// servers at once never pick the same display.
 class VirtualDisplay
 {
 public:
     VirtualDisplay()
     {
-        for (int number = 71; number < 90 && pid < 0; ++number) {
-            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-            struct stat st;
-            if (stat(socket.c_str(), &st) == 0) continue;
-            name = ":" + std::to_string(number);
-            pid = fork();
-            if (pid == 0) {
-                execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
-                    "tcp", static_cast<char *>(nullptr));
-                _exit(127);
-            }
-            for (int wait = 0; wait < 100 && stat(socket.c_str(), &st) != 0; ++wait)
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        Pipe number;
+        if (number.ends[0] < 0) return;
+        pid = fork();
+        if (pid == 0) {
+            close(number.ends[0]);
+            const std::string fd = std::to_string(number.ends[1]);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
+                "-nolisten", "tcp", static_cast<char *>(nullptr));
+            _exit(127);
+        }
+        number.closeEnd(1);
+        if (pid < 0) return;
+        // The number and a line end; nothing, when Xvfb ends first.
+        std::string text;
+        pollfd readable = { number.ends[0], POLLIN, 0 };
+        char ch = 0;
+        while (poll(&readable, 1, 20000) == 1 && read(number.ends[0], &ch, 1) == 1 && ch != '\n')
+            text += ch;
+        if (ch == '\n' && !text.empty()) {
+            name = ":" + text;
+        } else {
+            stop();
         }
     }
-    ~VirtualDisplay()
+    ~VirtualDisplay() { stop(); }
+
+    std::string name;
+    pid_t pid = -1;
+
+private:
+    void stop()
     {
         if (pid > 0) {
             kill(pid, SIGTERM);
             waitpid(pid, nullptr, 0);
         }
+        pid = -1;
     }
-
-    std::string name;
-    pid_t pid = -1;
 };
 
 // Runs a shell command with DISPLAY set; true when it succeeded.
