@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/application.h"
+#include "app/progress_line.h"
 #include "report/report_writer.h"
 #include "ui/folder_browser.h"
 
@@ -27,6 +28,10 @@ class ReportApp : public Application {
   // chosen (emptied first) and the remembered folder set when one was chosen.
   bool chooseFolder(WindowHandle owner, Path& chosen);
 
+  // How the command line's progress line is paced; the program keeps the
+  // default, a test sets a short one.
+  void setProgressPace(ProgressPace pace) { progressPace_ = pace; }
+
   FolderBrowser& folderBrowser() { return folderBrowser_; }
   const Path& lastFolder() const { return lastFolder_; }
 
@@ -36,6 +41,7 @@ class ReportApp : public Application {
 
   FolderBrowser folderBrowser_;
   Path lastFolder_;
+  ProgressPace progressPace_;
 };
 
 // The copyright line the About boxes show, short enough for their one line.
