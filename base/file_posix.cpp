@@ -121,10 +121,10 @@ mode_t currentUmask() {
 // The directory part of a path and its last component, split at the last
 // "/"; a path without one is relative to directory.
 int openParent(int directory, const std::string& path, std::string& name) {
-  size_t cut = path.rfind('/');
-  name = cut == std::string::npos ? path : path.substr(cut + 1);
-  if (cut == std::string::npos) return fcntl(directory, F_DUPFD_CLOEXEC, 0);
-  std::string parent = cut == 0 ? "/" : path.substr(0, cut);
+  size_t cut = posix::lastComponentStart(path);
+  name = path.substr(cut);
+  if (cut == 0) return fcntl(directory, F_DUPFD_CLOEXEC, 0);
+  std::string parent = path.substr(0, cut);
   return openAtRetrying(directory, parent.c_str(), O_RDONLY | O_DIRECTORY);
 }
 
