@@ -6,9 +6,6 @@ namespace qv {
 
 namespace {
 
-constexpr auto FIRST_DRAW = std::chrono::milliseconds(500);
-constexpr auto REDRAW = std::chrono::milliseconds(100);
-
 // Columns that the character at text[i] takes: two for a double-byte
 // character of code page 932, else one (half-width kana included).
 int columnsAt(const std::string& text, size_t i) {
@@ -25,11 +22,11 @@ int columnsOf(const std::string& text) {
 
 }  // namespace
 
-ProgressLine::ProgressLine() : start_(Clock::now()) {}
+ProgressLine::ProgressLine(ProgressPace pace) : pace_(pace), start_(Clock::now()) {}
 
 void ProgressLine::update(const WalkCounts& counts, const String& directory) {
   Clock::time_point now = Clock::now();
-  if (now - start_ < FIRST_DRAW || (shown_ && now - drawn_ < REDRAW)) return;
+  if (now - start_ < pace_.firstDraw || (shown_ && now - drawn_ < pace_.redraw)) return;
   if (width_ < 0) width_ = standardErrorTerminalWidth();
   // The last column stays free: writing it would wrap on some terminals.
   const int room = width_ - 1;

@@ -14,9 +14,16 @@
 
 namespace qv {
 
+// How soon the line is first drawn, counted from its making, and how long a
+// drawing stays before the next: half a second and a tenth for the program.
+struct ProgressPace {
+  std::chrono::milliseconds firstDraw{500};
+  std::chrono::milliseconds redraw{100};
+};
+
 class ProgressLine {
  public:
-  ProgressLine();
+  explicit ProgressLine(ProgressPace pace = ProgressPace());
   ProgressLine(const ProgressLine&) = delete;
   ProgressLine& operator=(const ProgressLine&) = delete;
   ~ProgressLine() { erase(); }
@@ -31,6 +38,7 @@ class ProgressLine {
  private:
   using Clock = std::chrono::steady_clock;
 
+  ProgressPace pace_;
   Clock::time_point start_;
   Clock::time_point drawn_;
   int width_ = -1;  // columns of the terminal; 0: none; -1: not asked yet

@@ -41,7 +41,7 @@ int ReportApp::run(const std::vector<Path>& arguments) {
   ReportWriter writer;
   if (arguments.empty()) return runDialogMode(*this);
   try {
-    ProgressLine progress;
+    ProgressLine progress(progressPace_);
     writer.onProgress = [&writer, &progress](const WalkCounts& counts, const String& directory) {
       if (!writer.options.silentErrors && !writer.options.standardOutput) {
         progress.update(counts, directory);

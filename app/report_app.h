@@ -7,6 +7,7 @@
 #pragma once
 
 #include "app/application.h"
+#include "app/progress_line.h"
 #include "report/report_writer.h"
 #include "ui/dialog_host.h"
 #include "ui/folder_browser.h"
@@ -28,6 +29,11 @@ class ReportApp : public Application {
   const char* copyrightLine() const override;
   bool chooseFolder(WindowHandle owner, Path& chosen) override;
   FolderBrowser& folderBrowser() override { return folderBrowser_; }
+
+  // How the command line's progress line is paced; the program keeps the
+  // default, a test sets a short one.
+  void setProgressPace(ProgressPace pace) { progressPace_ = pace; }
+
   const Path& lastFolder() const { return lastFolder_; }
 
  private:
@@ -36,6 +42,7 @@ class ReportApp : public Application {
 
   FolderBrowser folderBrowser_;
   Path lastFolder_;
+  ProgressPace progressPace_;
 };
 
 }  // namespace qv

@@ -1,6 +1,6 @@
 // File wraps one platform file handle and closes it in its destructor. It
-// reports failure by its result (false, or FAILURE_VALUE for positions and
-// sizes) and leaves the reason in lastError(). TextFile adds writing text.
+// reports failure by its result (false, or no value for positions and sizes)
+// and leaves the reason in lastError(). TextFile adds writing text.
 // Both are used through TextOutputFile, which throws.
 //
 // A File opened by openReplacement() writes a temporary file beside the file
@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "base/platform.h"
@@ -26,10 +27,23 @@ enum class OpenMode { APPEND, APPEND_SHARE_READ };
 // Where File::seek() counts from.
 enum class SeekOrigin { START, CURRENT, END };
 
+// A FileObserver watches the files a run writes at the two points where a
+// test stops the run to change the world under it: after each write to a
+// replacement, and once the file to be replaced has been opened and looked
+// at, before anything is done with it. The program itself sets none.
+class FileObserver {
+ public:
+  virtual ~FileObserver() = default;
+  virtual void wroteReplacement() = 0;
+  virtual void lookedAtTarget() = 0;
+};
+
+// Makes observer (nullptr: none) watch every File from now on; it must
+// outlive them. For tests, before the run starts.
+void setFileObserver(FileObserver* observer);
+
 class File {
  public:
-  static constexpr uint32_t FAILURE_VALUE = 0xFFFFFFFF;
-
   File() = default;
   File(const File&) = delete;
   File& operator=(const File&) = delete;
@@ -68,13 +82,13 @@ class File {
   // it was; the file must be one that can seek. False on failure.
   bool writeAt(uint64_t offset, const void* data, uint32_t length);
 
-  // Moves the position by distance from origin; returns the low 32 bits of
-  // the new position or FAILURE_VALUE.
-  uint32_t seek(int32_t distance, SeekOrigin origin);
-  uint32_t seekToEnd() { return seek(0, SeekOrigin::END); }
+  // Moves the position by distance from origin and returns the new position;
+  // no value on failure.
+  std::optional<uint64_t> seek(int64_t distance, SeekOrigin origin);
+  std::optional<uint64_t> seekToEnd() { return seek(0, SeekOrigin::END); }
 
-  // The low 32 bits of the file's size, or FAILURE_VALUE.
-  uint32_t size();
+  // The file's size in bytes; no value on failure.
+  std::optional<uint64_t> size();
 
   // Closes the handle and removes an uncommitted temporary file; closing a
   // closed file does nothing.

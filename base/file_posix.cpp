@@ -102,22 +102,7 @@ bool arm(char (&slot)[NAME_MAX + 1], volatile sig_atomic_t& armed, int directory
   return true;
 }
 
-// QUORVEL_TEST_STOP_AFTER_WRITES=N stops the process (SIGSTOP) after its Nth
-// write to a temporary file, so that a test can signal a run at that point.
-void stopForTestAfterWrite() {
-  static long remaining = [] {
-    const char* value = std::getenv("QUORVEL_TEST_STOP_AFTER_WRITES");
-    return value != nullptr ? std::atol(value) : 0L;
-  }();
-  if (remaining > 0 && --remaining == 0) raise(SIGSTOP);
-}
-
-// QUORVEL_TEST_STOP_BEFORE_REPLACING set stops the process once the file
-// to replace has been opened and looked at, before anything else is done
-// with it, so that a test can put something else at its name then.
-void stopForTestBeforeReplacing() {
-  if (std::getenv("QUORVEL_TEST_STOP_BEFORE_REPLACING") != nullptr) raise(SIGSTOP);
-}
+FileObserver* observer = nullptr;
 
 int openAtRetrying(int directory, const char* name, int flags, mode_t mode = 0) {
   int fd;
@@ -136,10 +121,10 @@ mode_t currentUmask() {
 // The directory part of a path and its last component, split at the last
 // "/"; a path without one is relative to directory.
 int openParent(int directory, const std::string& path, std::string& name) {
-  size_t cut = path.rfind('/');
-  name = cut == std::string::npos ? path : path.substr(cut + 1);
-  if (cut == std::string::npos) return fcntl(directory, F_DUPFD_CLOEXEC, 0);
-  std::string parent = cut == 0 ? "/" : path.substr(0, cut);
+  size_t cut = posix::lastComponentStart(path);
+  name = path.substr(cut);
+  if (cut == 0) return fcntl(directory, F_DUPFD_CLOEXEC, 0);
+  std::string parent = path.substr(0, cut);
   return openAtRetrying(directory, parent.c_str(), O_RDONLY | O_DIRECTORY);
 }
 
@@ -153,6 +138,10 @@ bool failToOpenDirectory(int err) {
 }
 
 }  // namespace
+
+void setFileObserver(FileObserver* watcher) {
+  observer = watcher;
+}
 
 // The file a write through path lands on is found from one descriptor of
 // its directory: each link on the way read once and followed from where it
@@ -239,7 +228,7 @@ bool File::openReplacement(const NativeString& path) {
     ::close(fd);
     return fail(err);
   }
-  stopForTestBeforeReplacing();
+  if (observer != nullptr) observer->lookedAtTarget();
   // A pipe, terminal or device put there meanwhile is written in place.
   if (!S_ISREG(old.st_mode)) {
     ::close(directory);
@@ -380,7 +369,7 @@ bool File::open(const NativeString& path, OpenMode) {
     return posix::failWithErrno(errno);
   }
   handle_ = fd;
-  if (size() == FAILURE_VALUE || seekToEnd() == FAILURE_VALUE) {
+  if (!size() || !seekToEnd()) {
     int err = errno;
     close();
     return posix::failWithErrno(err);
@@ -412,7 +401,7 @@ bool File::write(const void* data, uint32_t length, uint32_t* written) {
     return false;
   }
   *written = static_cast<uint32_t>(n);
-  if (isReplacement()) stopForTestAfterWrite();
+  if (observer != nullptr && isReplacement()) observer->wroteReplacement();
   return true;
 }
 
@@ -429,33 +418,33 @@ bool File::writeAt(uint64_t offset, const void* data, uint32_t length) {
   return true;
 }
 
-uint32_t File::seek(int32_t distance, SeekOrigin origin) {
+std::optional<uint64_t> File::seek(int64_t distance, SeekOrigin origin) {
   if (!isOpen()) {
     setLastError(CODE_INVALID_HANDLE);
-    return FAILURE_VALUE;
+    return std::nullopt;
   }
   int whence = origin == SeekOrigin::START     ? SEEK_SET
                : origin == SeekOrigin::CURRENT ? SEEK_CUR
                                                : SEEK_END;
-  off_t position = lseek(static_cast<int>(handle_), distance, whence);
+  off_t position = lseek(static_cast<int>(handle_), static_cast<off_t>(distance), whence);
   if (position < 0) {
     posix::failWithErrno(errno);
-    return FAILURE_VALUE;
+    return std::nullopt;
   }
-  return static_cast<uint32_t>(position);
+  return static_cast<uint64_t>(position);
 }
 
-uint32_t File::size() {
+std::optional<uint64_t> File::size() {
   struct stat st;
   if (!isOpen()) {
     setLastError(CODE_INVALID_HANDLE);
-    return FAILURE_VALUE;
+    return std::nullopt;
   }
   if (fstat(static_cast<int>(handle_), &st) != 0) {
     posix::failWithErrno(errno);
-    return FAILURE_VALUE;
+    return std::nullopt;
   }
-  return static_cast<uint32_t>(st.st_size);
+  return static_cast<uint64_t>(st.st_size);
 }
 
 void File::close() {

@@ -13,7 +13,13 @@ HANDLE toHandle(intptr_t handle) {
   return reinterpret_cast<HANDLE>(handle);
 }
 
+FileObserver* observer = nullptr;
+
 }  // namespace
+
+void setFileObserver(FileObserver* watcher) {
+  observer = watcher;
+}
 
 bool File::openReplacement(const NativeString& path) {
   close();
@@ -41,6 +47,7 @@ bool File::openReplacement(const NativeString& path) {
   } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
     return false;
   }
+  if (observer != nullptr) observer->lookedAtTarget();
 
   size_t cut = target.rfind(L'\\');
   if (cut == std::wstring::npos || cut + 1 == target.size()) {
@@ -107,7 +114,7 @@ bool File::open(const NativeString& path, OpenMode mode) {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   handle_ = reinterpret_cast<intptr_t>(handle);
-  if (size() == FAILURE_VALUE || seekToEnd() == FAILURE_VALUE) {
+  if (!size() || !seekToEnd()) {
     DWORD error = GetLastError();
     close();
     SetLastError(error);
@@ -138,6 +145,7 @@ bool File::write(const void* data, uint32_t length, uint32_t* written) {
   DWORD count = 0;
   BOOL ok = WriteFile(toHandle(handle_), data, length, &count, nullptr);
   *written = count;
+  if (ok && observer != nullptr && !temporary_.empty()) observer->wroteReplacement();
   return ok != FALSE;
 }
 
@@ -164,15 +172,20 @@ bool File::writeAt(uint64_t offset, const void* data, uint32_t length) {
   return ok;
 }
 
-uint32_t File::seek(int32_t distance, SeekOrigin origin) {
+std::optional<uint64_t> File::seek(int64_t distance, SeekOrigin origin) {
   DWORD method = origin == SeekOrigin::START     ? FILE_BEGIN
                  : origin == SeekOrigin::CURRENT ? FILE_CURRENT
                                                  : FILE_END;
-  return SetFilePointer(toHandle(handle_), distance, nullptr, method);
+  LARGE_INTEGER move, position;
+  move.QuadPart = distance;
+  if (!SetFilePointerEx(toHandle(handle_), move, &position, method)) return std::nullopt;
+  return static_cast<uint64_t>(position.QuadPart);
 }
 
-uint32_t File::size() {
-  return GetFileSize(toHandle(handle_), nullptr);
+std::optional<uint64_t> File::size() {
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(toHandle(handle_), &size)) return std::nullopt;
+  return static_cast<uint64_t>(size.QuadPart);
 }
 
 void File::close() {

@@ -278,7 +278,7 @@ std::string absolutePath(std::string_view path, std::string_view currentDirector
     } else if (component == "..") {
       if (result.size() > 1) {
         result.pop_back();
-        result.erase(result.rfind('/') + 1);
+        result.erase(lastComponentStart(result));
       }
     } else {
       result.append(component);

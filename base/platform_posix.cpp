@@ -192,7 +192,7 @@ bool nativeFullPath(const std::string& path, std::string& directory, std::string
     if (!posix::currentDirectory(cwd)) return false;
     absolute = posix::absolutePath(path, cwd);
   }
-  size_t cut = absolute.rfind('/') + 1;
+  size_t cut = posix::lastComponentStart(absolute);
   name = absolute.substr(cut);
   directory = absolute.substr(0, cut);
   return true;
@@ -355,7 +355,7 @@ std::string expandHome(std::string_view native) {
 }
 
 uint32_t missingPathCode(const std::string& native) {
-  std::string parent = native.substr(0, native.rfind('/') + 1);
+  std::string parent = native.substr(0, lastComponentStart(native));
   struct stat st;
   return stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? CODE_FILE_NOT_FOUND
                                                                : CODE_PATH_NOT_FOUND;

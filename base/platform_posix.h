@@ -53,6 +53,15 @@ void toUtf8(std::string_view cp932, std::string& out);
 // Works on CP932 and UTF-8 text alike.
 std::string absolutePath(std::string_view path, std::string_view currentDirectory);
 
+// Where the last component of a native path starts: just after its last "/",
+// 0 when it has none. Every split of a path with "/" separators cuts here: a
+// "/" byte is always a separator, in UTF-8 and in code page 932 alike (no
+// second byte of a CP932 character is 0x2F).
+inline size_t lastComponentStart(std::string_view path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? 0 : slash + 1;
+}
+
 // The value of the environment variable name; empty when it is unset.
 std::string environment(const char* name);
 

@@ -5,7 +5,7 @@
 namespace qv {
 
 bool TextFile::writeLine(const char* text) {
-  if (seekToEnd() == FAILURE_VALUE) return false;
+  if (!seekToEnd()) return false;
   uint32_t written = 0;
   if (!write(text, static_cast<uint32_t>(std::strlen(text)), &written)) return false;
   return write("\r\n", 2, &written);

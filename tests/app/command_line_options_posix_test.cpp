@@ -1,6 +1,6 @@
 // The command line's later options through the real program: exclude, depth,
-// utf8, lf, summary and "out -", their bad values, a reader of standard
-// output that stops early, and the progress line on a terminal.
+// utf8, lf, summary and "out -", their bad values and a reader of standard
+// output that stops early.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -330,109 +330,6 @@ TEST_F(BigTreeTest, AReaderThatStopsEarlyEndsTheRunQuietly) {
           << status;
     }
   }
-}
-
-// Columns that UTF-8 text takes on a terminal: two for each character of
-// three or more bytes (the Japanese of the line), one for any other.
-int columnsOf(const std::string& text) {
-  int columns = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    unsigned char byte = static_cast<unsigned char>(text[i]);
-    if (byte < 0x80) {
-      ++columns;
-    } else if (byte >= 0xE0) {
-      columns += 2;
-    } else if (byte >= 0xC0) {
-      ++columns;
-    }
-  }
-  return columns;
-}
-
-TEST_F(BigTreeTest, ProgressIsShownOnATerminalOnlyWhenTheRunTakesLong) {
-  // Too narrow for the whole path, whose start gives way to "...".
-  constexpr int WIDTH = 50;
-  // The report goes into a FIFO that the test leaves unread for a while, so
-  // that the run takes more than half a second.
-  const std::string fifo = dir_ / "fifo";
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
-  auto runSlowly = [&](const std::vector<std::string>& extra, int err) {
-    std::vector<std::string> arguments = {"in", big_, "out", fifo};
-    arguments.insert(arguments.end(), extra.begin(), extra.end());
-    int devNull = open("/dev/null", O_WRONLY);
-    Child child = Child::start(arguments, dir_.path(), devNull, err);
-    close(devNull);
-    int reader = open(fifo.c_str(), O_RDONLY);
-    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
-    std::string report = readAll(reader);
-    close(reader);
-    int status = child.wait();
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_NE(report.find("f149\r\n"), std::string::npos);
-  };
-
-  struct Case {
-    const char* name;
-    std::vector<std::string> extra;
-    bool shown;
-  } cases[] = {{"terminal", {}, true}, {"terminal, ne", {"ne"}, false}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(grantpt(master), 0);
-    ASSERT_EQ(unlockpt(master), 0);
-    struct winsize size = {};
-    size.ws_col = WIDTH;
-    size.ws_row = 24;
-    ASSERT_EQ(ioctl(master, TIOCSWINSZ, &size), 0);
-    int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
-    ASSERT_GE(terminal, 0);
-    runSlowly(c.extra, terminal);
-    close(terminal);
-    std::string shown = readAll(master);
-    close(master);
-    if (!c.shown) {
-      EXPECT_EQ(shown, "");
-      continue;
-    }
-    // Each drawing fills the line but its last column, between two CRs; the
-    // last one is all spaces: the line erased.
-    ASSERT_GE(shown.size(), 2u);
-    EXPECT_EQ(shown.front(), '\r');
-    const std::string erased = "\r" + std::string(WIDTH - 1, ' ') + "\r";
-    ASSERT_GE(shown.size(), erased.size());
-    EXPECT_EQ(shown.substr(shown.size() - erased.size()), erased);
-    std::string drawings = shown.substr(0, shown.size() - erased.size());
-    ASSERT_FALSE(drawings.empty()) << "never drawn";
-    size_t start = 0;
-    int count = 0;
-    while (start + 1 < drawings.size()) {
-      size_t end = drawings.find('\r', start + 1);
-      ASSERT_NE(end, std::string::npos);
-      std::string line = drawings.substr(start + 1, end - start - 1);
-      EXPECT_EQ(columnsOf(line), WIDTH - 1) << line;
-      EXPECT_NE(line.find(u8" ディレクトリ、"), std::string::npos) << line;
-      EXPECT_NE(line.find(u8" ファイル  ..."), std::string::npos) << line;
-      EXPECT_NE(line.find("/big/d"), std::string::npos) << line;
-      ++count;
-      start = end + 1;
-    }
-    // At most ten a second over the 1.2 s or so of the run, and at least one.
-    EXPECT_GE(count, 1);
-    EXPECT_LE(count, 15);
-  }
-
-  // Standard error not a terminal: nothing on it.
-  int err[2];
-  ASSERT_EQ(pipe(err), 0);
-  std::string errors;
-  std::thread drain([&] { errors = readAll(err[0]); });
-  runSlowly({}, err[1]);
-  close(err[1]);
-  drain.join();
-  close(err[0]);
-  EXPECT_EQ(errors, "");
 }
 
 }  // namespace

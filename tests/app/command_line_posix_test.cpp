@@ -227,7 +227,17 @@ class CommandLineTest : public ::testing::Test {
   pid_t start(const std::vector<std::string>& arguments,
               const std::vector<std::string>& environment = {},
               const std::string& stdoutPath = "/dev/null") {
-    std::vector<std::string> args = expand(arguments);
+    return startProgram(QUORVEL_EXECUTABLE, expand(arguments), environment, stdoutPath);
+  }
+  // The program stopped at stopAt, as tests/app/stopped_program_posix.cpp
+  // reads it.
+  pid_t startStopped(const std::string& stopAt, const std::vector<std::string>& arguments) {
+    std::vector<std::string> args = {stopAt};
+    for (const std::string& argument : expand(arguments)) args.push_back(argument);
+    return startProgram(QUORVEL_STOPPED_EXECUTABLE, args, {}, "/dev/null");
+  }
+  pid_t startProgram(const char* program, const std::vector<std::string>& args,
+                     const std::vector<std::string>& environment, const std::string& stdoutPath) {
     pid_t pid = fork();
     if (pid != 0) return pid;
     int err = open(errPath().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -238,10 +248,10 @@ class CommandLineTest : public ::testing::Test {
       putenv(const_cast<char*>(entry));
     }
     for (const std::string& entry : environment) putenv(strdup(entry.c_str()));
-    std::vector<char*> argv = {const_cast<char*>(QUORVEL_EXECUTABLE)};
+    std::vector<char*> argv = {const_cast<char*>(program)};
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    execv(QUORVEL_EXECUTABLE, argv.data());
+    execv(program, argv.data());
     _exit(127);
   }
   std::string errPath() const { return logs_ / "stderr.txt"; }
@@ -894,7 +904,7 @@ TEST_F(CommandLineTest, ASignalDuringARunLeavesThePreviousReportAndNoTemporaryFi
   for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
     SCOPED_TRACE(strsignal(signal));
     writeFile(dir_ / "r.txt", old);
-    pid_t pid = start({"in", bigTree(), "out", "r.txt"}, {"QUORVEL_TEST_STOP_AFTER_WRITES=1"});
+    pid_t pid = startStopped("after-writes=1", {"in", bigTree(), "out", "r.txt"});
     int status = 0;
     ASSERT_EQ(waitpid(pid, &status, WUNTRACED), pid);
     ASSERT_TRUE(WIFSTOPPED(status));
@@ -926,7 +936,7 @@ TEST_F(CommandLineTest, ANewReportListsItselfAndASignalRemovesOnlyTheFileItMade)
   for (bool replaced : {false, true}) {
     SCOPED_TRACE(replaced ? "replaced meanwhile" : "still the one it made");
     std::remove((dir_ / "r.txt").c_str());
-    pid_t pid = start({"in", bigTree(), "out", "r.txt"}, {"QUORVEL_TEST_STOP_AFTER_WRITES=1"});
+    pid_t pid = startStopped("after-writes=1", {"in", bigTree(), "out", "r.txt"});
     int status = 0;
     ASSERT_EQ(waitpid(pid, &status, WUNTRACED), pid);
     ASSERT_TRUE(WIFSTOPPED(status));
@@ -965,7 +975,7 @@ TEST_F(CommandLineTest, RootGivesTheReportTheOwnerOfTheFileItOpenedNeverALinkedO
     ASSERT_EQ(chmod(report.c_str(), 0640), 0);
     // Stopped when the file to replace has been looked at, nobody puts
     // something else at its name.
-    pid_t pid = start({"in", "$T/in/", "out", report}, {"QUORVEL_TEST_STOP_BEFORE_REPLACING=1"});
+    pid_t pid = startStopped("before-replacing", {"in", "$T/in/", "out", report});
     int status = 0;
     ASSERT_EQ(waitpid(pid, &status, WUNTRACED), pid);
     ASSERT_TRUE(WIFSTOPPED(status));
@@ -1025,7 +1035,7 @@ TEST_F(CommandLineTest, TwoRunsAtOnceEachLeaveAWholeReport) {
 
   // One run stops halfway while the other writes its whole report; the one
   // that finishes last wins.
-  pid_t first = start({"in", bigTree(), "out", "r.txt"}, {"QUORVEL_TEST_STOP_AFTER_WRITES=2"});
+  pid_t first = startStopped("after-writes=2", {"in", bigTree(), "out", "r.txt"});
   int status = 0;
   ASSERT_EQ(waitpid(first, &status, WUNTRACED), first);
   ASSERT_TRUE(WIFSTOPPED(status));

@@ -22,6 +22,23 @@ uint32_t openCode(TextOutputFile& file, const std::string& path) {
   return 0;
 }
 
+TEST(File, PositionsAndSizesPastFourGibibytesAreWhole) {
+  // A sparse file: no disk space is taken.
+  test::TempDir dir;
+  const std::string path = dir / "big";
+  const uint64_t size = (uint64_t{5} << 30) + 3;
+  test::writeFile(path, "");
+  ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(size)), 0);
+  TextFile file;
+  ASSERT_TRUE(file.open(path, OpenMode::APPEND));
+  EXPECT_EQ(file.size(), size);
+  EXPECT_EQ(file.seek(0, SeekOrigin::CURRENT), size);
+  EXPECT_EQ(file.seek(-(int64_t{1} << 32), SeekOrigin::END), size - (uint64_t{1} << 32));
+  EXPECT_EQ(file.seek(-1, SeekOrigin::START), std::nullopt);
+  EXPECT_TRUE(file.writeLine("x"));
+  EXPECT_EQ(file.size(), size + 3);
+}
+
 TEST(TextOutputFile, AFullDiskFailsTheWriteThatHitsIt) {
   TextOutputFile file;
   ASSERT_EQ(openCode(file, "/dev/full"), 0u);
