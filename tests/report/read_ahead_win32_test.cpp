@@ -24,19 +24,17 @@ using test::writeFile;
 class WindowsReadAheadTest : public test::ReportTest {
  protected:
   // Writes the report of root (ending in "\") as generate() does. When the
-  // walk is about to enter atDirectory, starts the threads, waits for them to
-  // hold every listing they may, then calls change.
+  // walk is about to enter atDirectory, waits for the read-ahead, started with
+  // the first listing, to hold every listing it may, then calls change.
   std::string report(
       const std::string& root, const std::string& atDirectory = std::string(),
       const std::function<void()>& change = [] {}, const std::string& pattern = "*.*") {
     std::string out = dir / "report.out";
     DirectoryListing listing;
-    size_t held = 0;
-    writer.onEnterDirectory = [&](const String& directory) {
-      if (std::string(directory.cStr()) != atDirectory) return;
-      held = listing.settleReadAhead();
-      change();
-    };
+    test::ChangeAtDirectory observer(atDirectory, change);
+    // Without a directory to change at, the read-ahead starts as for the
+    // program itself.
+    writer.setObserver(atDirectory.empty() ? nullptr : &observer);
     {
       TextOutputFile file;
       file.open(String(out.c_str()), false, true);
@@ -46,8 +44,10 @@ class WindowsReadAheadTest : public test::ReportTest {
       file.close();
     }
     listing.close();
+    writer.setObserver(nullptr);
     if (!atDirectory.empty()) {
-      EXPECT_GE(held, 2u) << "the directories after " << atDirectory << " were not read ahead";
+      EXPECT_GE(observer.heldThen, 2u)
+          << "the directories after " << atDirectory << " were not read ahead";
     }
     return readFile(out);
   }

@@ -1,18 +1,62 @@
 // The fixture of the whole-report tests: a temporary directory, a writer at
-// its defaults, local time in Japan, and generate() returning the report.
+// its defaults, local time in Japan, and generate() returning the report;
+// and the observer by which the read-ahead tests change a tree behind a walk.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 #include <string>
+#include <utility>
 
 #include "report/report_writer.h"
+#include "report/walk_observer.h"
 #include "test_support.h"
 
 namespace qv::test {
 
 // 2002/10/14 09:05:03 in Japan (JST, no summer time).
 constexpr int64_t SAMPLE_TIME = 1034553903;
+
+// Has the read-ahead start with the walk's first listing and, when the walk
+// is about to enter atDirectory, waits for it to hold every listing it may,
+// then calls change.
+class ChangeAtDirectory : public WalkObserver {
+ public:
+  ChangeAtDirectory(std::string atDirectory, std::function<void()> change)
+      : atDirectory_(std::move(atDirectory)), change_(std::move(change)) {}
+
+  bool startsReadAheadAtOnce() const override { return true; }
+
+  void enteringDirectory(const String& directory) override {
+    if (std::string(directory.cStr()) != atDirectory_) return;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      changed_.wait(lock, [this] { return idle_; });
+      heldThen = held_;
+    }
+    change_();
+  }
+
+  void readAheadChanged(size_t held, bool idle) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    held_ = held;
+    idle_ = idle;
+    changed_.notify_all();
+  }
+
+  size_t heldThen = 0;  // listings read ahead when the walk came to atDirectory
+
+ private:
+  const std::string atDirectory_;
+  const std::function<void()> change_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  size_t held_ = 0;
+  bool idle_ = false;
+};
 
 class ReportTest : public ::testing::Test {
  protected:
