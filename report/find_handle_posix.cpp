@@ -272,15 +272,6 @@ void FindHandle::close() {
   state_.reset();
 }
 
-bool FindHandle::first(const char* path, DirEntry& entry) {
-  close();
-  NativeString directory, pattern;
-  if (!nativeFullPath(nativeOf(path), directory, pattern)) return false;
-  DirectoryListing listing;
-  if (!listing.open(String(), directory)) return false;
-  return first(listing, pattern, entry);
-}
-
 bool FindHandle::first(const DirectoryListing& listing, const std::string& pattern,
                        DirEntry& entry) {
   close();

@@ -128,15 +128,6 @@ void FindHandle::close() {
   state_.reset();
 }
 
-bool FindHandle::first(const char* path, DirEntry& entry) {
-  close();
-  NativeString directory, pattern;
-  if (!nativeFullPath(nativeOf(path), directory, pattern)) return false;
-  DirectoryListing listing;
-  if (!listing.open(String(), directory)) return false;
-  return first(listing, pattern, entry);
-}
-
 bool FindHandle::first(const DirectoryListing& listing, const NativeString& pattern,
                        DirEntry& entry) {
   close();

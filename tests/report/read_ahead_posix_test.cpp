@@ -76,37 +76,13 @@ void changeDirectory(const std::string& path, const std::function<void()>& chang
 
 class ReadAheadTest : public test::ReportTest {
  protected:
-  // Writes the report of root (ending in "/") as generate() does, into
-  // output (by default outside the tree). When the walk is about to enter
-  // atDirectory, waits for the read-ahead, started with the first listing, to
-  // hold every listing it may, then calls change.
+  // walkReport() of every file of root (ending in "/"), into output (by
+  // default outside the tree).
   std::string report(const std::string& root, const std::string& atDirectory = std::string(),
                      const std::function<void()>& change = nullptr,
                      const std::string& output = std::string()) {
-    std::string out = output.empty() ? dir / "report.out" : output;
-    DirectoryListing listing;
-    test::ChangeAtDirectory observer(atDirectory, change);
-    // Without a directory to change at, the read-ahead starts as for the
-    // program itself.
-    writer.setObserver(atDirectory.empty() ? nullptr : &observer);
-    {
-      TextOutputFile file;
-      file.open(String(out.c_str()), false, true);
-      file.writeLine({"[" + root + "]"});
-      EXPECT_TRUE(listing.open(String(root.c_str()), root));
-      writer.walk(file, listing, "*.*", String());
-      file.close();
-    }
-    listing.close();
-    writer.setObserver(nullptr);
-    held_ = observer.heldThen;
-    if (!atDirectory.empty()) {
-      EXPECT_GE(held_, 2u) << "the directories after " << atDirectory << " were not read ahead";
-    }
-    return readFile(out);
+    return walkReport(root, atDirectory, change, output, "*.*");
   }
-
-  size_t held_ = 0;  // listings read ahead when the walk entered atDirectory
 };
 
 TEST_F(ReadAheadTest, ADirectoryChangedAfterItWasReadAheadShowsAsItIsAtItsTurn) {
@@ -242,15 +218,15 @@ TEST_F(ReadAheadTest, ReadsNoDirectoryTheWalkDoesNotEnter) {
   // subdirectory.
   std::string t = dir / "t/";
   for (const char* name : {"a/sub", "b/sub", "c/sub", "skip/sub"}) makeDirs(t + name);
-  auto held = [&] {
+  auto heldAtA = [&] {
     report(t, t + "a/", [] {});
-    return held_;
+    return held;
   };
-  EXPECT_EQ(held(), 8u);
+  EXPECT_EQ(heldAtA(), 8u);
   writer.options.excludePatterns = {"sk*"};
-  EXPECT_EQ(held(), 6u);
+  EXPECT_EQ(heldAtA(), 6u);
   writer.options.maxDepth = 1;
-  EXPECT_EQ(held(), 3u);
+  EXPECT_EQ(heldAtA(), 3u);
 }
 
 // The size column of the line that ends with name, or -1 when there is none.

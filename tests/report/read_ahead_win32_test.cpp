@@ -23,33 +23,11 @@ using test::writeFile;
 
 class WindowsReadAheadTest : public test::ReportTest {
  protected:
-  // Writes the report of root (ending in "\") as generate() does. When the
-  // walk is about to enter atDirectory, waits for the read-ahead, started with
-  // the first listing, to hold every listing it may, then calls change.
+  // walkReport() of root (ending in "\").
   std::string report(
       const std::string& root, const std::string& atDirectory = std::string(),
       const std::function<void()>& change = [] {}, const std::string& pattern = "*.*") {
-    std::string out = dir / "report.out";
-    DirectoryListing listing;
-    test::ChangeAtDirectory observer(atDirectory, change);
-    // Without a directory to change at, the read-ahead starts as for the
-    // program itself.
-    writer.setObserver(atDirectory.empty() ? nullptr : &observer);
-    {
-      TextOutputFile file;
-      file.open(String(out.c_str()), false, true);
-      file.writeLine({"[" + root + "]"});
-      EXPECT_TRUE(listing.open(String(root.c_str()), nativeOf(root)));
-      writer.walk(file, listing, nativeOf(pattern), String());
-      file.close();
-    }
-    listing.close();
-    writer.setObserver(nullptr);
-    if (!atDirectory.empty()) {
-      EXPECT_GE(observer.heldThen, 2u)
-          << "the directories after " << atDirectory << " were not read ahead";
-    }
-    return readFile(out);
+    return walkReport(root, atDirectory, change, std::string(), pattern);
   }
 
   // A tree of 3 levels: a to l, each with sub1 and sub2 and files.

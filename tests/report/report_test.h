@@ -11,6 +11,8 @@
 #include <string>
 #include <utility>
 
+#include "base/text_output_file.h"
+#include "report/find_handle.h"
 #include "report/report_writer.h"
 #include "report/walk_observer.h"
 #include "test_support.h"
@@ -70,8 +72,39 @@ class ReportTest : public ::testing::Test {
     return readFile(out);
   }
 
+  // Writes the report of root (ending in the separator) of the files that
+  // match pattern as generate() does, into output (by default a file in the
+  // temporary directory). When the walk is about to enter atDirectory, waits
+  // for the read-ahead, started with the first listing, to hold every listing
+  // it may (held), then calls change; without atDirectory the read-ahead
+  // starts as for the program itself.
+  std::string walkReport(const std::string& root, const std::string& atDirectory,
+                         const std::function<void()>& change, const std::string& output,
+                         const std::string& pattern) {
+    std::string out = output.empty() ? dir / "report.out" : output;
+    DirectoryListing listing;
+    ChangeAtDirectory observer(atDirectory, change);
+    writer.setObserver(atDirectory.empty() ? nullptr : &observer);
+    {
+      TextOutputFile file;
+      file.open(String(out.c_str()), false, true);
+      file.writeLine({"[" + root + "]"});
+      EXPECT_TRUE(listing.open(String(root.c_str()), nativeOf(root)));
+      writer.walk(file, listing, nativeOf(pattern), String());
+      file.close();
+    }
+    listing.close();
+    writer.setObserver(nullptr);
+    held = observer.heldThen;
+    if (!atDirectory.empty()) {
+      EXPECT_GE(held, 2u) << "the directories after " << atDirectory << " were not read ahead";
+    }
+    return readFile(out);
+  }
+
   TempDir dir;
   ReportWriter writer;
+  size_t held = 0;  // listings read ahead when the last walkReport() came to atDirectory
 };
 
 }  // namespace qv::test
