@@ -121,6 +121,8 @@ class ReadAhead {
   std::vector<Due> childrenOf(const WalkKey& key, const std::string& relative,
                               const std::vector<ListedItem>& items) const;
   void enqueue(std::vector<Due>& children);
+  // Under mutex_: tells observer_ what is held and whether the threads are
+  // idle.
   void report() const;
   static size_t bytesOf(const ReadListing& listing);
 

@@ -106,6 +106,8 @@ class ReadAhead {
   void dropBelow(const WalkKey& key);
   void startThreads();
   void work();
+  // Under mutex_: tells observer_ what is held and whether the threads are
+  // idle.
   void report() const;
   static size_t bytesOf(const FoundListing& listing);
 
