@@ -25,6 +25,7 @@
 
 #include "base/platform.h"
 #include "base/string.h"
+#include "report/walk_plan.h"
 
 namespace qv {
 
@@ -59,25 +60,9 @@ constexpr bool isShortOfResources(uint32_t code) {
   return code == CODE_TOO_MANY_OPEN_FILES || code == CODE_NOT_ENOUGH_MEMORY;
 }
 
-// Attribute bits that a scan may leave to loadDetails(); every other bit is
-// filled in by the scan itself.
-constexpr uint32_t DETAIL_ATTRIBUTES = ATTRIBUTE_READONLY;
-
-// How a walk goes through the tree below a listing: depth first in listing
-// order, into each subdirectory that has no bit of skipAttributes and whose
-// name matches none of excluded, down to maxDepth levels below the listing
-// (no limit when negative), reading the details of the files that match
-// pattern when details is set. The pattern is native, the excluded ones UTF-8.
-struct WalkPlan {
-  uint32_t skipAttributes = 0;
-  NativeString pattern;
-  bool details = false;
-  std::vector<std::string> excluded;
-  int maxDepth = -1;
-};
-
 // The platform's record of one listing; shared by the scans of it.
 struct ListingState;
+class WalkObserver;
 
 class DirectoryListing {
  public:
@@ -95,14 +80,10 @@ class DirectoryListing {
   void close();
 
   // Tells the platform how the walk will go through this listing's tree, so
-  // that it may read the directories due next ahead of the walk. What
-  // every scan yields stays as it would be without it.
-  void planWalk(const WalkPlan& plan) const;
-
-  // Waits until the read-ahead of this listing's tree has read all it may for
-  // now, and returns how many listings it holds; for tests that change the
-  // tree behind it. 0 where there is no read-ahead.
-  size_t settleReadAhead() const;
+  // that it may read the directories due next ahead of the walk, telling
+  // observer (when given) what it does. What every scan yields stays as it
+  // would be without it.
+  void planWalk(const WalkPlan& plan, WalkObserver* observer = nullptr) const;
 
  private:
   friend class FindHandle;

@@ -1,15 +1,10 @@
-#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <numeric>
 #include <string>
@@ -17,12 +12,16 @@
 #include <vector>
 
 #include "base/platform_posix.h"
+#include "report/descriptor_budget_posix.h"
+#include "report/directory_reader_posix.h"
 #include "report/find_handle.h"
 #include "report/read_ahead_posix.h"
 #include "report/wildcard.h"
 
 namespace qv {
 
+using posix::DescriptorBudget;
+using posix::DirectoryOpener;
 using posix::ListedItem;
 using posix::ReadAhead;
 using posix::ReadListing;
@@ -31,41 +30,6 @@ using posix::WalkKey;
 namespace {
 
 constexpr uint64_t EPOCH_DIFFERENCE = 11644473600ULL;
-
-// Appends the items of blocks to items in listing order. The sort runs on
-// keys that hold the first 16 bytes of each name folded, so that most
-// comparisons need no look at the names themselves, and each item is moved
-// once: a million entries take a fraction of a second.
-void appendListed(std::vector<std::vector<ListedItem>>& blocks, std::vector<ListedItem>& items) {
-  struct Key {
-    uint64_t high;
-    uint64_t low;
-    ListedItem* item;
-  };
-  std::vector<Key> keys;
-  size_t count = 0;
-  for (const std::vector<ListedItem>& block : blocks) count += block.size();
-  keys.reserve(count);
-  for (std::vector<ListedItem>& block : blocks) {
-    for (ListedItem& item : block) {
-      const std::string& name = item.nativeName();
-      uint64_t packed[2] = {0, 0};
-      // A name holds no zero byte, so the padding sorts a prefix first.
-      for (size_t i = 0; i < 16 && i < name.size(); ++i) {
-        uint64_t folded = static_cast<unsigned char>(foldCase(name[i]));
-        packed[i / 8] |= folded << (56 - 8 * (i % 8));
-      }
-      keys.push_back({packed[0], packed[1], &item});
-    }
-  }
-  std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
-    if (a.high != b.high) return a.high < b.high;
-    if (a.low != b.low) return a.low < b.low;
-    return listedBefore(a.item->nativeName(), b.item->nativeName());
-  });
-  items.reserve(items.size() + count);
-  for (const Key& key : keys) items.push_back(std::move(*key.item));
-}
 
 uint64_t fileTimeOf(const struct timespec& t) {
   // Times before 1601, and times too late for a file time, have none: they
@@ -76,13 +40,6 @@ uint64_t fileTimeOf(const struct timespec& t) {
   if (seconds < -static_cast<int64_t>(EPOCH_DIFFERENCE) || seconds >= LATEST) return ~0ULL;
   return static_cast<uint64_t>(seconds + static_cast<int64_t>(EPOCH_DIFFERENCE)) * 10000000ULL +
          static_cast<uint64_t>(t.tv_nsec) / 100;
-}
-
-uint32_t typeAttributes(mode_t mode) {
-  if (S_ISDIR(mode)) return ATTRIBUTE_DIRECTORY;
-  // A link is never entered: it is listed among the files.
-  if (S_ISREG(mode) || S_ISLNK(mode)) return ATTRIBUTE_ARCHIVE;
-  return ATTRIBUTE_SYSTEM;
 }
 
 uint32_t codeOfOpenError(int err) {
@@ -101,13 +58,14 @@ uint32_t codeOfOpenError(int err) {
 //
 // Listings of a walk that reads ahead share its ReadAhead; each knows its key
 // and its native path below the root for it.
-struct ListingState {
+struct ListingState final : posix::DescriptorHolder {
   using Item = ListedItem;
 
   std::vector<Item> items;
   std::vector<posix::ItemDetails> details;  // read ahead with items, or empty
   std::shared_ptr<ListingState> parent;     // null for a listing made from a path
   std::string nativeName;                   // in parent; the absolute path of a root
+  std::shared_ptr<DirectoryOpener> opener;  // the root's, for the whole walk
   size_t pathLength = 0;                    // of the native path, separator included
   int depth = 0;
   dev_t device = 0;
@@ -130,156 +88,26 @@ struct ListingState {
   bool reopen(int directoryFd, bool follow, const ListingState* keep);
   bool reopenBeneath();
   void release();
+  void releaseDescriptor() override { release(); }
 };
 
 namespace {
-
-// The descriptors the listings hold, bounded by the process's limit (raised to
-// its hard limit the first time): past the bound, or when the system runs out,
-// the shallowest listing gives its descriptor back; it is opened again when
-// the walk returns to it.
-class DescriptorPool {
- public:
-  static DescriptorPool& get() {
-    static DescriptorPool pool;
-    return pool;
-  }
-
-  void add(ListingState* listing) { held_.push_back(listing); }
-
-  void remove(ListingState* listing) {
-    auto it = std::find(held_.begin(), held_.end(), listing);
-    if (it != held_.end()) held_.erase(it);
-  }
-
-  bool full() const { return held_.size() >= budget_; }
-
-  // Gives back the descriptor of the shallowest listing other than keep.
-  bool evict(const ListingState* keep) {
-    ListingState* victim = nullptr;
-    for (ListingState* listing : held_) {
-      if (listing != keep && (victim == nullptr || listing->depth < victim->depth)) {
-        victim = listing;
-      }
-    }
-    if (victim == nullptr) return false;
-    victim->release();
-    return true;
-  }
-
- private:
-  // Left for the report file, the converter's tables, the read-ahead and
-  // whatever else the process opens meanwhile.
-  static constexpr rlim_t RESERVE = 24 + ReadAhead::MAX_THREADS + 1;
-
-  DescriptorPool() {
-    struct rlimit limit;
-    rlim_t soft = 1024;
-    if (getrlimit(RLIMIT_NOFILE, &limit) == 0) {
-      soft = limit.rlim_cur;
-      if (limit.rlim_cur < limit.rlim_max) {
-        struct rlimit raised = limit;
-        raised.rlim_cur = limit.rlim_max == RLIM_INFINITY ? 1048576 : limit.rlim_max;
-        if (setrlimit(RLIMIT_NOFILE, &raised) == 0) soft = raised.rlim_cur;
-      }
-    }
-    budget_ = soft > RESERVE + 8 ? static_cast<size_t>(soft - RESERVE) : 8;
-  }
-
-  std::vector<ListingState*> held_;
-  size_t budget_;
-};
 
 // Opens a directory relative to directoryFd, without following a link in its
-// last component unless follow is set and without touching its access time
-// where the system lets us. Makes room in the pool first, and again when the
-// system runs out of descriptors; keep's descriptor is never given back.
-int openDirectory(int directoryFd, const char* name, bool follow, const ListingState* keep) {
-  static int noAtime = O_NOATIME;
-  DescriptorPool& pool = DescriptorPool::get();
-  if (pool.full()) pool.evict(keep);
-  int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (follow ? 0 : O_NOFOLLOW);
-  for (;;) {
-    int fd = openat(directoryFd, name, flags | noAtime);
-    if (fd >= 0) return fd;
-    int err = errno;
-    if (err == EINTR) continue;
-    // O_NOATIME is only for the owner of a file (or a privileged process).
-    if (err == EPERM && noAtime != 0) {
-      noAtime = 0;
-      continue;
-    }
-    if ((err == EMFILE || err == ENFILE) && pool.evict(keep)) continue;
-    setLastError(codeOfOpenError(err));
-    return -1;
-  }
+// last component unless follow is set. Makes room in the budget first, and
+// again when the system runs out of descriptors; keep's descriptor is never
+// given back.
+int openDirectory(DirectoryOpener& opener, int directoryFd, const char* name, bool follow,
+                  const ListingState* keep) {
+  DescriptorBudget& budget = DescriptorBudget::process();
+  if (budget.full()) budget.evict(keep);
+  int fd =
+      opener.open(directoryFd, name,
+                  follow ? DirectoryOpener::Resolve::FOLLOW : DirectoryOpener::Resolve::NO_FOLLOW,
+                  [&budget, keep] { return budget.evict(keep); });
+  if (fd < 0) setLastError(codeOfOpenError(errno));
+  return fd;
 }
-
-}  // namespace
-
-bool posix::readItems(int fd, std::vector<ListedItem>& items) {
-  // On the heap: a thread's stack, and the main one under a small limit,
-  // may be smaller than the block.
-  constexpr size_t BLOCK = 32768;
-  std::vector<uint64_t> block(BLOCK / sizeof(uint64_t));
-  char* const buffer = reinterpret_cast<char*>(block.data());
-  // The items of each block read, in a vector of their own that never grows:
-  // one vector for the whole directory would be copied as it grew.
-  std::vector<std::vector<ListedItem>> blocks;
-  std::string name;
-  int readError = 0;
-  bool any = false;
-  for (;;) {
-    long count = syscall(SYS_getdents64, fd, buffer, BLOCK);
-    if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) {
-      if (count < 0) readError = errno;
-      break;
-    }
-    size_t records = 0;
-    for (long offset = 0; offset < count; ++records) {
-      offset += reinterpret_cast<const struct dirent64*>(buffer + offset)->d_reclen;
-    }
-    std::vector<ListedItem>& read = blocks.emplace_back();
-    read.reserve(records);
-    for (long offset = 0; offset < count;) {
-      const struct dirent64* d = reinterpret_cast<const struct dirent64*>(buffer + offset);
-      offset += d->d_reclen;
-      std::string_view native(d->d_name);
-      if (native == "." || native == "..") continue;
-      posix::toCp932(native, name);
-      uint32_t attributes;
-      switch (d->d_type) {
-        case DT_DIR:
-          attributes = ATTRIBUTE_DIRECTORY;
-          break;
-        case DT_REG:
-        case DT_LNK:
-          attributes = ATTRIBUTE_ARCHIVE;
-          break;
-        case DT_UNKNOWN: {
-          struct stat st;
-          attributes = fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0
-                           ? typeAttributes(st.st_mode)
-                           : ATTRIBUTE_ARCHIVE;
-          break;
-        }
-        default:
-          attributes = ATTRIBUTE_SYSTEM;
-          break;
-      }
-      if (native[0] == '.') attributes |= ATTRIBUTE_HIDDEN;
-      bool sameBytes = native == name;
-      read.push_back({name, sameBytes ? std::string() : std::string(native), attributes});
-      any = true;
-    }
-  }
-  if (readError != 0 && !any && items.empty()) return posix::failWithErrno(readError);
-  appendListed(blocks, items);
-  return true;
-}
-
-namespace {
 
 bool sameTime(const struct timespec& a, const struct timespec& b) {
   return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
@@ -289,7 +117,7 @@ bool sameTime(const struct timespec& a, const struct timespec& b) {
 // waits, when given, is the thread's count from before it was opened.
 bool fillListing(ListingState& listing, int fd, const uint64_t* waits) {
   listing.fd = fd;
-  DescriptorPool::get().add(&listing);
+  DescriptorBudget::process().add(&listing, listing.depth);
   struct stat st;
   if (fstat(fd, &st) != 0) return posix::failWithErrno(errno);
   listing.device = st.st_dev;
@@ -337,11 +165,11 @@ void ListingState::release() {
   if (fd < 0) return;
   ::close(fd);
   fd = -1;
-  DescriptorPool::get().remove(this);
+  DescriptorBudget::process().remove(this);
 }
 
 bool ListingState::reopen(int directoryFd, bool follow, const ListingState* keep) {
-  int opened = openDirectory(directoryFd, nativeName.c_str(), follow, keep);
+  int opened = openDirectory(*opener, directoryFd, nativeName.c_str(), follow, keep);
   if (opened < 0) return false;
   struct stat st;
   if (fstat(opened, &st) != 0 || st.st_dev != device || st.st_ino != inode) {
@@ -350,19 +178,16 @@ bool ListingState::reopen(int directoryFd, bool follow, const ListingState* keep
     return false;
   }
   fd = opened;
-  DescriptorPool::get().add(this);
+  DescriptorBudget::process().add(this, depth);
   return true;
 }
 
 // A listing taken from the read-ahead is opened again by its path below the
 // root, in one call, rather than name by name from an ancestor.
 bool ListingState::reopenBeneath() {
-  DescriptorPool& pool = DescriptorPool::get();
-  if (pool.full()) pool.evict(nullptr);
-  int opened;
-  while ((opened = readAhead->openBeneath(relative)) < 0 && (errno == EMFILE || errno == ENFILE) &&
-         pool.evict(nullptr)) {
-  }
+  DescriptorBudget& budget = DescriptorBudget::process();
+  if (budget.full()) budget.evict(nullptr);
+  int opened = readAhead->openBeneath(relative, [&budget] { return budget.evict(nullptr); });
   if (opened < 0) return false;
   struct stat st;
   if (fstat(opened, &st) != 0 || st.st_dev != device || st.st_ino != inode) {
@@ -370,7 +195,7 @@ bool ListingState::reopenBeneath() {
     return false;
   }
   fd = opened;
-  pool.add(this);
+  budget.add(this, depth);
   return true;
 }
 
@@ -397,16 +222,12 @@ void DirectoryListing::close() {
   state_.reset();
 }
 
-void DirectoryListing::planWalk(const WalkPlan& plan) const {
+void DirectoryListing::planWalk(const WalkPlan& plan, WalkObserver* observer) const {
   if (!state_ || state_->readAhead || state_->parent != nullptr) return;
   int fd = state_->descriptor();
   if (fd < 0) return;
-  state_->readAhead = std::make_shared<ReadAhead>(fd, state_->pathLength, plan);
+  state_->readAhead = std::make_shared<ReadAhead>(fd, state_->pathLength, plan, observer);
   state_->readAhead->listed(state_->key, state_->relative, state_->items, state_->waited);
-}
-
-size_t DirectoryListing::settleReadAhead() const {
-  return state_ && state_->readAhead ? state_->readAhead->settle() : 0;
 }
 
 bool DirectoryListing::open(const String& directory, const std::string& nativePath) {
@@ -414,8 +235,9 @@ bool DirectoryListing::open(const String& directory, const std::string& nativePa
   auto state = std::make_shared<ListingState>();
   state->nativeName = nativePath;
   state->pathLength = nativePath.size();
+  state->opener = std::make_shared<DirectoryOpener>();
   uint64_t waits = posix::waitsByThread();
-  int fd = openDirectory(AT_FDCWD, nativePath.c_str(), true, nullptr);
+  int fd = openDirectory(*state->opener, AT_FDCWD, nativePath.c_str(), true, nullptr);
   if (fd < 0 || !fillListing(*state, fd, &waits)) return false;
   directory_ = directory;
   state_ = std::move(state);
@@ -448,16 +270,6 @@ bool FindHandle::isOpen() const {
 
 void FindHandle::close() {
   state_.reset();
-}
-
-bool FindHandle::first(const char* path, DirEntry& entry) {
-  close();
-  std::string native = posix::nativePath(path);
-  if (native.empty()) return false;
-  size_t cut = native.rfind('/') + 1;
-  DirectoryListing listing;
-  if (!listing.open(String(), native.substr(0, cut))) return false;
-  return first(listing, native.substr(cut), entry);
 }
 
 bool FindHandle::first(const DirectoryListing& listing, const std::string& pattern,
@@ -536,31 +348,26 @@ bool FindHandle::loadDetails(DirEntry& entry) {
   const ListingState& listing = *state_->listing;
   // "." and ".." stand outside the items.
   size_t at = static_cast<size_t>(&item - listing.items.data());
+  posix::ItemDetails read;
+  const posix::ItemDetails* details = &read;
   if (&item >= listing.items.data() && at < listing.details.size() && listing.details[at].known) {
-    const posix::ItemDetails& details = listing.details[at];
-    entry.sizeHigh = static_cast<uint32_t>(details.size >> 32);
-    entry.sizeLow = static_cast<uint32_t>(details.size);
-    entry.lastWriteTime = fileTimeOf(details.modified);
-    entry.lastAccessTime = fileTimeOf(details.accessed);
-    if (details.readOnly) entry.attributes |= ATTRIBUTE_READONLY;
-    return true;
+    details = &listing.details[at];
+  } else {
+    int fd = state_->listing->descriptor();
+    if (fd < 0 || !posix::readDetails(fd, item.nativeName().c_str(), read)) {
+      if (fd < 0 && isShortOfResources(lastError())) return false;
+      if (fd >= 0 && errno == ENOMEM) return posix::failWithErrno(errno);
+      // Nothing is known of the entry (it went away, or the directory can be
+      // read but not searched): its times read as unconvertible, not as 1601.
+      entry.lastWriteTime = entry.lastAccessTime = ~0ULL;
+      return true;
+    }
   }
-  int fd = state_->listing->descriptor();
-  struct stat st;
-  if (fd < 0 || fstatat(fd, item.nativeName().c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-    if (fd < 0 && isShortOfResources(lastError())) return false;
-    if (fd >= 0 && errno == ENOMEM) return posix::failWithErrno(errno);
-    // Nothing is known of the entry (it went away, or the directory can be
-    // read but not searched): its times read as unconvertible, not as 1601.
-    entry.lastWriteTime = entry.lastAccessTime = ~0ULL;
-    return true;
-  }
-  uint64_t size = static_cast<uint64_t>(st.st_size);
-  entry.sizeHigh = static_cast<uint32_t>(size >> 32);
-  entry.sizeLow = static_cast<uint32_t>(size);
-  entry.lastWriteTime = fileTimeOf(st.st_mtim);
-  entry.lastAccessTime = fileTimeOf(st.st_atim);
-  if ((st.st_mode & S_IWUSR) == 0) entry.attributes |= ATTRIBUTE_READONLY;
+  entry.sizeHigh = static_cast<uint32_t>(details->size >> 32);
+  entry.sizeLow = static_cast<uint32_t>(details->size);
+  entry.lastWriteTime = fileTimeOf(details->modified);
+  entry.lastAccessTime = fileTimeOf(details->accessed);
+  if (details->readOnly) entry.attributes |= ATTRIBUTE_READONLY;
   return true;
 }
 
@@ -576,10 +383,11 @@ bool FindHandle::openChild(const String& directory, DirectoryListing& child) con
   state->nativeName = item.nativeName();
   state->pathLength = parent->pathLength + state->nativeName.size() + 1;
   state->depth = parent->depth + 1;
+  state->opener = parent->opener;
   // A directory the system could not name by its path (without the trailing
   // separator) is not entered, so the depth of a walk stays within the
   // platform's path limit.
-  if (state->pathLength > static_cast<size_t>(MAX_PATH_BYTES)) {
+  if (!WalkPlan::fitsPath(state->pathLength)) {
     setLastError(CODE_FILENAME_TOO_LONG);
     return false;
   }
@@ -602,7 +410,8 @@ bool FindHandle::openChild(const String& directory, DirectoryListing& child) con
     // Only until the threads start: the count is a system call.
     bool measure = state->readAhead && !state->readAhead->started();
     uint64_t waits = measure ? posix::waitsByThread() : 0;
-    int fd = openDirectory(parentFd, state->nativeName.c_str(), false, parent.get());
+    int fd =
+        openDirectory(*state->opener, parentFd, state->nativeName.c_str(), false, parent.get());
     if (fd < 0 || !fillListing(*state, fd, measure ? &waits : nullptr)) return false;
   }
   state->parent = std::move(parent);

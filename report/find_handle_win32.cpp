@@ -96,17 +96,13 @@ void DirectoryListing::close() {
 
 // The root's entries are read here, so that both its scans share them and
 // its subdirectories become due.
-void DirectoryListing::planWalk(const WalkPlan& plan) const {
+void DirectoryListing::planWalk(const WalkPlan& plan, WalkObserver* observer) const {
   if (!state_ || state_->readAhead) return;
   auto found = std::make_shared<FoundListing>();
   uint64_t took = win32::readListing(state_->path, *found);
-  state_->readAhead = std::make_shared<ReadAhead>(plan);
+  state_->readAhead = std::make_shared<ReadAhead>(plan, observer);
   state_->readAhead->listed(state_->key, state_->path, *found, took);
   state_->found = std::move(found);
-}
-
-size_t DirectoryListing::settleReadAhead() const {
-  return state_ && state_->readAhead ? state_->readAhead->settle() : 0;
 }
 
 bool DirectoryListing::open(const String& directory, const NativeString& nativePath) {
@@ -130,15 +126,6 @@ bool FindHandle::isOpen() const {
 
 void FindHandle::close() {
   state_.reset();
-}
-
-bool FindHandle::first(const char* path, DirEntry& entry) {
-  close();
-  NativeString directory, pattern;
-  if (!nativeFullPath(nativeOf(path), directory, pattern)) return false;
-  DirectoryListing listing;
-  if (!listing.open(String(), directory)) return false;
-  return first(listing, pattern, entry);
 }
 
 bool FindHandle::first(const DirectoryListing& listing, const NativeString& pattern,

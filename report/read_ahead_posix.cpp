@@ -2,10 +2,8 @@
 
 #include <errno.h>
 #include <fcntl.h>
-#include <linux/openat2.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -29,13 +27,13 @@ uint64_t waitsByThread() {
 }
 
 ReadAhead::ReadAhead(int rootFd, size_t rootPathLength, const WalkPlan& plan,
-                     std::function<void(const std::string& relative)> afterRead)
+                     WalkObserver* observer)
     : rootFd_(fcntl(rootFd, F_DUPFD_CLOEXEC, 0)),
       rootPathLength_(rootPathLength),
       plan_(plan),
-      knownSkip_(plan.skipAttributes & ~DETAIL_ATTRIBUTES),
       fastLimit_(std::clamp<size_t>(std::thread::hardware_concurrency(), 1, MAX_THREADS)),
-      afterRead_(std::move(afterRead)) {}
+      observer_(observer),
+      atOnce_(observer != nullptr && observer->startsReadAheadAtOnce()) {}
 
 ReadAhead::~ReadAhead() {
   {
@@ -91,6 +89,7 @@ bool ReadAhead::take(const WalkKey& key, ReadListing& out) {
   auto it = ready_.find(key);
   if (it == ready_.end()) {
     pending_.erase(key);
+    report();
     return false;
   }
   startThreads();
@@ -103,6 +102,7 @@ bool ReadAhead::take(const WalkKey& key, ReadListing& out) {
       bytes_ <= MAX_BYTES / 2) {
     workCv_.notify_all();
   }
+  report();
   return true;
 }
 
@@ -111,7 +111,9 @@ void ReadAhead::listed(const WalkKey& key, const std::string& relative,
   std::vector<Due> children = childrenOf(key, relative, items);
   std::lock_guard<std::mutex> lock(mutex_);
   if (!started_) {
-    if (waited && ++waitedWalkReads_ >= WAIT_STARTS) {
+    if (atOnce_) {
+      started_ = true;
+    } else if (waited && ++waitedWalkReads_ >= WAIT_STARTS) {
       started_ = true;
       waitedReads_ = ~0u;  // the threads start as for reads that wait
     } else if (++walkReads_ >= START_AFTER) {
@@ -136,33 +138,26 @@ void ReadAhead::listed(const WalkKey& key, const std::string& relative,
   enqueue(children);
   startThreads();
   for (size_t n = std::min(idle_, pending_.size()); n > 0; --n) workCv_.notify_one();
+  report();
 }
 
-size_t ReadAhead::settle() {
-  std::unique_lock<std::mutex> lock(mutex_);
-  started_ = true;
-  startThreads();
-  settling_ = true;
-  workCv_.notify_all();
-  doneCv_.wait(
-      lock, [&] { return reading_.empty() && (threads_.empty() || !canStart() || outOfMemory_); });
-  settling_ = false;
-  return ready_.size();
+void ReadAhead::report() const {
+  if (observer_ == nullptr || !started_) return;
+  bool idle = reading_.empty() && (threads_.empty() || !canStart() || outOfMemory_);
+  observer_->readAheadChanged(ready_.size(), idle);
 }
 
 std::vector<ReadAhead::Due> ReadAhead::childrenOf(const WalkKey& key, const std::string& relative,
                                                   const std::vector<ListedItem>& items) const {
   std::vector<Due> children;
-  if (plan_.maxDepth >= 0 && key.size() >= static_cast<size_t>(plan_.maxDepth)) return children;
+  if (!plan_.entersBelow(key.size())) return children;
+  // A listed item has no bit of DETAIL_ATTRIBUTES: a directory skipped for
+  // one is read all the same, and left by the walk.
   for (size_t i = 0; i < items.size(); ++i) {
     const ListedItem& item = items[i];
-    if ((item.attributes & ATTRIBUTE_DIRECTORY) == 0 || (item.attributes & knownSkip_) != 0 ||
-        matchesAnyPattern(item.nativeName(), plan_.excluded)) {
-      continue;
-    }
+    if (!plan_.enters(item.attributes, item.nativeName())) continue;
     std::string child = relative.empty() ? item.nativeName() : relative + '/' + item.nativeName();
-    // The walk enters no directory whose path would be too long.
-    if (rootPathLength_ + child.size() + 1 > static_cast<size_t>(MAX_PATH_BYTES)) continue;
+    if (!WalkPlan::fitsPath(rootPathLength_ + child.size() + 1)) continue;
     WalkKey childKey = key;
     childKey.push_back(static_cast<uint32_t>(i));
     children.emplace_back(std::move(childKey), std::move(child));
@@ -193,7 +188,6 @@ void ReadAhead::workUntilStopped() {
   for (;;) {
     if (!stop_ && !canStart()) {
       ++idle_;
-      if (settling_) doneCv_.notify_all();
       workCv_.wait(lock, [&] { return stop_ || canStart(); });
       --idle_;
     }
@@ -224,7 +218,7 @@ void ReadAhead::workUntilStopped() {
       children.clear();
     }
     bool waited = measured && waitsByThread() != waitsBefore;
-    if (afterRead_) afterRead_(relative);
+    if (observer_ != nullptr) observer_->readFinished(relative);
     lock.lock();
     if (measured) waitedReads_ = (waitedReads_ << 1) | (waited ? 1u : 0u);
     bool listedAgain = reading->second;
@@ -235,39 +229,13 @@ void ReadAhead::workUntilStopped() {
       ready_[key] = std::move(listing);
     }
     // The walk is woken only for the listing it waits for.
-    if (settling_ || (awaited_ != nullptr && *awaited_ == key)) doneCv_.notify_all();
+    if (awaited_ != nullptr && *awaited_ == key) doneCv_.notify_all();
+    report();
   }
 }
 
-int ReadAhead::openBeneath(const std::string& relative) {
-  struct open_how how = {};
-  how.flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW;
-  // Never through a link, nor out of the tree.
-  how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
-  for (;;) {
-    bool noAtime = noAtime_.load(std::memory_order_relaxed);
-    uint64_t flags = how.flags | (noAtime ? O_NOATIME : 0);
-    long fd;
-    if (haveOpenat2_.load(std::memory_order_relaxed)) {
-      struct open_how withFlags = how;
-      withFlags.flags = flags;
-      fd = syscall(SYS_openat2, rootFd_, relative.c_str(), &withFlags, sizeof withFlags);
-    } else {
-      // Without openat2 a link on the way may be followed; the walk's own
-      // check at its turn then refuses what was read.
-      fd = openat(rootFd_, relative.c_str(), static_cast<int>(flags));
-    }
-    if (fd >= 0) return static_cast<int>(fd);
-    int err = errno;
-    if (err == EINTR) continue;
-    if (err == ENOSYS && haveOpenat2_.exchange(false)) continue;
-    // O_NOATIME is only for the owner of a file (or a privileged process).
-    if (err == EPERM && noAtime) {
-      noAtime_.store(false, std::memory_order_relaxed);
-      continue;
-    }
-    return -1;
-  }
+int ReadAhead::openBeneath(const std::string& relative, const std::function<bool()>& makeRoom) {
+  return opener_.open(rootFd_, relative.c_str(), DirectoryOpener::Resolve::BENEATH, makeRoom);
 }
 
 namespace {
@@ -300,27 +268,13 @@ void ReadAhead::read(const std::string& relative, ReadListing& out) {
     // The details of the entries the walk will show, read on this thread; an
     // entry whose details cannot be read here is left to the walk.
     if (plan_.details) {
-      bool detailedSkip = (plan_.skipAttributes & DETAIL_ATTRIBUTES) != 0;
       bool all = plan_.pattern == "*" || plan_.pattern == "*.*";
       out.details.resize(out.items.size());
       for (size_t i = 0; i < out.items.size(); ++i) {
-        const ListedItem& item = out.items[i];
-        bool isDirectory = (item.attributes & ATTRIBUTE_DIRECTORY) != 0;
-        // With a detail among the skipped bits the walk reads the details
-        // of every entry it considers, to know whether to skip it.
-        bool wanted = isDirectory ? detailedSkip
-                                  : (all || matchesPattern(item.nativeName(), plan_.pattern)) &&
-                                        (detailedSkip ||
-                                         ((item.attributes & knownSkip_) == 0 &&
-                                          !matchesAnyPattern(item.nativeName(), plan_.excluded)));
-        struct stat entry;
-        if (wanted && fstatat(fd, item.nativeName().c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0) {
-          ItemDetails& details = out.details[i];
-          details.known = true;
-          details.size = static_cast<uint64_t>(entry.st_size);
-          details.modified = entry.st_mtim;
-          details.accessed = entry.st_atim;
-          details.readOnly = (entry.st_mode & S_IWUSR) == 0;
+        const std::string& name = out.items[i].nativeName();
+        bool matched = all || matchesPattern(name, plan_.pattern);
+        if (plan_.needsDetails(out.items[i].attributes, name, matched)) {
+          readDetails(fd, name.c_str(), out.details[i]);
         }
       }
     }

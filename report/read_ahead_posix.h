@@ -30,42 +30,17 @@
 #include <utility>
 #include <vector>
 
-#include "report/find_handle.h"
+#include "report/directory_reader_posix.h"
+#include "report/walk_observer.h"
+#include "report/walk_plan.h"
 
 namespace qv::posix {
-
-// What a report may show of an entry beyond its name and type.
-struct ItemDetails {
-  bool known = false;  // read; else left to the walk
-  uint64_t size = 0;
-  struct timespec modified = {};
-  struct timespec accessed = {};
-  bool readOnly = false;
-};
-
-// One entry of a directory as listed. A listing read ahead for a walk that
-// shows details carries them, read just after the directory itself.
-struct ListedItem {
-  ListedItem(std::string name, std::string native, uint32_t attributes)
-      : name(std::move(name)), native(std::move(native)), attributes(attributes) {}
-
-  std::string name;    // code page 932, for the report
-  std::string native;  // empty when its bytes are those of name
-  uint32_t attributes;
-
-  const std::string& nativeName() const { return native.empty() ? name : native; }
-};
 
 // How often the calling thread has had to wait so far: for blocks read from
 // storage, or for any answer it slept for (a file server's, over the
 // network). It grows across a call that waited, and not across one served
 // from the caches.
 uint64_t waitsByThread();
-
-// Reads the directory behind fd with getdents64 into items, in listing order,
-// without "." and "..". False, with the last error set, when nothing can be
-// read.
-bool readItems(int fd, std::vector<ListedItem>& items);
 
 // A directory as the read-ahead found it, and which directory that was.
 // A racy listing is of a directory last changed no earlier than the tick of
@@ -102,12 +77,10 @@ class ReadAhead {
 
   // Reads ahead below the directory open as rootFd (duplicated; the caller
   // keeps its own), whose native path is rootPathLength bytes long with its
-  // separator, as plan says. Starts no thread yet.
-  // afterRead, when given, is called on the reading thread with each
-  // directory's relative path once it is read, before what was read is kept:
-  // tests hold a read there, or fail it as an allocation would.
+  // separator, as plan says, telling observer (when given) what it does.
+  // Starts no thread yet.
   ReadAhead(int rootFd, size_t rootPathLength, const WalkPlan& plan,
-            std::function<void(const std::string& relative)> afterRead = nullptr);
+            WalkObserver* observer = nullptr);
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
   ~ReadAhead();
@@ -125,11 +98,6 @@ class ReadAhead {
   void listed(const WalkKey& key, const std::string& relative, const std::vector<ListedItem>& items,
               bool waited);
 
-  // Starts the threads if they have not started, waits until nothing is
-  // being read and nothing more may be started, and returns how many
-  // listings are held.
-  size_t settle();
-
   // Whether the threads have started (they may not be running yet).
   bool started() const { return started_.load(std::memory_order_relaxed); }
 
@@ -137,8 +105,9 @@ class ReadAhead {
   int rootFd() const { return rootFd_; }
 
   // Opens the directory at relative below the root, through no symbolic link
-  // and never out of the tree. -1, with errno set, when it cannot.
-  int openBeneath(const std::string& relative);
+  // and never out of the tree; makeRoom as DirectoryOpener::open takes it.
+  // -1, with errno set, when it cannot.
+  int openBeneath(const std::string& relative, const std::function<bool()>& makeRoom = nullptr);
 
  private:
   bool canStart() const;
@@ -152,15 +121,18 @@ class ReadAhead {
   std::vector<Due> childrenOf(const WalkKey& key, const std::string& relative,
                               const std::vector<ListedItem>& items) const;
   void enqueue(std::vector<Due>& children);
+  // Under mutex_: tells observer_ what is held and whether the threads are
+  // idle.
+  void report() const;
   static size_t bytesOf(const ReadListing& listing);
 
   // Set at construction, read by every thread.
   int rootFd_;
   size_t rootPathLength_;
   WalkPlan plan_;
-  uint32_t knownSkip_;  // the bits of plan_.skipAttributes a listing shows
-  size_t fastLimit_;    // threads while reads are fast: one per processor
-  std::function<void(const std::string&)> afterRead_;
+  size_t fastLimit_;  // threads while reads are fast: one per processor
+  WalkObserver* observer_;
+  bool atOnce_;  // the threads start with the first listing
 
   // Every field from here to threads_ is guarded by mutex_, but for the
   // atomics, which are read without it.
@@ -183,12 +155,10 @@ class ReadAhead {
   WalkKey walkAt_;
   size_t idle_ = 0;                   // threads waiting for work
   const WalkKey* awaited_ = nullptr;  // what take() waits for
-  bool settling_ = false;             // settle() waits
   bool stop_ = false;
   bool outOfMemory_ = false;  // a thread ran out of memory and ended
-  // What the threads learn of the system; each thread may set them alone.
-  std::atomic<bool> noAtime_{true};
-  std::atomic<bool> haveOpenat2_{true};
+  // What the threads learn of the system; each thread may set it alone.
+  DirectoryOpener opener_;
   // Started and joined by the walk's thread, under mutex_ (the destructor
   // joins them after stop_).
   std::vector<std::thread> threads_;

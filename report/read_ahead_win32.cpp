@@ -4,7 +4,6 @@
 #include <exception>
 
 #include "base/platform_win32.h"
-#include "report/wildcard.h"
 
 namespace qv::win32 {
 
@@ -67,8 +66,10 @@ uint64_t readListing(const std::wstring& directory, FoundListing& out) {
   return wallTime() - began;
 }
 
-ReadAhead::ReadAhead(const WalkPlan& plan)
+ReadAhead::ReadAhead(const WalkPlan& plan, WalkObserver* observer)
     : plan_(plan),
+      observer_(observer),
+      atOnce_(observer != nullptr && observer->startsReadAheadAtOnce()),
       limit_(std::clamp<size_t>(std::thread::hardware_concurrency(), 1, MAX_THREADS)) {}
 
 ReadAhead::~ReadAhead() {
@@ -138,6 +139,7 @@ bool ReadAhead::take(const WalkKey& key, FoundListing& out) {
   auto it = ready_.find(key);
   if (it == ready_.end()) {
     pending_.erase(key);
+    report();
     return false;
   }
   bytes_ -= bytesOf(it->second);
@@ -145,26 +147,17 @@ bool ReadAhead::take(const WalkKey& key, FoundListing& out) {
   ready_.erase(it);
   startThreads();
   if (idle_ > 0 && canStart()) workCv_.notify_all();
+  report();
   return true;
 }
 
 ReadAhead::Due ReadAhead::childrenOf(const WalkKey& key, const std::wstring& path,
                                      const FoundListing& listing) const {
   Due due;
-  if (plan_.maxDepth >= 0 && key.size() >= static_cast<size_t>(plan_.maxDepth)) return due;
-  std::string matched;
+  if (!plan_.entersBelow(key.size())) return due;
   for (size_t i = 0; i < listing.items.size(); ++i) {
     const FoundItem& item = listing.items[i];
-    if ((item.attributes & ATTRIBUTE_DIRECTORY) == 0 ||
-        (item.attributes & plan_.skipAttributes) != 0 || isDots(item.name)) {
-      continue;
-    }
-    if (!plan_.excluded.empty()) {
-      // The walk matches names as UTF-8.
-      matched.clear();
-      appendNativeAsUtf8(item.name, matched);
-      if (matchesAnyPattern(matched, plan_.excluded)) continue;
-    }
+    if (isDots(item.name) || !plan_.enters(item.attributes, item.name)) continue;
     WalkKey childKey = key;
     childKey.push_back(static_cast<uint32_t>(i));
     due.emplace_back(std::move(childKey), path + item.name + L"\\");
@@ -196,7 +189,7 @@ void ReadAhead::listed(const WalkKey& key, const std::wstring& path, const Found
   if (!started_) {
     ++walkReads_;
     if (took >= SLOW_READ) ++slowWalkReads_;
-    if (walkReads_ >= START_AFTER || slowWalkReads_ >= SLOW_STARTS) {
+    if (atOnce_ || walkReads_ >= START_AFTER || slowWalkReads_ >= SLOW_STARTS) {
       started_ = true;
     }
   }
@@ -205,17 +198,13 @@ void ReadAhead::listed(const WalkKey& key, const std::wstring& path, const Found
     pending_.emplace(std::move(childKey), std::move(childPath));
   startThreads();
   for (size_t n = std::min(idle_, pending_.size()); n > 0; --n) workCv_.notify_one();
+  report();
 }
 
-size_t ReadAhead::settle() {
-  std::unique_lock<std::mutex> lock(mutex_);
-  started_ = true;
-  startThreads();
-  settling_ = true;
-  workCv_.notify_all();
-  doneCv_.wait(lock, [&] { return reading_.empty() && (threads_.empty() || !canStart()); });
-  settling_ = false;
-  return ready_.size();
+void ReadAhead::report() const {
+  if (observer_ == nullptr || !started_) return;
+  bool idle = reading_.empty() && (threads_.empty() || !canStart());
+  observer_->readAheadChanged(ready_.size(), idle);
 }
 
 void ReadAhead::work() {
@@ -223,7 +212,6 @@ void ReadAhead::work() {
   for (;;) {
     if (!stop_ && !canStart()) {
       ++idle_;
-      if (settling_) doneCv_.notify_all();
       workCv_.wait(lock, [&] { return stop_ || canStart(); });
       --idle_;
     }
@@ -249,6 +237,7 @@ void ReadAhead::work() {
       readListing(path, listing);
       due = childrenOf(key, path, listing);
       bytes = bytesOf(listing);
+      if (observer_ != nullptr) observer_->readFinished(path);
     } catch (const std::exception&) {
       // Out of memory: the walk reads this one itself.
       ok = false;
@@ -272,6 +261,7 @@ void ReadAhead::work() {
       startThreads();
     }
     doneCv_.notify_all();
+    report();
   }
 }
 

@@ -25,7 +25,8 @@
 #include <utility>
 #include <vector>
 
-#include "report/find_handle.h"
+#include "report/walk_observer.h"
+#include "report/walk_plan.h"
 
 namespace qv::win32 {
 
@@ -76,7 +77,9 @@ class ReadAhead {
   // The threads' reads by which the effect of more threads is judged.
   static constexpr size_t ROUND_READS = 32;
 
-  explicit ReadAhead(const WalkPlan& plan);
+  // Reads ahead as plan says, telling observer (when given) what it does.
+  // Starts no thread yet.
+  explicit ReadAhead(const WalkPlan& plan, WalkObserver* observer = nullptr);
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
   ~ReadAhead();
@@ -93,11 +96,6 @@ class ReadAhead {
   void listed(const WalkKey& key, const std::wstring& path, const FoundListing& listing,
               uint64_t took);
 
-  // Starts the threads if they have not started, waits until nothing is
-  // being read and nothing more may be started, and returns how many
-  // listings are held.
-  size_t settle();
-
  private:
   using Due = std::vector<std::pair<WalkKey, std::wstring>>;
 
@@ -108,9 +106,14 @@ class ReadAhead {
   void dropBelow(const WalkKey& key);
   void startThreads();
   void work();
+  // Under mutex_: tells observer_ what is held and whether the threads are
+  // idle.
+  void report() const;
   static size_t bytesOf(const FoundListing& listing);
 
   const WalkPlan plan_;
+  WalkObserver* const observer_;
+  const bool atOnce_;  // the threads start with the first listing
 
   std::mutex mutex_;                         // guards every field below
   std::condition_variable workCv_;           // work to do, room made, or stop
@@ -129,7 +132,6 @@ class ReadAhead {
   bool started_ = false;
   WalkKey walkAt_;
   size_t idle_ = 0;  // threads waiting for work
-  bool settling_ = false;
   bool stop_ = false;
   std::vector<std::thread> threads_;
 };

@@ -22,6 +22,7 @@ class DirScanner;
 class DirectoryListing;
 class ReportFormat;
 class TextOutputFile;
+class WalkObserver;
 
 // What a report is written as: the text tree or path list, or one of the
 // forms other programs read.
@@ -124,10 +125,6 @@ class ReportWriter {
   // Filled by the walk of the last generate().
   UnreadableDirectories unreadable;
 
-  // Called with the full path of each subdirectory just before the walk reads
-  // it, after its parent has been listed; lets a test change the tree there.
-  std::function<void(const String& directory)> onEnterDirectory;
-
   // Called now and then while the walk runs (as it reads each directory, and
   // every few hundred lines): what has been listed so far and the full path
   // of the directory being read.
@@ -135,6 +132,10 @@ class ReportWriter {
 
   // What the last walk listed.
   WalkCounts counts;
+
+  // Has the walks and their read-ahead tell observer (kept by the caller)
+  // what they do; none when null, as for the program itself.
+  void setObserver(WalkObserver* observer) { observer_ = observer; }
 
   // Writes the report of inputSpec (directory and file pattern; empty means
   // "./*.*") into outputPath and, with openAfterCreate, starts the viewer on
@@ -165,6 +166,7 @@ class ReportWriter {
   void generateReport(const Path& outputPath, const Path& inputSpec);
   // The writer of a CSV, JSON or HTML report while generate() runs one.
   ReportFormat* format_ = nullptr;
+  WalkObserver* observer_ = nullptr;
   // nativeDirectory: with utf8, the scanned directory's native path, ending
   // in the separator.
   void appendEntryText(DirScanner& scanner, bool isDirectory, std::string& text,

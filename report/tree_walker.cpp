@@ -8,6 +8,7 @@
 #include "report/dir_scanner.h"
 #include "report/report_format.h"
 #include "report/report_writer.h"
+#include "report/walk_observer.h"
 #include "report/wildcard.h"
 
 namespace qv {
@@ -81,27 +82,26 @@ void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& director
                         const NativeString& pattern, const String& prefix,
                         NativeView nativeDirectory) {
   const uint32_t skip = options.skipAttributes;
-  const std::vector<std::string>& excluded = options.excludePatterns;
-  // Names are matched as UTF-8 (on POSIX their bytes).
-  std::string matched;
-  auto isExcluded = [&excluded, &matched](const DirScanner& scan) {
-    if (excluded.empty()) return false;
-    matched.clear();
-    appendNativeAsUtf8(scan.nativeName(), matched);
-    return matchesAnyPattern(matched, excluded);
-  };
+  const bool sorting = options.order != EntryOrder::LISTED || options.reverse;
+  const bool sortDetails = options.order == EntryOrder::SIZE || options.order == EntryOrder::TIME;
+  const bool sizes = options.directorySizes;
+  const WalkPlan plan{skip, pattern,
+                      options.showSize || options.showTime || options.showAttributes ||
+                          (skip & DETAIL_ATTRIBUTES) != 0 || sizes || sortDetails,
+                      options.excludePatterns, options.maxDepth};
   // A directory scan entry is left out for the mask and for "." and "..", a
   // file scan entry for the mask and for being a directory; then either for
-  // an excluded name.
-  auto advanceDirectories = [skip, &isExcluded](DirScanner& scan) {
-    while (scan.isValid() &&
-           (scan.hasAnyAttribute(skip) || isDots(scan.name()) || isExcluded(scan))) {
+  // an excluded name. The mask is asked of the scanner, which reads the
+  // details only when one of its bits needs them.
+  auto advanceDirectories = [&plan](DirScanner& scan) {
+    while (scan.isValid() && (scan.hasAnyAttribute(plan.skipAttributes) || isDots(scan.name()) ||
+                              plan.excludes(scan.nativeName()))) {
       scan.next();
     }
   };
-  auto advanceFiles = [skip, &isExcluded](DirScanner& scan) {
-    while (scan.isValid() &&
-           (scan.hasAnyAttribute(skip | ATTRIBUTE_DIRECTORY) || isExcluded(scan))) {
+  auto advanceFiles = [&plan](DirScanner& scan) {
+    while (scan.isValid() && (scan.hasAnyAttribute(plan.skipAttributes | ATTRIBUTE_DIRECTORY) ||
+                              plan.excludes(scan.nativeName()))) {
       scan.next();
     }
   };
@@ -111,12 +111,9 @@ void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& director
   const char* const blank = options.utf8 ? UTF8_GLYPH_BLANK : GLYPH_BLANK;
   ReportFormat* const format = format_;
   const bool nativePaths = (options.utf8 && (options.pathList || options.fileUrl)) || format;
-  const bool sizes = options.directorySizes;
   // The text report's directory lines carry the column; in path-list mode
   // there are none.
   const bool sizeColumns = sizes && format == nullptr && !options.pathList;
-  const bool sorting = options.order != EntryOrder::LISTED || options.reverse;
-  const bool sortDetails = options.order == EntryOrder::SIZE || options.order == EntryOrder::TIME;
   const EntryBefore directoryOrder = entryOrder(options.order, options.reverse, true);
   const EntryBefore fileOrder = entryOrder(options.order, options.reverse, false);
   // A total wider than the column (100 GB and more) is shown in 1,024 steps.
@@ -131,12 +128,10 @@ void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& director
   };
   const char separator[] = {PATH_SEPARATOR, '\0'};
   counts = WalkCounts();
-  const bool details = options.showSize || options.showTime || options.showAttributes ||
-                       (skip & DETAIL_ATTRIBUTES) != 0 || sizes || sortDetails;
   // The read-ahead goes in the listing's order: only a sort that puts the
   // directories in another order walks without it.
   if (!(sorting && (options.order == EntryOrder::TIME || options.reverse))) {
-    directory.planWalk({skip, pattern, details, excluded, options.maxDepth});
+    directory.planWalk(plan, observer_);
   }
   const NativeString allNames = asciiNative("*.*");
 
@@ -176,8 +171,7 @@ void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& director
     DirScanner& directories = level.directories;
     if (directories.isValid()) {
       ++counts.directories;
-      // Levels below the top: the one entered would be levels.size().
-      bool enters = options.maxDepth < 0 || levels.size() <= static_cast<size_t>(options.maxDepth);
+      bool enters = plan.entersBelow(levels.size() - 1);
       if (format != nullptr) {
         format->entry(output, directories, true, level.nativeDirectory, enters);
       } else {
@@ -189,8 +183,9 @@ void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& director
       DirectoryListing child;
       NativeString childNative;
       if (enters) {
-        if (onEnterDirectory)
-          onEnterDirectory(directories.directory() + directories.name() + separator);
+        if (observer_ != nullptr) {
+          observer_->enteringDirectory(directories.directory() + directories.name() + separator);
+        }
         if (nativePaths) {
           childNative = level.nativeDirectory;
           childNative.append(directories.nativeName());

@@ -23,33 +23,11 @@ using test::writeFile;
 
 class WindowsReadAheadTest : public test::ReportTest {
  protected:
-  // Writes the report of root (ending in "\") as generate() does. When the
-  // walk is about to enter atDirectory, starts the threads, waits for them to
-  // hold every listing they may, then calls change.
+  // walkReport() of root (ending in "\").
   std::string report(
       const std::string& root, const std::string& atDirectory = std::string(),
       const std::function<void()>& change = [] {}, const std::string& pattern = "*.*") {
-    std::string out = dir / "report.out";
-    DirectoryListing listing;
-    size_t held = 0;
-    writer.onEnterDirectory = [&](const String& directory) {
-      if (std::string(directory.cStr()) != atDirectory) return;
-      held = listing.settleReadAhead();
-      change();
-    };
-    {
-      TextOutputFile file;
-      file.open(String(out.c_str()), false, true);
-      file.writeLine({"[" + root + "]"});
-      EXPECT_TRUE(listing.open(String(root.c_str()), nativeOf(root)));
-      writer.walk(file, listing, nativeOf(pattern), String());
-      file.close();
-    }
-    listing.close();
-    if (!atDirectory.empty()) {
-      EXPECT_GE(held, 2u) << "the directories after " << atDirectory << " were not read ahead";
-    }
-    return readFile(out);
+    return walkReport(root, atDirectory, change, std::string(), pattern);
   }
 
   // A tree of 3 levels: a to l, each with sub1 and sub2 and files.

@@ -13,6 +13,7 @@
 
 #include "base/platform_posix.h"
 #include "report/report_test.h"
+#include "report/walk_observer.h"
 #include "test_support.h"
 
 namespace qv {
@@ -116,15 +117,23 @@ TEST_F(ReportWriterPosixTest, ADirectorySwappedForALinkIsNotFollowed) {
   writeFile(dir / "t/sub/own.txt");
   writeFile(dir / "t/z.txt");
   std::string t = dir / "t/";
-  int calls = 0;
-  writer.onEnterDirectory = [&](const String& directory) {
-    ++calls;
-    EXPECT_EQ(std::string(directory.cStr()), t + "sub/");
-    ASSERT_EQ(rename((t + "sub").c_str(), (dir / "moved").c_str()), 0);
-    ASSERT_EQ(symlink((dir / "outside").c_str(), (t + "sub").c_str()), 0);
-  };
+  struct SwapForLink : WalkObserver {
+    void enteringDirectory(const String& directory) override {
+      ++calls;
+      EXPECT_EQ(std::string(directory.cStr()), t + "sub/");
+      ASSERT_EQ(rename((t + "sub").c_str(), moved.c_str()), 0);
+      ASSERT_EQ(symlink(outside.c_str(), (t + "sub").c_str()), 0);
+    }
+    std::string t, moved, outside;
+    int calls = 0;
+  } swap;
+  swap.t = t;
+  swap.moved = dir / "moved";
+  swap.outside = dir / "outside";
+  writer.setObserver(&swap);
   EXPECT_EQ(generate(t), lines({"[" + t + "]", "├[sub]", "└z.txt"}));
-  EXPECT_EQ(calls, 1);
+  writer.setObserver(nullptr);
+  EXPECT_EQ(swap.calls, 1);
 }
 
 TEST_F(ReportWriterPosixTest, ControlCharactersInNamesShowAsQuestionMarks) {
