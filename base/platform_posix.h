@@ -84,9 +84,9 @@ std::string absoluteNative(const std::string& native);
 // absoluteNative() of CP932 text the program holds, converted to UTF-8.
 std::string nativePath(std::string_view cp932Path);
 
-// The program's Time of a file time that stat gave. Both builds know the
-// same span of times, that of the Windows file times (1601 to 30828): a
-// time outside it is unknown.
+// The program's Time of a time that stat gave (st_mtim and the like). Both
+// builds know the same span of times, that of the Windows file times (1601
+// to 30828): a time outside it is unknown.
 Time timeOf(const struct timespec& t);
 
 // A command-line argument in the locale's encoding, as UTF-8.
