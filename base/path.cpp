@@ -1,7 +1,5 @@
 #include "base/path.h"
 
-#include <vector>
-
 #include "base/error.h"
 #include "base/platform.h"
 
@@ -33,26 +31,6 @@ Path Path::fromNative(NativeString native) {
   std::string shown;
   appendNativeAsCp932(native, shown);
   return Path(String(shown.c_str()), std::move(native));
-}
-
-bool splitAbsolute(const char* path, String& directory, String& name) {
-  directory = "";
-  name = "";
-  std::vector<char> buffer(static_cast<size_t>(MAX_PATH_BYTES));
-  char* filePart = nullptr;
-  uint32_t length = fullPathName(path, MAX_PATH_BYTES, buffer.data(), &filePart);
-  if (length == 0) return false;
-  // A result that does not fit is not written, and the system sets no error.
-  if (length >= static_cast<uint32_t>(MAX_PATH_BYTES)) {
-    setLastError(CODE_FILENAME_TOO_LONG);
-    return false;
-  }
-  if (filePart != nullptr) {
-    name = filePart;
-    *filePart = '\0';
-  }
-  directory = buffer.data();
-  return true;
 }
 
 String fullPathOf(const String& path, bool mustExist) {

@@ -50,9 +50,11 @@ class Path {
 bool splitFullPath(const Path& path, Path& directory, Path& name);
 
 // The absolute form of path cut into its directory part (ending in the
-// separator) and its file-name part (empty when path ends in a separator).
-// False, with the last error set, when it cannot be made: 206 when it does not
-// fit a path buffer. Never throws but for memory.
+// separator) and its file-name part (empty when path ends in a separator),
+// where the system says the last component starts. False, with both
+// cleared and the last error set, when it cannot be made: 206 when it does
+// not fit a path buffer. Never throws but for memory. Implemented per
+// platform.
 bool splitAbsolute(const char* path, String& directory, String& name);
 
 // The absolute form of path (empty for an empty path). Throws Exception with

@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/time.h"
+
 namespace qv {
 
 // The platform's own form of a name or path: the bytes the POSIX system
@@ -102,20 +104,14 @@ void appendNativeAsUtf8(NativeView native, std::string& out);
 // that no name shows as a separator).
 void appendNativeAsCp932(NativeView native, std::string& out);
 
-// GetFullPathNameA: writes the absolute form of path into buffer and returns
-// its length; when bufferSize is too small, returns the size needed (zero
-// included) and writes nothing. *filePart points at the last component inside
-// buffer, or is null when the path ends in a separator. Returns 0 on failure.
-uint32_t fullPathName(const char* path, uint32_t bufferSize, char* buffer, char** filePart);
-
 // The native form of code page 932 text the program holds (a path it was
 // not given in any other form): the text converted.
 NativeString nativeOf(std::string_view cp932);
 
-// fullPathName for a native path: its absolute form cut into the directory
-// part (ending in the separator) and the last component (empty when the path
-// ends in a separator), of any length. False, with the last error set, when
-// it cannot be made.
+// The absolute form of a native path cut into the directory part (ending in
+// the separator) and the last component (empty when the path ends in a
+// separator), of any length. False, with the last error set, when it cannot
+// be made.
 bool nativeFullPath(const NativeString& path, NativeString& directory, NativeString& name);
 
 // GetFileAttributes: the attribute bits of a native path, or
@@ -147,7 +143,8 @@ bool startProgram(const char* program, const NativeString& parameters);
 // only when it fits in size bytes. Returns 0 on failure.
 uint32_t expandEnvironmentStrings(const char* source, char* buffer, uint32_t size);
 
-// The calendar record of a time, as the platform's SYSTEMTIME has it.
+// A time in the local calendar: its date, day of the week (0 for Sunday)
+// and time of day.
 struct SystemTime {
   uint16_t year;
   uint16_t month;
@@ -159,9 +156,10 @@ struct SystemTime {
   uint16_t milliseconds;
 };
 
-// Converts a UTC file time (100 ns units since 1601-01-01) to local calendar
-// time. False when the time cannot be converted; out is then unspecified.
-bool fileTimeToLocalTime(uint64_t fileTime, SystemTime& out);
+// Converts time to local calendar time, with the zone's offset as the
+// platform applies it. False when the time is unknown or has no calendar
+// form here (years 1601 to 30827); out is then unspecified.
+bool toLocalTime(Time time, SystemTime& out);
 
 // The system's message text for an error code, owned by this object; null
 // when the system has none for the code. The text keeps its line ending and

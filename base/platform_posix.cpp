@@ -151,30 +151,33 @@ void appendNativeAsCp932(NativeView native, std::string& out) {
   out += cp932;
 }
 
-uint32_t fullPathName(const char* path, uint32_t bufferSize, char* buffer, char** filePart) {
-  if (filePart != nullptr) *filePart = nullptr;
+bool splitAbsolute(const char* path, String& directory, String& name) {
+  directory = "";
+  name = "";
   if (path == nullptr || *path == '\0') {
     setLastError(CODE_INVALID_NAME);
-    return 0;
+    return false;
   }
   std::string absolute;
   if (path[0] == '/') {
     absolute = posix::absolutePath(path, "/");
   } else {
     std::string cwd;
-    if (!posix::currentDirectory(cwd)) return 0;
+    if (!posix::currentDirectory(cwd)) return false;
     std::string cwdText;
     posix::toCp932(cwd, cwdText);
     absolute = posix::absolutePath(path, cwdText);
   }
-  if (absolute.size() + 1 > bufferSize || buffer == nullptr) {
-    return static_cast<uint32_t>(absolute.size() + 1);
+  // Bounded by a path buffer, as every path the program shows. No trail byte
+  // of code page 932 is a "/".
+  if (absolute.size() >= static_cast<size_t>(MAX_PATH_BYTES)) {
+    setLastError(CODE_FILENAME_TOO_LONG);
+    return false;
   }
-  std::memcpy(buffer, absolute.c_str(), absolute.size() + 1);
-  if (filePart != nullptr && absolute.back() != '/') {
-    *filePart = buffer + absolute.rfind('/') + 1;
-  }
-  return static_cast<uint32_t>(absolute.size());
+  size_t cut = absolute.rfind('/') + 1;
+  directory.appendBytes(absolute.data(), static_cast<int>(cut));
+  name = absolute.c_str() + cut;
+  return true;
 }
 
 NativeString nativeOf(std::string_view cp932) {
@@ -278,12 +281,9 @@ int standardErrorTerminalWidth() {
   return size.ws_col;
 }
 
-bool fileTimeToLocalTime(uint64_t fileTime, SystemTime& out) {
-  // Beyond this the system's own conversion fails too.
-  if (fileTime >= 0x8000000000000000ULL) return false;
-  const int64_t epochDifference = 11644473600LL;
-  int64_t seconds = static_cast<int64_t>(fileTime / 10000000ULL) - epochDifference;
-  time_t t = static_cast<time_t>(seconds);
+bool toLocalTime(Time time, SystemTime& out) {
+  if (!time.known()) return false;
+  time_t t = static_cast<time_t>(time.seconds());
   struct tm local;
   // The offset of the file's own date, as the C library knows it.
   if (localtime_r(&t, &local) == nullptr) return false;
@@ -296,7 +296,7 @@ bool fileTimeToLocalTime(uint64_t fileTime, SystemTime& out) {
   out.hour = static_cast<uint16_t>(local.tm_hour);
   out.minute = static_cast<uint16_t>(local.tm_min);
   out.second = static_cast<uint16_t>(local.tm_sec);
-  out.milliseconds = static_cast<uint16_t>(fileTime / 10000ULL % 1000ULL);
+  out.milliseconds = static_cast<uint16_t>(time.fraction() / 10000);
   return true;
 }
 
@@ -352,6 +352,16 @@ std::string expandHome(std::string_view native) {
     home = found->pw_dir;
   }
   return home + std::string(native.substr(end));
+}
+
+Time timeOf(const struct timespec& t) {
+  // 1601-01-01 00:00:00 UTC, where the Windows file times begin, and the
+  // second after their last.
+  constexpr int64_t EARLIEST = -11644473600LL;
+  constexpr int64_t LATEST = EARLIEST + INT64_MAX / Time::TICKS_PER_SECOND;
+  int64_t seconds = static_cast<int64_t>(t.tv_sec);
+  if (seconds < EARLIEST || seconds >= LATEST) return Time();
+  return Time::fromSeconds(seconds, t.tv_nsec);
 }
 
 uint32_t missingPathCode(const std::string& native) {

@@ -9,10 +9,14 @@
 // (base/path.h) that carries its native bytes beside its CP932 text.
 #pragma once
 
+#include <time.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/time.h"
 
 namespace qv::posix {
 
@@ -88,6 +92,11 @@ std::string absoluteNative(const std::string& native);
 
 // absoluteNative() of CP932 text the program holds, converted to UTF-8.
 std::string nativePath(std::string_view cp932Path);
+
+// The program's Time of a time that stat gave (st_mtim and the like). Both
+// builds know the same span of times, that of the Windows file times (1601
+// to 30828): a time outside it is unknown.
+Time timeOf(const struct timespec& t);
 
 // A command-line argument in the locale's encoding, as UTF-8.
 std::string fromLocale(const char* text);

@@ -62,6 +62,22 @@ std::wstring extendedFullPath(const std::wstring& path) {
   return extendedPath(absolute);
 }
 
+// A file time counts 100 ns units from 1601-01-01 00:00:00 UTC; the
+// system takes none from 2^63 on.
+constexpr int64_t EPOCH_TICKS = 11644473600LL * Time::TICKS_PER_SECOND;
+
+Time timeOf(uint64_t fileTime) {
+  if (fileTime > static_cast<uint64_t>(INT64_MAX)) return Time();
+  return Time{static_cast<int64_t>(fileTime) - EPOCH_TICKS};
+}
+
+bool fileTimeOf(Time time, uint64_t& fileTime) {
+  if (!time.known() || time.ticks < -EPOCH_TICKS) return false;
+  if (time.ticks > INT64_MAX - EPOCH_TICKS) return false;
+  fileTime = static_cast<uint64_t>(time.ticks + EPOCH_TICKS);
+  return true;
+}
+
 }  // namespace win32
 
 const char PATH_SEPARATOR = '\\';
@@ -146,9 +162,26 @@ void appendNativeAsCp932(NativeView native, std::string& out) {
   }
 }
 
-uint32_t fullPathName(const char* path, uint32_t bufferSize, char* buffer, char** filePart) {
-  if (filePart != nullptr) *filePart = nullptr;
-  return GetFullPathNameA(path, bufferSize, buffer, filePart);
+bool splitAbsolute(const char* path, String& directory, String& name) {
+  directory = "";
+  name = "";
+  // The system finds the last component: in code page 932 the byte of "\"
+  // may be the second one of a character.
+  std::vector<char> buffer(MAX_PATH);
+  char* filePart = nullptr;
+  DWORD length = GetFullPathNameA(path, MAX_PATH, buffer.data(), &filePart);
+  if (length == 0) return false;
+  // A result that does not fit is not written, and the system sets no error.
+  if (length >= MAX_PATH) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return false;
+  }
+  if (filePart != nullptr) {
+    name = filePart;
+    *filePart = '\0';
+  }
+  directory = buffer.data();
+  return true;
 }
 
 NativeString nativeOf(std::string_view cp932) {
@@ -252,7 +285,9 @@ uint32_t expandEnvironmentStrings(const char* source, char* buffer, uint32_t siz
   return length;
 }
 
-bool fileTimeToLocalTime(uint64_t fileTime, SystemTime& out) {
+bool toLocalTime(Time time, SystemTime& out) {
+  uint64_t fileTime;
+  if (!win32::fileTimeOf(time, fileTime)) return false;
   FILETIME utc;
   utc.dwLowDateTime = static_cast<DWORD>(fileTime);
   utc.dwHighDateTime = static_cast<DWORD>(fileTime >> 32);

@@ -55,8 +55,8 @@ bool DirScanner::sort(const EntryBefore& before, bool details) {
   return skipToRequired();
 }
 
-uint64_t DirScanner::lastWriteTime() {
-  if (!isValid()) return 0;
+Time DirScanner::lastWriteTime() {
+  if (!isValid()) return Time();
   loadDetails();
   return current_.lastWriteTime;
 }
@@ -101,7 +101,7 @@ void DirScanner::loadDetails() {
 
 uint64_t DirScanner::size() {
   if (isValid()) loadDetails();
-  return static_cast<uint64_t>(current_.sizeHigh) << 32 | current_.sizeLow;
+  return current_.size;
 }
 
 uint32_t DirScanner::attributes() {
@@ -128,18 +128,18 @@ bool DirScanner::time(SystemTime& out, FileTimeKind kind) {
   out = SystemTime();
   if (!isValid()) return false;
   loadDetails();
-  uint64_t fileTime;
+  Time time;
   switch (kind) {
     case FileTimeKind::LastAccess:
-      fileTime = current_.lastAccessTime;
+      time = current_.lastAccessTime;
       break;
     case FileTimeKind::LastWrite:
-      fileTime = current_.lastWriteTime;
+      time = current_.lastWriteTime;
       break;
     default:
       return false;
   }
-  if (!fileTimeToLocalTime(fileTime, out)) {
+  if (!toLocalTime(time, out)) {
     out = SystemTime();
     return false;
   }

@@ -76,9 +76,8 @@ class DirScanner {
   // when there is no entry, kind is unknown or the time does not convert.
   bool time(SystemTime& out, FileTimeKind kind);
 
-  // The entry's last-write time as a file time (100 ns units since
-  // 1601-01-01 UTC); 0 when closed.
-  uint64_t lastWriteTime();
+  // The entry's last-write time; unknown when closed.
+  Time lastWriteTime();
 
  private:
   bool skipToRequired();

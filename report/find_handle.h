@@ -1,7 +1,8 @@
 // FindHandle wraps one platform directory scan and ends it in its destructor.
 // It yields the entries of one directory whose names match a wildcard
-// pattern, filling a DirEntry for each, and reports failure by its result,
-// leaving the reason in lastError(). DirScanner builds on it.
+// pattern ("." and ".." never among them), filling a DirEntry for each, and
+// reports failure by its result, leaving the reason in lastError().
+// DirScanner builds on it.
 //
 // A DirectoryListing is one directory made ready to scan: on POSIX it is read
 // once, through a descriptor opened relative to its parent's (or taken from
@@ -30,14 +31,13 @@
 namespace qv {
 
 // The record of one scanned entry. Names are code page 932, as shown ("?"
-// for a character without a CP932 form); times are file times (100 ns units
-// since 1601-01-01 UTC).
+// for a character without a CP932 form); a time that could not be read is
+// unknown.
 struct DirEntry {
   uint32_t attributes = 0;
-  uint64_t lastAccessTime = 0;
-  uint64_t lastWriteTime = 0;
-  uint32_t sizeHigh = 0;
-  uint32_t sizeLow = 0;
+  uint64_t size = 0;
+  Time lastAccessTime;
+  Time lastWriteTime;
   std::string name;
   // Set when size, times and the DETAIL_ATTRIBUTES bits have not been read yet;
   // FindHandle::loadDetails() reads them.
@@ -101,7 +101,7 @@ class FindHandle {
   // Ends any scan, then starts one on path (code page 932: directory part and
   // pattern) and fills entry with the first match. False, with the handle
   // closed and the last error set, when the directory cannot be read or
-  // nothing matches.
+  // nothing matches (2, also for a directory that holds nothing).
   bool first(const char* path, DirEntry& entry);
 
   // As first(), on a listing and a native pattern.

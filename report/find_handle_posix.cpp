@@ -29,19 +29,6 @@ using posix::WalkKey;
 
 namespace {
 
-constexpr uint64_t EPOCH_DIFFERENCE = 11644473600ULL;
-
-uint64_t fileTimeOf(const struct timespec& t) {
-  // Times before 1601, and times too late for a file time, have none: they
-  // read as the failure value.
-  constexpr int64_t LATEST = static_cast<int64_t>(0x7FFFFFFFFFFFFFFFULL / 10000000ULL) -
-                             static_cast<int64_t>(EPOCH_DIFFERENCE);
-  int64_t seconds = static_cast<int64_t>(t.tv_sec);
-  if (seconds < -static_cast<int64_t>(EPOCH_DIFFERENCE) || seconds >= LATEST) return ~0ULL;
-  return static_cast<uint64_t>(seconds + static_cast<int64_t>(EPOCH_DIFFERENCE)) * 10000000ULL +
-         static_cast<uint64_t>(t.tv_nsec) / 100;
-}
-
 uint32_t codeOfOpenError(int err) {
   // A link where a directory was listed (O_NOFOLLOW) or a directory gone.
   if (err == ENOENT || err == ELOOP || err == ENOTDIR) return CODE_PATH_NOT_FOUND;
@@ -152,9 +139,6 @@ bool takeReadAhead(ListingState& listing, ReadListing& ahead) {
   return true;
 }
 
-const ListingState::Item DOT = {".", std::string(), ATTRIBUTE_DIRECTORY};
-const ListingState::Item DOT_DOT = {"..", std::string(), ATTRIBUTE_DIRECTORY};
-
 }  // namespace
 
 ListingState::~ListingState() {
@@ -254,9 +238,9 @@ struct FindHandle::State {
     // The name keeps its buffer from entry to entry.
     entry.name = item.name;
     entry.attributes = item.attributes;
-    entry.lastAccessTime = entry.lastWriteTime = 0;
-    entry.sizeHigh = entry.sizeLow = 0;
-    entry.detailsPending = &item != &DOT && &item != &DOT_DOT;
+    entry.lastAccessTime = entry.lastWriteTime = Time();
+    entry.size = 0;
+    entry.detailsPending = true;
   }
 };
 
@@ -281,12 +265,8 @@ bool FindHandle::first(const DirectoryListing& listing, const std::string& patte
   }
   auto state = std::make_unique<State>();
   state->listing = listing.state_;
-  // The two directory entries come first, as a directory scan lists them.
-  for (const ListingState::Item* dots : {&DOT, &DOT_DOT}) {
-    if (matchesPattern(dots->name, pattern)) state->selection.push_back(dots);
-  }
   bool all = pattern == "*" || pattern == "*.*";
-  state->selection.reserve(state->listing->items.size() + 2);
+  state->selection.reserve(state->listing->items.size());
   for (const ListingState::Item& item : state->listing->items) {
     if (all || matchesPattern(item.nativeName(), pattern)) state->selection.push_back(&item);
   }
@@ -346,11 +326,10 @@ bool FindHandle::loadDetails(DirEntry& entry) {
   if (!state_) return true;
   const ListingState::Item& item = *state_->selection[state_->index];
   const ListingState& listing = *state_->listing;
-  // "." and ".." stand outside the items.
   size_t at = static_cast<size_t>(&item - listing.items.data());
   posix::ItemDetails read;
   const posix::ItemDetails* details = &read;
-  if (&item >= listing.items.data() && at < listing.details.size() && listing.details[at].known) {
+  if (at < listing.details.size() && listing.details[at].known) {
     details = &listing.details[at];
   } else {
     int fd = state_->listing->descriptor();
@@ -358,15 +337,14 @@ bool FindHandle::loadDetails(DirEntry& entry) {
       if (fd < 0 && isShortOfResources(lastError())) return false;
       if (fd >= 0 && errno == ENOMEM) return posix::failWithErrno(errno);
       // Nothing is known of the entry (it went away, or the directory can be
-      // read but not searched): its times read as unconvertible, not as 1601.
-      entry.lastWriteTime = entry.lastAccessTime = ~0ULL;
+      // read but not searched): its times are unknown.
+      entry.lastWriteTime = entry.lastAccessTime = Time();
       return true;
     }
   }
-  entry.sizeHigh = static_cast<uint32_t>(details->size >> 32);
-  entry.sizeLow = static_cast<uint32_t>(details->size);
-  entry.lastWriteTime = fileTimeOf(details->modified);
-  entry.lastAccessTime = fileTimeOf(details->accessed);
+  entry.size = details->size;
+  entry.lastWriteTime = posix::timeOf(details->modified);
+  entry.lastAccessTime = posix::timeOf(details->accessed);
   if (details->readOnly) entry.attributes |= ATTRIBUTE_READONLY;
   return true;
 }

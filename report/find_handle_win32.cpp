@@ -20,10 +20,9 @@ namespace {
 
 void fill(const FoundItem& item, DirEntry& entry) {
   entry.attributes = item.attributes;
+  entry.size = item.size;
   entry.lastAccessTime = item.lastAccessTime;
   entry.lastWriteTime = item.lastWriteTime;
-  entry.sizeHigh = item.sizeHigh;
-  entry.sizeLow = item.sizeLow;
   entry.name.clear();
   appendNativeAsCp932(item.name, entry.name);
   // The find data holds every detail already.
@@ -74,7 +73,7 @@ struct FindHandle::State {
       return true;
     }
     WIN32_FIND_DATAW data;
-    if (!FindNextFileW(handle, &data)) return false;
+    if (!win32::findNext(handle, data)) return false;
     fill(win32::itemOf(data), entry);
     nativeName = data.cFileName;
     return true;

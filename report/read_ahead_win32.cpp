@@ -9,8 +9,8 @@ namespace qv::win32 {
 
 namespace {
 
-uint64_t fileTimeOf(const FILETIME& t) {
-  return static_cast<uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime;
+Time timeOf(const FILETIME& t) {
+  return win32::timeOf(static_cast<uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime);
 }
 
 uint64_t wallTime() {
@@ -19,8 +19,8 @@ uint64_t wallTime() {
       .count();
 }
 
-bool isDots(const std::wstring& name) {
-  return name == L"." || name == L"..";
+bool isDots(const wchar_t* name) {
+  return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
 }  // namespace
@@ -28,10 +28,9 @@ bool isDots(const std::wstring& name) {
 FoundItem itemOf(const WIN32_FIND_DATAW& data) {
   FoundItem item;
   item.attributes = data.dwFileAttributes;
-  item.lastAccessTime = fileTimeOf(data.ftLastAccessTime);
-  item.lastWriteTime = fileTimeOf(data.ftLastWriteTime);
-  item.sizeHigh = data.nFileSizeHigh;
-  item.sizeLow = data.nFileSizeLow;
+  item.size = static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+  item.lastAccessTime = timeOf(data.ftLastAccessTime);
+  item.lastWriteTime = timeOf(data.ftLastWriteTime);
   item.name = data.cFileName;
   return item;
 }
@@ -47,7 +46,22 @@ HANDLE findFirst(const std::wstring& directory, const std::wstring& pattern,
     handle = FindFirstFileExW(path.c_str(), FindExInfoStandard, &data, FindExSearchNameMatch,
                               nullptr, 0);
   }
+  // A directory other than a drive's root lists itself and its parent
+  // first. A find that yields only those matched nothing: as everywhere
+  // else, a next entry that cannot be read ends the scan.
+  if (handle != INVALID_HANDLE_VALUE && isDots(data.cFileName) && !findNext(handle, data)) {
+    FindClose(handle);
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
   return handle;
+}
+
+bool findNext(HANDLE handle, WIN32_FIND_DATAW& data) {
+  do {
+    if (!FindNextFileW(handle, &data)) return false;
+  } while (isDots(data.cFileName));
+  return true;
 }
 
 uint64_t readListing(const std::wstring& directory, FoundListing& out) {
@@ -60,7 +74,7 @@ uint64_t readListing(const std::wstring& directory, FoundListing& out) {
   } else {
     do {
       out.items.push_back(itemOf(data));
-    } while (FindNextFileW(handle, &data));
+    } while (findNext(handle, data));
     FindClose(handle);
   }
   return wallTime() - began;
@@ -157,7 +171,7 @@ ReadAhead::Due ReadAhead::childrenOf(const WalkKey& key, const std::wstring& pat
   if (!plan_.entersBelow(key.size())) return due;
   for (size_t i = 0; i < listing.items.size(); ++i) {
     const FoundItem& item = listing.items[i];
-    if (isDots(item.name) || !plan_.enters(item.attributes, item.name)) continue;
+    if (!plan_.enters(item.attributes, item.name)) continue;
     WalkKey childKey = key;
     childKey.push_back(static_cast<uint32_t>(i));
     due.emplace_back(std::move(childKey), path + item.name + L"\\");

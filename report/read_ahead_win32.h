@@ -33,15 +33,14 @@ namespace qv::win32 {
 // One entry of a directory as the find gave it.
 struct FoundItem {
   uint32_t attributes = 0;
-  uint64_t lastAccessTime = 0;
-  uint64_t lastWriteTime = 0;
-  uint32_t sizeHigh = 0;
-  uint32_t sizeLow = 0;
+  uint64_t size = 0;
+  Time lastAccessTime;
+  Time lastWriteTime;
   std::wstring name;
 };
 
-// A directory's entries in the find's order ("." and ".." among them), or
-// the error that kept the find from yielding any.
+// A directory's entries in the find's order (without "." and ".."), or the
+// error that kept the find from yielding any.
 struct FoundListing {
   std::vector<FoundItem> items;
   DWORD error = 0;
@@ -51,10 +50,15 @@ struct FoundListing {
 FoundItem itemOf(const WIN32_FIND_DATAW& data);
 
 // Starts a find on directory (an extended-length path ending in the
-// separator) and pattern. INVALID_HANDLE_VALUE, with the last error set, when
-// nothing matches or the directory cannot be read.
+// separator) and pattern, passing over "." and "..". INVALID_HANDLE_VALUE,
+// with the last error set, when nothing matches (2) or the directory cannot
+// be read.
 HANDLE findFirst(const std::wstring& directory, const std::wstring& pattern,
                  WIN32_FIND_DATAW& data);
+
+// The find's next entry other than "." and ".."; false, with the last error
+// set (18 at the end), when there is none.
+bool findNext(HANDLE handle, WIN32_FIND_DATAW& data);
 
 // Lists every entry of directory (extended-length, ending in the separator)
 // into out, and returns the time that took (100 ns units).

@@ -36,13 +36,12 @@ std::unique_ptr<ReportFormat> makeReportFormat(const ReportOptions& options) {
   }
 }
 
-bool appendIsoTime(uint64_t fileTime, std::string& text) {
+bool appendIsoTime(Time time, std::string& text) {
   SystemTime local;
-  if (!fileTimeToLocalTime(fileTime, local)) return false;
+  if (!toLocalTime(time, local)) return false;
   // The offset is what the conversion applied: local time read as if it
   // were UTC, less the time itself.
-  const int64_t epochDifference = 11644473600LL;
-  int64_t utc = static_cast<int64_t>(fileTime / 10000000ULL) - epochDifference;
+  int64_t utc = time.seconds();
   int64_t asUtc = daysFromCivil(local.year, local.month, local.day) * 86400 + local.hour * 3600 +
                   local.minute * 60 + local.second;
   int64_t offsetMinutes = (asUtc - utc) / 60;

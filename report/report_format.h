@@ -56,10 +56,9 @@ std::unique_ptr<ReportFormat> makeHtmlFormat(const ReportOptions& options);
 
 // Helpers the forms share.
 
-// Appends a file time (100 ns units since 1601-01-01 UTC) as local time in
-// ISO 8601 with the offset from UTC that the local time has then:
-// 2002-10-14T09:05:03+09:00. False, appending nothing, when it does not
-// convert.
-bool appendIsoTime(uint64_t fileTime, std::string& text);
+// Appends time as local time in ISO 8601 with the offset from UTC that the
+// local time has then: 2002-10-14T09:05:03+09:00. False, appending nothing,
+// when it does not convert.
+bool appendIsoTime(Time time, std::string& text);
 
 }  // namespace qv

@@ -42,8 +42,11 @@ void ReportWriter::generateReport(const Path& outputPath, const Path& inputSpec)
 
   DirectoryListing root;
   {
+    // A directory that holds nothing matches nothing; any other failure of
+    // the scan is the input's.
     DirScanner check;
-    if (!root.open(directory, nativeDirectory) || !check.open(root, asciiNative("*.*"), 0)) {
+    if (!root.open(directory, nativeDirectory) ||
+        (!check.open(root, asciiNative("*.*"), 0) && lastError() != CODE_FILE_NOT_FOUND)) {
       throw Exception(lastError(), inSubject);
     }
   }

@@ -15,10 +15,6 @@ namespace qv {
 
 namespace {
 
-bool isDots(const char* name) {
-  return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
-}
-
 constexpr uint64_t NO_COLUMN = ~0ULL;
 
 // One directory of the path being walked: its two scans, the indentation of
@@ -50,13 +46,12 @@ EntryBefore entryOrder(EntryOrder order, bool reverse, bool directories) {
   EntryBefore before = byName;
   if (order == EntryOrder::SIZE && !directories) {
     before = [byName](const SortedEntry& a, const SortedEntry& b) {
-      uint64_t x = static_cast<uint64_t>(a.entry.sizeHigh) << 32 | a.entry.sizeLow;
-      uint64_t y = static_cast<uint64_t>(b.entry.sizeHigh) << 32 | b.entry.sizeLow;
+      uint64_t x = a.entry.size, y = b.entry.size;
       return x != y ? x < y : byName(a, b);
     };
   } else if (order == EntryOrder::TIME) {
     before = [byName](const SortedEntry& a, const SortedEntry& b) {
-      uint64_t x = a.entry.lastWriteTime, y = b.entry.lastWriteTime;
+      Time x = a.entry.lastWriteTime, y = b.entry.lastWriteTime;
       return x != y ? x < y : byName(a, b);
     };
   }
@@ -89,13 +84,13 @@ void ReportWriter::walk(TextOutputFile& output, const DirectoryListing& director
                       options.showSize || options.showTime || options.showAttributes ||
                           (skip & DETAIL_ATTRIBUTES) != 0 || sizes || sortDetails,
                       options.excludePatterns, options.maxDepth};
-  // A directory scan entry is left out for the mask and for "." and "..", a
-  // file scan entry for the mask and for being a directory; then either for
-  // an excluded name. The mask is asked of the scanner, which reads the
-  // details only when one of its bits needs them.
+  // A directory scan entry is left out for the mask, a file scan entry for
+  // the mask and for being a directory; then either for an excluded name.
+  // The mask is asked of the scanner, which reads the details only when one
+  // of its bits needs them.
   auto advanceDirectories = [&plan](DirScanner& scan) {
-    while (scan.isValid() && (scan.hasAnyAttribute(plan.skipAttributes) || isDots(scan.name()) ||
-                              plan.excludes(scan.nativeName()))) {
+    while (scan.isValid() &&
+           (scan.hasAnyAttribute(plan.skipAttributes) || plan.excludes(scan.nativeName()))) {
       scan.next();
     }
   };

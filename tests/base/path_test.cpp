@@ -1,4 +1,4 @@
-// The path helpers and the platform's full-path operation under them.
+// The path helpers and the platform's split of a path under them.
 #include "base/path.h"
 
 #include <gtest/gtest.h>
@@ -39,51 +39,39 @@ class PathTest : public ::testing::Test {
   std::string saved_;
 };
 
-TEST_F(PathTest, FullPathResolvesDotsAndFoldsSeparators) {
+TEST_F(PathTest, SplitAbsoluteResolvesDotsAndFoldsSeparators) {
   const std::string cur = dir / "cur";
   const std::string s = test::SEPARATOR;
+  const std::string parent = dir.path().substr(0, dir.path().rfind(s) + 1);
   // A backslash is a separator on Windows and an ordinary byte on POSIX.
-  const std::string backslashed = s == "/" ? cur + "/a\\b" : cur + "\\a\\b";
+  const bool posix = s == "/";
   struct Case {
     std::string path;
-    std::string full;
+    std::string directory;
+    std::string name;
   } cases[] = {
-      {"tree.txt", cur + s + "tree.txt"},
-      {"./a//b/../c", cur + s + "a" + s + "c"},
-      {".", cur},
-      {"..", dir.path()},
-      {"sub/", cur + s + "sub" + s},
-      {"/", root()},
-      {"sub/..", cur},
-      {"/x/../../y", root() + "y"},
-      {"a\\b", backslashed},
+      {"tree.txt", cur + s, "tree.txt"},
+      {"./a//b/../c", cur + s + "a" + s, "c"},
+      {".", dir.path() + s, "cur"},
+      {"..", parent, dir.path().substr(parent.size())},
+      {"sub/", cur + s + "sub" + s, ""},
+      {"/", root(), ""},
+      {"sub/..", dir.path() + s, "cur"},
+      {"/x/../../y", root(), "y"},
+      {"a\\b", posix ? cur + s : cur + s + "a" + s, posix ? "a\\b" : "b"},
+      // 表 ends in the byte of "\\" in code page 932.
+      {"表", cur + s, "表"},
+      {"表/ソ", cur + s + "表" + s, "ソ"},
   };
   for (const Case& c : cases) {
     // Written with the platform's separator: Wine reads a path that starts
     // with "/" as one of the host's.
-    for (const std::string& path : {test::sep(c.path)}) {
-      char buffer[4096];
-      char* filePart = nullptr;
-      uint32_t length = fullPathName(path.c_str(), sizeof buffer, buffer, &filePart);
-      ASSERT_GT(length, 0u) << path;
-      EXPECT_EQ(std::string(buffer), c.full) << path;
-      // The file part is the last component, and there is none after a separator.
-      size_t last = c.full.rfind(s);
-      if (last + 1 == c.full.size()) {
-        EXPECT_EQ(filePart, nullptr) << path;
-      } else {
-        ASSERT_NE(filePart, nullptr) << path;
-        EXPECT_STREQ(filePart, c.full.c_str() + last + 1) << path;
-      }
-    }
+    const std::string path = test::sep(c.path);
+    String directory, name;
+    ASSERT_TRUE(splitAbsolute(path.c_str(), directory, name)) << path;
+    EXPECT_EQ(std::string(directory.cStr()), c.directory) << path;
+    EXPECT_EQ(std::string(name.cStr()), c.name) << path;
   }
-}
-
-TEST_F(PathTest, FullPathThatDoesNotFitWritesNothing) {
-  char buffer[8] = "";
-  std::string path = root() + "abcdefghijkl";
-  EXPECT_EQ(fullPathName(path.c_str(), sizeof buffer, buffer, nullptr), path.size() + 1);
-  EXPECT_EQ(buffer[0], '\0');
 }
 
 TEST_F(PathTest, SplitPathGivesDirectoryAndName) {

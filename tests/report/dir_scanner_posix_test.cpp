@@ -55,8 +55,7 @@ TEST(DirScannerPosix, ALargeDirectoryIsListedInTheOrderOfItsNames) {
   std::vector<std::string> listed;
   DirScanner scanner;
   for (bool on = scanner.open((dir / "*").c_str(), 0); on; on = scanner.next()) {
-    std::string name = scanner.name();
-    if (name != "." && name != "..") listed.push_back(name);
+    listed.push_back(scanner.name());
   }
   EXPECT_EQ(listed, names);
 }

@@ -1,6 +1,6 @@
-// Whole reports on what only a POSIX file system has: times before 1601,
-// symbolic links, paths longer than Windows allows, and names without an exact
-// code page 932 form.
+// Whole reports on what only a POSIX file system has: times before 1601 and
+// times in fractions of a second before 1970, symbolic links, paths longer than Windows allows, and
+// names without an exact code page 932 form.
 #include "report/report_writer.h"
 
 #include <fcntl.h>
@@ -39,6 +39,41 @@ TEST_F(ReportWriterPosixTest, TimeBefore1601ReadsAsAllZero) {
   writer.options.showTime = true;
   EXPECT_EQ(generate(shm.path() + "/", dir / "r.out"),
             lines({"[" + shm / "]", "├ 2002/10/14 09:05:03  new", "└ 0000/00/00 00:00:00  old"}));
+}
+
+// A time no report can show is unknown, and orders after every known one.
+TEST_F(ReportWriterPosixTest, TimesBefore1601SortAfterEveryKnownTime) {
+  if (!test::exists("/dev/shm")) GTEST_SKIP() << "no tmpfs at /dev/shm";
+  TempDir shm("/dev/shm");
+  const struct {
+    const char* name;
+    int64_t seconds;
+  } files[] = {{"a-old", -12000000000LL},
+               {"b-new", SAMPLE_TIME},
+               {"c-older", -13000000000LL},
+               {"d-1980", 315532800}};
+  for (const auto& file : files) {
+    writeFile(shm / file.name);
+    test::setModifiedTime(shm / file.name, file.seconds);
+  }
+  writer.options.order = EntryOrder::TIME;
+  EXPECT_EQ(generate(shm.path() + "/", dir / "r.out"),
+            lines({"[" + shm / "]", "├d-1980", "├b-new", "├a-old", "└c-older"}));
+}
+
+// Half a second before 1970 is still in its second, 08:59:59 in Japan.
+TEST_F(ReportWriterPosixTest, TimeBefore1970KeepsItsSecond) {
+  makeDirs(dir / "t");
+  writeFile(dir / "t/f");
+  const struct timespec times[2] = {{0, UTIME_OMIT}, {-1, 500000000}};
+  ASSERT_EQ(utimensat(AT_FDCWD, (dir / "t/f").c_str(), times, 0), 0);
+  struct stat st;
+  ASSERT_EQ(stat((dir / "t/f").c_str(), &st), 0);
+  if (st.st_mtim.tv_sec != -1) GTEST_SKIP() << "the file system cannot hold the time";
+  writer.options.showTime = true;
+  EXPECT_EQ(generate(dir / "t/"), lines({"[" + dir / "t/]", "└ 1970/01/01 08:59:59  f"}));
+  writer.options.format = OutputFormat::JSON;
+  EXPECT_NE(generate(dir / "t/").find(R"("time":"1970-01-01T08:59:59+09:00")"), std::string::npos);
 }
 
 TEST_F(ReportWriterPosixTest, LinksAreListedAsFilesAndNeverEntered) {
