@@ -133,7 +133,7 @@ class FindHandle {
   bool openChild(const String& directory, DirectoryListing& child) const;
 
   void close();
-  bool isOpen() const;
+  bool isOpen() const { return state_ != nullptr; }
 
  private:
   struct State;

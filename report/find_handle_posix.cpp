@@ -248,10 +248,6 @@ FindHandle::FindHandle() = default;
 
 FindHandle::~FindHandle() = default;
 
-bool FindHandle::isOpen() const {
-  return state_ != nullptr;
-}
-
 void FindHandle::close() {
   state_.reset();
 }

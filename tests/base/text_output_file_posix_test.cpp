@@ -13,15 +13,6 @@
 namespace qv {
 namespace {
 
-uint32_t openCode(TextOutputFile& file, const std::string& path) {
-  try {
-    file.open(String(path.c_str()), false, true);
-  } catch (const Exception& e) {
-    return e.code();
-  }
-  return 0;
-}
-
 TEST(File, PositionsAndSizesPastFourGibibytesAreWhole) {
   // A sparse file: no disk space is taken.
   test::TempDir dir;
@@ -41,7 +32,7 @@ TEST(File, PositionsAndSizesPastFourGibibytesAreWhole) {
 
 TEST(TextOutputFile, AFullDiskFailsTheWriteThatHitsIt) {
   TextOutputFile file;
-  ASSERT_EQ(openCode(file, "/dev/full"), 0u);
+  ASSERT_NO_THROW(file.open(String("/dev/full"), false, true));
   file.writeLine("line");
   try {
     file.close();

@@ -175,23 +175,28 @@ TEST_F(MainDialogControllerTest, FieldsAreWrittenBackAbsoluteAndThePatternFilled
 }
 
 TEST_F(MainDialogControllerTest, ConfirmationDependsOnWhetherTheFileExists) {
-  view.texts[IDC_DIRECTORY] = "in";
-  view.texts[IDC_OUTPUT_FILE] = "new.txt";
-  view.answers = {BUTTON_NO};
-  controller.command(IDOK_SAVE);
-  ASSERT_EQ(view.boxes.size(), 1u);
-  EXPECT_EQ(view.boxes[0].text, dir / "new.txt" + "を作成します。\r\nよろしいですか？");
-  EXPECT_EQ(view.boxes[0].style, BOX_QUESTION_YES_NO);
-  EXPECT_FALSE(test::exists(dir / "new.txt")) << "No must write nothing";
-
   writeFile(dir / "old.txt", "old");
-  view.boxes.clear();
-  view.texts[IDC_OUTPUT_FILE] = "old.txt";
-  view.answers = {BUTTON_NO};
-  controller.command(IDOK_SAVE);
-  ASSERT_EQ(view.boxes.size(), 1u);
-  EXPECT_EQ(view.boxes[0].text, dir / "old.txt" + "は既に存在します。\r\n上書きしますか？");
-  EXPECT_EQ(view.boxes[0].style, BOX_WARNING_YES_NO);
+  struct Case {
+    const char* file;
+    std::string question;
+    unsigned style;
+  } cases[] = {
+      {"new.txt", "を作成します。\r\nよろしいですか？", BOX_QUESTION_YES_NO},
+      {"old.txt", "は既に存在します。\r\n上書きしますか？", BOX_WARNING_YES_NO},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    view.boxes.clear();
+    view.texts[IDC_DIRECTORY] = "in";
+    view.texts[IDC_OUTPUT_FILE] = c.file;
+    view.answers = {BUTTON_NO};
+    controller.command(IDOK_SAVE);
+    ASSERT_EQ(view.boxes.size(), 1u);
+    EXPECT_EQ(view.boxes[0].text, dir / c.file + c.question);
+    EXPECT_EQ(view.boxes[0].style, c.style);
+  }
+  // No writes nothing.
+  EXPECT_FALSE(test::exists(dir / "new.txt"));
   EXPECT_EQ(readFile(dir / "old.txt"), "old");
   EXPECT_EQ(view.waitChanges, (std::vector<bool>{true, false, true, false}));
 }
