@@ -40,13 +40,9 @@ ReadAhead::~ReadAhead() {
     std::lock_guard<std::mutex> lock(mutex_);
     stop_ = true;
   }
-  workCv_.notify_all();
+  window_.wakeAll();
   for (std::thread& thread : threads_) thread.join();
   if (rootFd_ >= 0) ::close(rootFd_);
-}
-
-bool ReadAhead::canStart() const {
-  return !pending_.empty() && ready_.size() + reading_.size() < MAX_LISTINGS && bytes_ < MAX_BYTES;
 }
 
 // Once started, threads are added while more is due than idle threads. While
@@ -58,57 +54,36 @@ bool ReadAhead::canStart() const {
 void ReadAhead::startThreads() {
   if (rootFd_ < 0 || !started_) return;
   size_t limit = std::bitset<32>(waitedReads_).count() > 16 ? MAX_THREADS : fastLimit_;
-  size_t wanted = pending_.size() > idle_ ? pending_.size() - idle_ : 0;
-  while (wanted-- > 0 && threads_.size() < limit) {
-    try {
-      threads_.emplace_back(&ReadAhead::work, this);
-    } catch (const std::exception&) {
-      // No thread to be had (out of memory or of threads): the walk reads
-      // what the threads already running do not.
-      return;
-    }
-  }
+  size_t pending = window_.pendingCount();
+  startThreadsUpTo(threads_, pending > window_.idleCount() ? pending - window_.idleCount() : 0,
+                   limit, [this] { work(); });
 }
 
 bool ReadAhead::take(const WalkKey& key, ReadListing& out) {
   std::unique_lock<std::mutex> lock(mutex_);
   if (outOfMemory_) throw std::bad_alloc();
-  walkAt_ = key;
-  // What lies before key in the walk's order was left out by the walk.
-  while (!pending_.empty() && pending_.begin()->first < key) pending_.erase(pending_.begin());
-  while (!ready_.empty() && ready_.begin()->first < key) {
-    bytes_ -= ready_.begin()->second.bytes;
-    ready_.erase(ready_.begin());
-  }
-  if (reading_.count(key) != 0) {
+  window_.passTo(key);
+  if (window_.isBeingRead(key)) {
     awaited_ = &key;
-    doneCv_.wait(lock, [&] { return reading_.count(key) == 0 || outOfMemory_; });
+    doneCv_.wait(lock, [&] { return !window_.isBeingRead(key) || outOfMemory_; });
     awaited_ = nullptr;
     if (outOfMemory_) throw std::bad_alloc();
   }
-  auto it = ready_.find(key);
-  if (it == ready_.end()) {
-    pending_.erase(key);
+  if (!window_.takeReady(key, out)) {
     report();
     return false;
   }
   startThreads();
-  bytes_ -= it->second.bytes;
-  out = std::move(it->second);
-  ready_.erase(it);
   // Idle threads are woken when half the room is free, not for every listing
   // taken, so that a walk on a warm cache does not pay a wake-up for each.
-  if (idle_ > 0 && canStart() && ready_.size() + reading_.size() <= MAX_LISTINGS / 2 &&
-      bytes_ <= MAX_BYTES / 2) {
-    workCv_.notify_all();
-  }
+  if (window_.idleCount() > 0 && window_.canStart() && window_.halfFree()) window_.wakeAll();
   report();
   return true;
 }
 
 void ReadAhead::listed(const WalkKey& key, const std::string& relative,
                        const std::vector<ListedItem>& items, bool waited) {
-  std::vector<Due> children = childrenOf(key, relative, items);
+  Due children = childrenOf(key, relative, items);
   std::lock_guard<std::mutex> lock(mutex_);
   if (!started_) {
     if (atOnce_) {
@@ -120,36 +95,18 @@ void ReadAhead::listed(const WalkKey& key, const std::string& relative,
       started_ = true;
     }
   }
-  // Below key, keys sort between key and key with its last index raised.
-  WalkKey end = key;
-  if (!end.empty()) ++end.back();
-  auto inSubtree = [&](const WalkKey& k) { return key < k && (key.empty() || k < end); };
-  for (auto it = pending_.upper_bound(key); it != pending_.end() && inSubtree(it->first);) {
-    it = pending_.erase(it);
-  }
-  for (auto it = ready_.upper_bound(key); it != ready_.end() && inSubtree(it->first);) {
-    bytes_ -= it->second.bytes;
-    it = ready_.erase(it);
-  }
-  // Reads in flight there are of an earlier form of the directory.
-  for (auto it = reading_.upper_bound(key); it != reading_.end() && inSubtree(it->first); ++it) {
-    it->second = true;
-  }
-  enqueue(children);
+  window_.relisted(key, children);
   startThreads();
-  for (size_t n = std::min(idle_, pending_.size()); n > 0; --n) workCv_.notify_one();
   report();
 }
 
 void ReadAhead::report() const {
-  if (observer_ == nullptr || !started_) return;
-  bool idle = reading_.empty() && (threads_.empty() || !canStart() || outOfMemory_);
-  observer_->readAheadChanged(ready_.size(), idle);
+  if (started_) window_.report(observer_, threads_.empty() || outOfMemory_);
 }
 
-std::vector<ReadAhead::Due> ReadAhead::childrenOf(const WalkKey& key, const std::string& relative,
-                                                  const std::vector<ListedItem>& items) const {
-  std::vector<Due> children;
+ReadAhead::Due ReadAhead::childrenOf(const WalkKey& key, const std::string& relative,
+                                     const std::vector<ListedItem>& items) const {
+  Due children;
   if (!plan_.entersBelow(key.size())) return children;
   // A listed item has no bit of DETAIL_ATTRIBUTES: a directory skipped for
   // one is read all the same, and left by the walk.
@@ -163,10 +120,6 @@ std::vector<ReadAhead::Due> ReadAhead::childrenOf(const WalkKey& key, const std:
     children.emplace_back(std::move(childKey), std::move(child));
   }
   return children;
-}
-
-void ReadAhead::enqueue(std::vector<Due>& children) {
-  for (Due& child : children) pending_.emplace(std::move(child.first), std::move(child.second));
 }
 
 // Memory can run out outside a read too (the queues grow under the lock): the
@@ -186,24 +139,18 @@ void ReadAhead::workUntilStopped() {
   unsigned reads = 0;
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    if (!stop_ && !canStart()) {
-      ++idle_;
-      workCv_.wait(lock, [&] { return stop_ || canStart(); });
-      --idle_;
-    }
+    window_.waitForWork(lock, stop_);
     if (stop_) return;
-    auto next = pending_.begin();
-    WalkKey key = next->first;
-    std::string relative = std::move(next->second);
-    pending_.erase(next);
-    auto reading = reading_.emplace(key, false);
+    WalkKey key;
+    std::string relative;
+    auto reading = window_.beginRead(key, relative);
     lock.unlock();
     // One read in WAIT_SAMPLE is measured: asking costs about a microsecond.
     // Only the read itself, since waiting for the lock or for work sleeps too.
     bool measured = ++reads % WAIT_SAMPLE == 0;
     uint64_t waitsBefore = measured ? waitsByThread() : 0;
     ReadListing listing;
-    std::vector<Due> children;
+    Due children;
     // What the bounds count and what is due next are worked out here, not
     // under the lock, which the walk and the other threads wait for.
     try {
@@ -221,13 +168,7 @@ void ReadAhead::workUntilStopped() {
     if (observer_ != nullptr) observer_->readFinished(relative);
     lock.lock();
     if (measured) waitedReads_ = (waitedReads_ << 1) | (waited ? 1u : 0u);
-    bool listedAgain = reading->second;
-    reading_.erase(reading);
-    if (listing.ok && !listedAgain && !(key < walkAt_)) {
-      enqueue(children);
-      bytes_ += listing.bytes;
-      ready_[key] = std::move(listing);
-    }
+    window_.finishRead(key, reading, listing.ok, listing, listing.bytes, children);
     // The walk is woken only for the listing it waits for.
     if (awaited_ != nullptr && *awaited_ == key) doneCv_.notify_all();
     report();

@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "report/directory_reader_posix.h"
+#include "report/read_ahead.h"
 #include "report/walk_observer.h"
 #include "report/walk_plan.h"
 
@@ -61,17 +62,12 @@ struct ReadListing {
   struct timespec changed = {};
 };
 
-using WalkKey = std::vector<uint32_t>;
+using qv::WalkKey;
 
-class ReadAhead {
+class ReadAhead : public ReadAheadBounds {
  public:
-  static constexpr size_t MAX_THREADS = 32;
-  static constexpr size_t MAX_LISTINGS = 64;
-  static constexpr size_t MAX_BYTES = 8 << 20;
-  // Threads start once the walk has read START_AFTER directories by itself,
-  // so that a small tree never pays for them, or sooner when WAIT_STARTS of
-  // its reads had to wait (for the disk or a server).
-  static constexpr size_t START_AFTER = 128;
+  // Threads start sooner than START_AFTER when WAIT_STARTS of the walk's
+  // reads had to wait (for the disk or a server).
   static constexpr size_t WAIT_STARTS = 8;
   static constexpr unsigned WAIT_SAMPLE = 4;
 
@@ -110,17 +106,17 @@ class ReadAhead {
   int openBeneath(const std::string& relative, const std::function<bool()>& makeRoom = nullptr);
 
  private:
-  bool canStart() const;
+  using Window = ReadAheadWindow<ReadListing, std::string>;
+  using Due = Window::Due;
+
   void startThreads();
   void work();
   void workUntilStopped();
   void read(const std::string& relative, ReadListing& out);
-  // A directory due after the one at key, and its path below the root.
-  using Due = std::pair<WalkKey, std::string>;
-  // The subdirectories of the listing at key that the walk will enter.
-  std::vector<Due> childrenOf(const WalkKey& key, const std::string& relative,
-                              const std::vector<ListedItem>& items) const;
-  void enqueue(std::vector<Due>& children);
+  // The subdirectories of the listing at key that the walk will enter, with
+  // their paths below the root.
+  Due childrenOf(const WalkKey& key, const std::string& relative,
+                 const std::vector<ListedItem>& items) const;
   // Under mutex_: tells observer_ what is held and whether the threads are
   // idle.
   void report() const;
@@ -137,23 +133,14 @@ class ReadAhead {
   // Every field from here to threads_ is guarded by mutex_, but for the
   // atomics, which are read without it.
   std::mutex mutex_;
-  std::condition_variable workCv_;          // work to do, room made, or stop
-  std::condition_variable doneCv_;          // a read finished
-  std::map<WalkKey, std::string> pending_;  // due, by key: relative path
-  // Being read, by key (a directory listed again may be read twice at once):
-  // true once the walk listed the directory above it again, so that what
-  // that read brings is of an earlier form and is dropped, not kept.
-  std::multimap<WalkKey, bool> reading_;
-  std::map<WalkKey, ReadListing> ready_;
-  size_t bytes_ = 0;      // the sum of ready_'s bytes
+  std::condition_variable doneCv_;  // a read finished
+  Window window_;
   size_t walkReads_ = 0;  // directories the walk read by itself
   size_t waitedWalkReads_ = 0;
   // One bit for each of the threads' last 32 sampled reads (one in
   // WAIT_SAMPLE), set when it had to wait.
   uint32_t waitedReads_ = 0;
   std::atomic<bool> started_{false};  // written under mutex_
-  WalkKey walkAt_;
-  size_t idle_ = 0;                   // threads waiting for work
   const WalkKey* awaited_ = nullptr;  // what take() waits for
   bool stop_ = false;
   bool outOfMemory_ = false;  // a thread ran out of memory and ended

@@ -91,12 +91,8 @@ ReadAhead::~ReadAhead() {
     std::lock_guard<std::mutex> lock(mutex_);
     stop_ = true;
   }
-  workCv_.notify_all();
+  window_.wakeAll();
   for (std::thread& thread : threads_) thread.join();
-}
-
-bool ReadAhead::canStart() const {
-  return !pending_.empty() && ready_.size() + reading_.size() < MAX_LISTINGS && bytes_ < MAX_BYTES;
 }
 
 // A file server answers many requests side by side, a local disk's cache
@@ -129,38 +125,21 @@ void ReadAhead::finished() {
 
 void ReadAhead::startThreads() {
   if (!started_) return;
-  size_t wanted = pending_.size() > idle_ ? pending_.size() - idle_ : 0;
-  while (wanted-- > 0 && threads_.size() < limit_) {
-    try {
-      threads_.emplace_back(&ReadAhead::work, this);
-    } catch (const std::exception&) {
-      // No thread to be had: the walk reads what the running ones do not.
-      return;
-    }
-  }
+  size_t pending = window_.pendingCount();
+  startThreadsUpTo(threads_, pending > window_.idleCount() ? pending - window_.idleCount() : 0,
+                   limit_, [this] { work(); });
 }
 
 bool ReadAhead::take(const WalkKey& key, FoundListing& out) {
   std::unique_lock<std::mutex> lock(mutex_);
-  walkAt_ = key;
-  // What lies before key in the walk's order was left out by the walk.
-  while (!pending_.empty() && pending_.begin()->first < key) pending_.erase(pending_.begin());
-  while (!ready_.empty() && ready_.begin()->first < key) {
-    bytes_ -= bytesOf(ready_.begin()->second);
-    ready_.erase(ready_.begin());
-  }
-  doneCv_.wait(lock, [&] { return reading_.count(key) == 0; });
-  auto it = ready_.find(key);
-  if (it == ready_.end()) {
-    pending_.erase(key);
+  window_.passTo(key);
+  doneCv_.wait(lock, [&] { return !window_.isBeingRead(key); });
+  if (!window_.takeReady(key, out)) {
     report();
     return false;
   }
-  bytes_ -= bytesOf(it->second);
-  out = std::move(it->second);
-  ready_.erase(it);
   startThreads();
-  if (idle_ > 0 && canStart()) workCv_.notify_all();
+  if (window_.idleCount() > 0 && window_.canStart()) window_.wakeAll();
   report();
   return true;
 }
@@ -179,23 +158,6 @@ ReadAhead::Due ReadAhead::childrenOf(const WalkKey& key, const std::wstring& pat
   return due;
 }
 
-// Below key, keys sort between key and key with its last index raised.
-void ReadAhead::dropBelow(const WalkKey& key) {
-  WalkKey end = key;
-  if (!end.empty()) ++end.back();
-  auto below = [&](const WalkKey& k) { return key < k && (key.empty() || k < end); };
-  for (auto it = pending_.upper_bound(key); it != pending_.end() && below(it->first);) {
-    it = pending_.erase(it);
-  }
-  for (auto it = ready_.upper_bound(key); it != ready_.end() && below(it->first);) {
-    bytes_ -= bytesOf(it->second);
-    it = ready_.erase(it);
-  }
-  for (auto it = reading_.upper_bound(key); it != reading_.end() && below(it->first); ++it) {
-    it->second = true;
-  }
-}
-
 void ReadAhead::listed(const WalkKey& key, const std::wstring& path, const FoundListing& listing,
                        uint64_t took) {
   Due due = childrenOf(key, path, listing);
@@ -207,41 +169,30 @@ void ReadAhead::listed(const WalkKey& key, const std::wstring& path, const Found
       started_ = true;
     }
   }
-  dropBelow(key);
-  for (auto& [childKey, childPath] : due)
-    pending_.emplace(std::move(childKey), std::move(childPath));
+  window_.relisted(key, due);
   startThreads();
-  for (size_t n = std::min(idle_, pending_.size()); n > 0; --n) workCv_.notify_one();
   report();
 }
 
 void ReadAhead::report() const {
-  if (observer_ == nullptr || !started_) return;
-  bool idle = reading_.empty() && (threads_.empty() || !canStart());
-  observer_->readAheadChanged(ready_.size(), idle);
+  if (started_) window_.report(observer_, threads_.empty());
 }
 
 void ReadAhead::work() {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    if (!stop_ && !canStart()) {
-      ++idle_;
-      workCv_.wait(lock, [&] { return stop_ || canStart(); });
-      --idle_;
-    }
+    window_.waitForWork(lock, stop_);
     if (stop_) return;
-    auto next = pending_.begin();
-    std::wstring path = std::move(next->second);
     WalkKey key;
+    std::wstring path;
+    Window::Reading::iterator reading;
     try {
-      key = next->first;
-      reading_[key] = false;
+      reading = window_.beginRead(key, path);
     } catch (const std::exception&) {
       // Out of memory: the walk reads this one itself.
-      pending_.erase(next);
+      window_.dropFirstDue();
       continue;
     }
-    pending_.erase(next);
     lock.unlock();
     FoundListing listing;
     Due due;
@@ -258,22 +209,14 @@ void ReadAhead::work() {
     }
     lock.lock();
     finished();
-    auto reading = reading_.find(key);
-    // One the walk has passed, or listed again itself, is not kept.
-    ok = ok && !reading->second && !(key < walkAt_);
-    reading_.erase(reading);
-    if (ok) {
-      try {
-        ready_.emplace(key, std::move(listing));
-        bytes_ += bytes;
-        for (auto& [childKey, childPath] : due) {
-          pending_.emplace(std::move(childKey), std::move(childPath));
-        }
-      } catch (const std::exception&) {
-        // Out of memory: what is not due is read by the walk at its turn.
-      }
-      startThreads();
+    bool kept = false;
+    try {
+      kept = window_.finishRead(key, reading, ok, listing, bytes, due);
+    } catch (const std::exception&) {
+      // Out of memory: what is not due is read by the walk at its turn.
+      kept = true;
     }
+    if (kept) startThreads();
     doneCv_.notify_all();
     report();
   }

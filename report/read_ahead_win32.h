@@ -25,6 +25,7 @@
 #include <utility>
 #include <vector>
 
+#include "report/read_ahead.h"
 #include "report/walk_observer.h"
 #include "report/walk_plan.h"
 
@@ -64,18 +65,13 @@ bool findNext(HANDLE handle, WIN32_FIND_DATAW& data);
 // into out, and returns the time that took (100 ns units).
 uint64_t readListing(const std::wstring& directory, FoundListing& out);
 
-using WalkKey = std::vector<uint32_t>;
+using qv::WalkKey;
 
-class ReadAhead {
+class ReadAhead : public ReadAheadBounds {
  public:
-  static constexpr size_t MAX_THREADS = 32;
-  static constexpr size_t MAX_LISTINGS = 64;
-  static constexpr size_t MAX_BYTES = 8 << 20;
-  // Threads start once the walk has read START_AFTER directories by itself,
-  // so that a small tree never pays for them, or after SLOW_STARTS reads
-  // that took SLOW_READ (100 ns units) or longer (a file server's, a cold
+  // Threads start sooner than START_AFTER after SLOW_STARTS of the walk's
+  // reads took SLOW_READ (100 ns units) or longer (a file server's, a cold
   // disk's).
-  static constexpr size_t START_AFTER = 128;
   static constexpr size_t SLOW_STARTS = 8;
   static constexpr uint64_t SLOW_READ = 20000;
   // The threads' reads by which the effect of more threads is judged.
@@ -101,13 +97,12 @@ class ReadAhead {
               uint64_t took);
 
  private:
-  using Due = std::vector<std::pair<WalkKey, std::wstring>>;
+  using Window = ReadAheadWindow<FoundListing, std::wstring>;
+  using Due = Window::Due;
 
   // The subdirectories of the listing at key that the walk will enter.
   Due childrenOf(const WalkKey& key, const std::wstring& path, const FoundListing& listing) const;
-  bool canStart() const;
   void finished();
-  void dropBelow(const WalkKey& key);
   void startThreads();
   void work();
   // Under mutex_: tells observer_ what is held and whether the threads are
@@ -119,13 +114,9 @@ class ReadAhead {
   WalkObserver* const observer_;
   const bool atOnce_;  // the threads start with the first listing
 
-  std::mutex mutex_;                         // guards every field below
-  std::condition_variable workCv_;           // work to do, room made, or stop
-  std::condition_variable doneCv_;           // a read finished
-  std::map<WalkKey, std::wstring> pending_;  // due, by key: path
-  std::map<WalkKey, bool> reading_;          // being read; true once unwanted
-  std::map<WalkKey, FoundListing> ready_;
-  size_t bytes_ = 0;      // held in ready_
+  std::mutex mutex_;                // guards every field below
+  std::condition_variable doneCv_;  // a read finished
+  Window window_;
   size_t walkReads_ = 0;  // directories the walk read by itself, before the start
   size_t slowWalkReads_ = 0;
   size_t limit_;  // of threads: one per processor at first
@@ -134,8 +125,6 @@ class ReadAhead {
   uint64_t roundBegan_ = 0;
   double lastRate_ = 0;  // reads per 100 ns in the last round that grew limit_
   bool started_ = false;
-  WalkKey walkAt_;
-  size_t idle_ = 0;  // threads waiting for work
   bool stop_ = false;
   std::vector<std::thread> threads_;
 };
