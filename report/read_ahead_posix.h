@@ -110,8 +110,8 @@ class ReadAhead : public ReadAheadBounds {
   using Due = Window::Due;
 
   void startThreads();
-  void work();
-  void workUntilStopped();
+  void work(size_t index);
+  void workUntilStopped(size_t index);
   void read(const std::string& relative, ReadListing& out);
   // The subdirectories of the listing at key that the walk will enter, with
   // their paths below the root.
@@ -126,7 +126,6 @@ class ReadAhead : public ReadAheadBounds {
   int rootFd_;
   size_t rootPathLength_;
   WalkPlan plan_;
-  size_t fastLimit_;  // threads while reads are fast: one per processor
   WalkObserver* observer_;
   bool atOnce_;  // the threads start with the first listing
 
@@ -138,8 +137,9 @@ class ReadAhead : public ReadAheadBounds {
   size_t walkReads_ = 0;  // directories the walk read by itself
   size_t waitedWalkReads_ = 0;
   // One bit for each of the threads' last 32 sampled reads (one in
-  // WAIT_SAMPLE), set when it had to wait.
+  // WAIT_SAMPLE), set when it had to wait. Once most did, limit_ may grow.
   uint32_t waitedReads_ = 0;
+  ThreadLimit limit_;
   std::atomic<bool> started_{false};  // written under mutex_
   const WalkKey* awaited_ = nullptr;  // what take() waits for
   bool stop_ = false;
