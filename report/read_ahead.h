@@ -79,9 +79,13 @@ class ThreadLimit {
   // they were started) is at or past it ends.
   size_t value() const { return limit_; }
 
-  // Lets the limit grow from now on; ignored once it has settled.
-  void allowGrowth() {
-    if (state_ == FIXED) state_ = GROWING;
+  // Lets the limit grow from now on, from no fewer than from threads;
+  // ignored once it grows or has settled.
+  void allowGrowth(size_t from = 1) {
+    if (state_ != FIXED) return;
+    state_ = GROWING;
+    limit_ = std::max(limit_, std::min(from, ReadAheadBounds::MAX_THREADS));
+    before_ = limit_;
   }
 
   bool settled() const { return state_ == SETTLED; }

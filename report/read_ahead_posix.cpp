@@ -48,13 +48,14 @@ ReadAhead::~ReadAhead() {
 // Once started, threads are added while more is due than idle threads, up to
 // limit_. While reads do not wait, threads beyond one per processor only take
 // the processor from the walk. Once most wait (for the disk, or for a file
-// server's answer), the limit grows for as long as more threads read more: a
-// share answers many requests side by side, a disk's queue fills. The time a
+// server's answer), the limit rises to WAITING_THREADS and grows from there
+// for as long as more threads read more: a share answers many requests side
+// by side, a disk's queue fills. The time a
 // read takes alone would not tell the cases apart: a warm read of a large
 // directory and one that lost the processor are slow too.
 void ReadAhead::startThreads() {
   if (rootFd_ < 0 || !started_) return;
-  if (std::bitset<32>(waitedReads_).count() > 16) limit_.allowGrowth();
+  if (std::bitset<32>(waitedReads_).count() > 16) limit_.allowGrowth(WAITING_THREADS);
   size_t pending = window_.pendingCount();
   startThreadsUpTo(threads_, pending > window_.idleCount() ? pending - window_.idleCount() : 0,
                    limit_.value(), [this](size_t index) { work(index); });

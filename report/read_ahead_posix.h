@@ -70,6 +70,9 @@ class ReadAhead : public ReadAheadBounds {
   // reads had to wait (for the disk or a server).
   static constexpr size_t WAIT_STARTS = 8;
   static constexpr unsigned WAIT_SAMPLE = 4;
+  // Threads that read while most reads wait, before the limit grows (see
+  // ThreadLimit): a thread waiting for the disk leaves the processor free.
+  static constexpr size_t WAITING_THREADS = 8;
 
   // Reads ahead below the directory open as rootFd (duplicated; the caller
   // keeps its own), whose native path is rootPathLength bytes long with its

@@ -77,9 +77,17 @@ TEST(ThreadLimit, GrowsOnlyOnceAllowedAndRoundsCountOnlyWithEveryThreadRunning) 
   EXPECT_EQ(limit.value(), 4u);
 }
 
-TEST(ThreadLimit, StaysWithinOneAndTheMostThreads) {
+TEST(ThreadLimit, StartsGrowingFromTheThreadsAskedWithinOneAndTheMost) {
   EXPECT_EQ(ThreadLimit(0).value(), 1u);
   EXPECT_EQ(ThreadLimit(1000).value(), ReadAheadBounds::MAX_THREADS);
+  ThreadLimit eight(2);
+  eight.allowGrowth(8);
+  EXPECT_EQ(eight.value(), 8u);
+  eight.allowGrowth(16);
+  EXPECT_EQ(eight.value(), 8u) << "asked again while growing";
+  ThreadLimit most(2);
+  most.allowGrowth(1000);
+  EXPECT_EQ(most.value(), ReadAheadBounds::MAX_THREADS);
 }
 
 }  // namespace
