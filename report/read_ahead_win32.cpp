@@ -19,6 +19,22 @@ uint64_t wallTime() {
       .count();
 }
 
+// A find handle that is closed when it goes, as when a listing's growth
+// throws.
+class ScopedFind {
+ public:
+  explicit ScopedFind(HANDLE handle) : handle_(handle) {}
+  ScopedFind(const ScopedFind&) = delete;
+  ScopedFind& operator=(const ScopedFind&) = delete;
+  ~ScopedFind() {
+    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+  }
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
 bool isDots(const wchar_t* name) {
   return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
@@ -68,14 +84,13 @@ uint64_t readListing(const std::wstring& directory, FoundListing& out) {
   uint64_t began = wallTime();
   out = FoundListing();
   WIN32_FIND_DATAW data;
-  HANDLE handle = findFirst(directory, L"*", data);
-  if (handle == INVALID_HANDLE_VALUE) {
+  ScopedFind find(findFirst(directory, L"*", data));
+  if (find.get() == INVALID_HANDLE_VALUE) {
     out.error = GetLastError();
   } else {
     do {
       out.items.push_back(itemOf(data));
-    } while (findNext(handle, data));
-    FindClose(handle);
+    } while (findNext(find.get(), data));
   }
   return wallTime() - began;
 }
