@@ -57,12 +57,12 @@ void startThreadsUpTo(std::vector<std::thread>& threads, size_t wanted, size_t l
 // How many threads a read-ahead lets read. It starts at one per processor
 // (or the first given). Once growth is allowed, it doubles for as long as
 // doubling raised the entries read per second by a quarter or more. After a
-// doubling that raised them less it stays; after one that lowered them it
-// goes back to the limit before. A file server answers many requests side by
-// side and takes every thread it is given; a local disk's queue fills, and a
-// processor-bound walk, or a server process that works one request at a
-// time, loses to the cost of more. The owner calls every operation under its
-// mutex.
+// doubling that changed them less it stays (a round's rate is only so
+// exact); after one that lowered them by a fifth or more it goes back to the
+// limit before. A file server answers many requests side by side and takes
+// every thread it is given; a local disk's queue fills, and a processor-bound
+// walk, or a server process that works one request at a time, loses to the
+// cost of more. The owner calls every operation under its mutex.
 class ThreadLimit {
  public:
   // The reads by which the effect of a limit is judged: ROUND_READS, or
@@ -106,7 +106,7 @@ class ThreadLimit {
     if (++roundReads_ < std::max(ROUND_READS, ROUND_READS_EACH * limit_)) return;
     double rate = static_cast<double>(roundEntries_) /
                   static_cast<double>((now - roundBegan_).count() + 1);
-    if (rate < lastRate_) {
+    if (rate * GAIN < lastRate_) {
       limit_ = before_;
       state_ = SETTLED;
     } else if (rate < lastRate_ * GAIN || limit_ == ReadAheadBounds::MAX_THREADS) {
