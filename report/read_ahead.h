@@ -12,6 +12,7 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -38,19 +39,98 @@ struct ReadAheadBounds {
   static constexpr size_t START_AFTER = 128;
 };
 
-// Starts threads running work until wanted more run or threads holds limit.
-// A thread that cannot be had (out of memory or of threads) ends the starting:
-// the walk reads what the threads already running do not.
+// Starts threads running work(index), index being the thread's place in
+// threads, until wanted more run or threads holds limit. A thread that cannot
+// be had (out of memory or of threads) ends the starting: the walk reads what
+// the threads already running do not.
 template <typename Work>
 void startThreadsUpTo(std::vector<std::thread>& threads, size_t wanted, size_t limit, Work work) {
   while (wanted-- > 0 && threads.size() < limit) {
     try {
-      threads.emplace_back(work);
+      threads.emplace_back(work, threads.size());
     } catch (const std::exception&) {
       return;
     }
   }
 }
+
+// How many threads a read-ahead lets read. It starts at one per processor
+// (or the first given). Once growth is allowed, it doubles for as long as
+// doubling raised the entries read per second by a quarter or more. After a
+// doubling that changed them less it stays (a round's rate is only so
+// exact); after one that lowered them by a fifth or more it goes back to the
+// limit before. A file server answers many requests side by side and takes
+// every thread it is given; a local disk's queue fills, and a processor-bound
+// walk, or a server process that works one request at a time, loses to the
+// cost of more. The owner calls every operation under its mutex.
+class ThreadLimit {
+ public:
+  // The reads by which the effect of a limit is judged: ROUND_READS, or
+  // ROUND_READS_EACH for each thread when that is more, as a round of one
+  // read a thread would be judged by the one that read the least.
+  static constexpr size_t ROUND_READS = 32;
+  static constexpr size_t ROUND_READS_EACH = 4;
+  static constexpr double GAIN = 1.25;
+
+  explicit ThreadLimit(size_t first = std::thread::hardware_concurrency())
+      : limit_(std::clamp<size_t>(first, 1, ReadAheadBounds::MAX_THREADS)) {}
+
+  // How many threads may read now. A thread whose index (from 0, in the order
+  // they were started) is at or past it ends.
+  size_t value() const { return limit_; }
+
+  // Lets the limit grow from now on, from no fewer than from threads;
+  // ignored once it grows or has settled.
+  void allowGrowth(size_t from = 1) {
+    if (state_ != FIXED) return;
+    state_ = GROWING;
+    limit_ = std::max(limit_, std::min(from, ReadAheadBounds::MAX_THREADS));
+    before_ = limit_;
+  }
+
+  bool settled() const { return state_ == SETTLED; }
+
+  // A thread finished a read of entries entries at now, running threads
+  // having been started. A round counts only once value() threads run.
+  void finished(size_t entries, std::chrono::steady_clock::time_point now, size_t running) {
+    if (state_ != GROWING) return;
+    // A round begins with the first read finished once the threads allowed
+    // run.
+    if (running < limit_ || roundBegan_ == std::chrono::steady_clock::time_point()) {
+      roundReads_ = 0;
+      roundEntries_ = 0;
+      roundBegan_ = now;
+      return;
+    }
+    roundEntries_ += entries + 1;
+    if (++roundReads_ < std::max(ROUND_READS, ROUND_READS_EACH * limit_)) return;
+    double rate = static_cast<double>(roundEntries_) /
+                  static_cast<double>((now - roundBegan_).count() + 1);
+    if (rate * GAIN < lastRate_) {
+      limit_ = before_;
+      state_ = SETTLED;
+    } else if (rate < lastRate_ * GAIN || limit_ == ReadAheadBounds::MAX_THREADS) {
+      state_ = SETTLED;
+    } else {
+      lastRate_ = rate;
+      before_ = limit_;
+      limit_ = std::min(limit_ * 2, ReadAheadBounds::MAX_THREADS);
+    }
+    roundReads_ = 0;
+    roundEntries_ = 0;
+    roundBegan_ = now;
+  }
+
+ private:
+  enum State { FIXED, GROWING, SETTLED };
+  size_t limit_;
+  size_t before_ = limit_;  // the limit before the last doubling
+  State state_ = FIXED;
+  size_t roundReads_ = 0;    // since roundBegan_, with limit_ threads running
+  size_t roundEntries_ = 0;  // what those reads read, one more for each
+  std::chrono::steady_clock::time_point roundBegan_;
+  double lastRate_ = 0;  // entries per clock tick in the round before the last doubling
+};
 
 template <typename Listing, typename Path>
 class ReadAheadWindow {
@@ -128,16 +208,17 @@ class ReadAheadWindow {
     for (size_t n = std::min(idle_, pending_.size()); n > 0; --n) workCv_.notify_one();
   }
 
-  // Waits, unless stop is set or a read may begin, until one of them holds;
-  // lock holds the owner's mutex.
-  void waitForWork(std::unique_lock<std::mutex>& lock, const bool& stop) {
-    if (stop || canStart()) return;
+  // Waits, unless the thread is to end (ends() holds) or a read may begin,
+  // until one of them holds; lock holds the owner's mutex.
+  template <typename Ends>
+  void waitForWork(std::unique_lock<std::mutex>& lock, Ends ends) {
+    if (ends() || canStart()) return;
     ++idle_;
-    workCv_.wait(lock, [&] { return stop || canStart(); });
+    workCv_.wait(lock, [&] { return ends() || canStart(); });
     --idle_;
   }
 
-  // Wakes every waiting thread, to stop or to begin reads.
+  // Wakes every waiting thread, to end or to begin reads.
   void wakeAll() { workCv_.notify_all(); }
 
   size_t idleCount() const { return idle_; }

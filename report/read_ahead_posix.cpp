@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <bitset>
+#include <chrono>
 #include <exception>
 #include <new>
 #include <utility>
@@ -31,7 +32,6 @@ ReadAhead::ReadAhead(int rootFd, size_t rootPathLength, const WalkPlan& plan,
     : rootFd_(fcntl(rootFd, F_DUPFD_CLOEXEC, 0)),
       rootPathLength_(rootPathLength),
       plan_(plan),
-      fastLimit_(std::clamp<size_t>(std::thread::hardware_concurrency(), 1, MAX_THREADS)),
       observer_(observer),
       atOnce_(observer != nullptr && observer->startsReadAheadAtOnce()) {}
 
@@ -45,18 +45,20 @@ ReadAhead::~ReadAhead() {
   if (rootFd_ >= 0) ::close(rootFd_);
 }
 
-// Once started, threads are added while more is due than idle threads. While
-// most reads wait (for the disk, or for a file server's answer), more threads
-// keep more requests in flight, and a share answers them side by side; while
-// they do not, threads beyond one per processor only take the processor from
-// the walk. The time a read takes would not tell the two apart: a warm read
-// of a large directory and one that lost the processor are slow too.
+// Once started, threads are added while more is due than idle threads, up to
+// limit_. While reads do not wait, threads beyond one per processor only take
+// the processor from the walk. Once most wait (for the disk, or for a file
+// server's answer), the limit rises to WAITING_THREADS and grows from there
+// for as long as more threads read more: a share answers many requests side
+// by side, a disk's queue fills. The time a
+// read takes alone would not tell the cases apart: a warm read of a large
+// directory and one that lost the processor are slow too.
 void ReadAhead::startThreads() {
   if (rootFd_ < 0 || !started_) return;
-  size_t limit = std::bitset<32>(waitedReads_).count() > 16 ? MAX_THREADS : fastLimit_;
+  if (std::bitset<32>(waitedReads_).count() > 16) limit_.allowGrowth(WAITING_THREADS);
   size_t pending = window_.pendingCount();
   startThreadsUpTo(threads_, pending > window_.idleCount() ? pending - window_.idleCount() : 0,
-                   limit, [this] { work(); });
+                   limit_.value(), [this](size_t index) { work(index); });
 }
 
 bool ReadAhead::take(const WalkKey& key, ReadListing& out) {
@@ -125,9 +127,9 @@ ReadAhead::Due ReadAhead::childrenOf(const WalkKey& key, const std::string& rela
 // Memory can run out outside a read too (the queues grow under the lock): the
 // thread then ends, and the walk ends the run at its next take(), as it does
 // when it runs out itself. An exception must not leave a thread.
-void ReadAhead::work() {
+void ReadAhead::work(size_t index) {
   try {
-    workUntilStopped();
+    workUntilStopped(index);
   } catch (const std::bad_alloc&) {
     std::lock_guard<std::mutex> lock(mutex_);
     outOfMemory_ = true;
@@ -135,12 +137,13 @@ void ReadAhead::work() {
   }
 }
 
-void ReadAhead::workUntilStopped() {
+void ReadAhead::workUntilStopped(size_t index) {
   unsigned reads = 0;
   std::unique_lock<std::mutex> lock(mutex_);
+  auto ends = [&] { return stop_ || index >= limit_.value(); };
   for (;;) {
-    window_.waitForWork(lock, stop_);
-    if (stop_) return;
+    window_.waitForWork(lock, ends);
+    if (ends()) return;
     WalkKey key;
     std::string relative;
     auto reading = window_.beginRead(key, relative);
@@ -165,9 +168,14 @@ void ReadAhead::workUntilStopped() {
       children.clear();
     }
     bool waited = measured && waitsByThread() != waitsBefore;
+    auto now = std::chrono::steady_clock::now();
     if (observer_ != nullptr) observer_->readFinished(relative);
     lock.lock();
     if (measured) waitedReads_ = (waitedReads_ << 1) | (waited ? 1u : 0u);
+    size_t limit = limit_.value();
+    limit_.finished(listing.items.size(), now, threads_.size());
+    // Threads past a lowered limit end, idle ones as well.
+    if (limit_.value() < limit) window_.wakeAll();
     window_.finishRead(key, reading, listing.ok, listing, listing.bytes, children);
     // The walk is woken only for the listing it waits for.
     if (awaited_ != nullptr && *awaited_ == key) doneCv_.notify_all();

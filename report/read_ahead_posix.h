@@ -70,6 +70,9 @@ class ReadAhead : public ReadAheadBounds {
   // reads had to wait (for the disk or a server).
   static constexpr size_t WAIT_STARTS = 8;
   static constexpr unsigned WAIT_SAMPLE = 4;
+  // Threads that read while most reads wait, before the limit grows (see
+  // ThreadLimit): a thread waiting for the disk leaves the processor free.
+  static constexpr size_t WAITING_THREADS = 8;
 
   // Reads ahead below the directory open as rootFd (duplicated; the caller
   // keeps its own), whose native path is rootPathLength bytes long with its
@@ -110,8 +113,8 @@ class ReadAhead : public ReadAheadBounds {
   using Due = Window::Due;
 
   void startThreads();
-  void work();
-  void workUntilStopped();
+  void work(size_t index);
+  void workUntilStopped(size_t index);
   void read(const std::string& relative, ReadListing& out);
   // The subdirectories of the listing at key that the walk will enter, with
   // their paths below the root.
@@ -126,7 +129,6 @@ class ReadAhead : public ReadAheadBounds {
   int rootFd_;
   size_t rootPathLength_;
   WalkPlan plan_;
-  size_t fastLimit_;  // threads while reads are fast: one per processor
   WalkObserver* observer_;
   bool atOnce_;  // the threads start with the first listing
 
@@ -138,8 +140,9 @@ class ReadAhead : public ReadAheadBounds {
   size_t walkReads_ = 0;  // directories the walk read by itself
   size_t waitedWalkReads_ = 0;
   // One bit for each of the threads' last 32 sampled reads (one in
-  // WAIT_SAMPLE), set when it had to wait.
+  // WAIT_SAMPLE), set when it had to wait. Once most did, limit_ may grow.
   uint32_t waitedReads_ = 0;
+  ThreadLimit limit_;
   std::atomic<bool> started_{false};  // written under mutex_
   const WalkKey* awaited_ = nullptr;  // what take() waits for
   bool stop_ = false;

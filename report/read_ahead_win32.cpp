@@ -19,6 +19,22 @@ uint64_t wallTime() {
       .count();
 }
 
+// A find handle that is closed when it goes, as when a listing's growth
+// throws.
+class ScopedFind {
+ public:
+  explicit ScopedFind(HANDLE handle) : handle_(handle) {}
+  ScopedFind(const ScopedFind&) = delete;
+  ScopedFind& operator=(const ScopedFind&) = delete;
+  ~ScopedFind() {
+    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+  }
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
 bool isDots(const wchar_t* name) {
   return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
@@ -68,14 +84,13 @@ uint64_t readListing(const std::wstring& directory, FoundListing& out) {
   uint64_t began = wallTime();
   out = FoundListing();
   WIN32_FIND_DATAW data;
-  HANDLE handle = findFirst(directory, L"*", data);
-  if (handle == INVALID_HANDLE_VALUE) {
+  ScopedFind find(findFirst(directory, L"*", data));
+  if (find.get() == INVALID_HANDLE_VALUE) {
     out.error = GetLastError();
   } else {
     do {
       out.items.push_back(itemOf(data));
-    } while (findNext(handle, data));
-    FindClose(handle);
+    } while (findNext(find.get(), data));
   }
   return wallTime() - began;
 }
@@ -83,8 +98,9 @@ uint64_t readListing(const std::wstring& directory, FoundListing& out) {
 ReadAhead::ReadAhead(const WalkPlan& plan, WalkObserver* observer)
     : plan_(plan),
       observer_(observer),
-      atOnce_(observer != nullptr && observer->startsReadAheadAtOnce()),
-      limit_(std::clamp<size_t>(std::thread::hardware_concurrency(), 1, MAX_THREADS)) {}
+      atOnce_(observer != nullptr && observer->startsReadAheadAtOnce()) {
+  limit_.allowGrowth();
+}
 
 ReadAhead::~ReadAhead() {
   {
@@ -99,35 +115,13 @@ ReadAhead::~ReadAhead() {
 // only as fast as the processors go (under Wine, as its one server process
 // goes). Neither the time a read takes nor the thread's processor time
 // tells the two apart (a thread that lost the processor is slow too, and
-// Wine's server works on its own time), so the number of threads is doubled
-// for as long as doubling it raised the reads finished per second by a
-// quarter or more.
-void ReadAhead::finished() {
-  if (!growing_) return;
-  uint64_t now = wallTime();
-  // A round begins once all the threads allowed are running.
-  if (threads_.size() < limit_) {
-    roundReads_ = 0;
-    roundBegan_ = now;
-    return;
-  }
-  if (++roundReads_ < ROUND_READS) return;
-  double rate = static_cast<double>(roundReads_) / static_cast<double>(now - roundBegan_ + 1);
-  if (rate > lastRate_ * 1.25 && limit_ < MAX_THREADS) {
-    lastRate_ = rate;
-    limit_ = std::min(limit_ * 2, MAX_THREADS);
-  } else {
-    growing_ = false;
-  }
-  roundReads_ = 0;
-  roundBegan_ = now;
-}
-
+// Wine's server works on its own time), so the threads' limit grows from the
+// first read for as long as more threads read more (ThreadLimit).
 void ReadAhead::startThreads() {
   if (!started_) return;
   size_t pending = window_.pendingCount();
   startThreadsUpTo(threads_, pending > window_.idleCount() ? pending - window_.idleCount() : 0,
-                   limit_, [this] { work(); });
+                   limit_.value(), [this](size_t index) { work(index); });
 }
 
 bool ReadAhead::take(const WalkKey& key, FoundListing& out) {
@@ -178,11 +172,12 @@ void ReadAhead::report() const {
   if (started_) window_.report(observer_, threads_.empty());
 }
 
-void ReadAhead::work() {
+void ReadAhead::work(size_t index) {
   std::unique_lock<std::mutex> lock(mutex_);
+  auto ends = [&] { return stop_ || index >= limit_.value(); };
   for (;;) {
-    window_.waitForWork(lock, stop_);
-    if (stop_) return;
+    window_.waitForWork(lock, ends);
+    if (ends()) return;
     WalkKey key;
     std::wstring path;
     Window::Reading::iterator reading;
@@ -207,8 +202,12 @@ void ReadAhead::work() {
       // Out of memory: the walk reads this one itself.
       ok = false;
     }
+    auto now = std::chrono::steady_clock::now();
     lock.lock();
-    finished();
+    size_t limit = limit_.value();
+    limit_.finished(listing.items.size(), now, threads_.size());
+    // Threads past a lowered limit end, idle ones as well.
+    if (limit_.value() < limit) window_.wakeAll();
     bool kept = false;
     try {
       kept = window_.finishRead(key, reading, ok, listing, bytes, due);

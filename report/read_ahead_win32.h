@@ -74,8 +74,6 @@ class ReadAhead : public ReadAheadBounds {
   // disk's).
   static constexpr size_t SLOW_STARTS = 8;
   static constexpr uint64_t SLOW_READ = 20000;
-  // The threads' reads by which the effect of more threads is judged.
-  static constexpr size_t ROUND_READS = 32;
 
   // Reads ahead as plan says, telling observer (when given) what it does.
   // Starts no thread yet.
@@ -102,9 +100,8 @@ class ReadAhead : public ReadAheadBounds {
 
   // The subdirectories of the listing at key that the walk will enter.
   Due childrenOf(const WalkKey& key, const std::wstring& path, const FoundListing& listing) const;
-  void finished();
   void startThreads();
-  void work();
+  void work(size_t index);
   // Under mutex_: tells observer_ what is held and whether the threads are
   // idle.
   void report() const;
@@ -119,11 +116,7 @@ class ReadAhead : public ReadAheadBounds {
   Window window_;
   size_t walkReads_ = 0;  // directories the walk read by itself, before the start
   size_t slowWalkReads_ = 0;
-  size_t limit_;  // of threads: one per processor at first
-  bool growing_ = true;
-  size_t roundReads_ = 0;  // since roundBegan_, with limit_ threads running
-  uint64_t roundBegan_ = 0;
-  double lastRate_ = 0;  // reads per 100 ns in the last round that grew limit_
+  ThreadLimit limit_;
   bool started_ = false;
   bool stop_ = false;
   std::vector<std::thread> threads_;
