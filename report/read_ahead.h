@@ -91,21 +91,23 @@ class ThreadLimit {
   bool settled() const { return state_ == SETTLED; }
 
   // A thread finished a read of entries entries at now, running threads
-  // having been started. A round counts only once value() threads run.
-  void finished(size_t entries, std::chrono::steady_clock::time_point now, size_t running) {
-    if (state_ != GROWING) return;
+  // having been started. A round counts only once value() threads run. True
+  // when the limit went down: the owner wakes its idle threads to end.
+  bool finished(size_t entries, std::chrono::steady_clock::time_point now, size_t running) {
+    if (state_ != GROWING) return false;
     // A round begins with the first read finished once the threads allowed
     // run.
     if (running < limit_ || roundBegan_ == std::chrono::steady_clock::time_point()) {
       roundReads_ = 0;
       roundEntries_ = 0;
       roundBegan_ = now;
-      return;
+      return false;
     }
     roundEntries_ += entries + 1;
-    if (++roundReads_ < std::max(ROUND_READS, ROUND_READS_EACH * limit_)) return;
+    if (++roundReads_ < std::max(ROUND_READS, ROUND_READS_EACH * limit_)) return false;
     double rate = static_cast<double>(roundEntries_) /
                   static_cast<double>((now - roundBegan_).count() + 1);
+    size_t was = limit_;
     if (rate * GAIN < lastRate_) {
       limit_ = before_;
       state_ = SETTLED;
@@ -119,6 +121,7 @@ class ThreadLimit {
     roundReads_ = 0;
     roundEntries_ = 0;
     roundBegan_ = now;
+    return limit_ < was;
   }
 
  private:

@@ -50,9 +50,9 @@ ReadAhead::~ReadAhead() {
 // the processor from the walk. Once most wait (for the disk, or for a file
 // server's answer), the limit rises to WAITING_THREADS and grows from there
 // for as long as more threads read more: a share answers many requests side
-// by side, a disk's queue fills. The time a
-// read takes alone would not tell the cases apart: a warm read of a large
-// directory and one that lost the processor are slow too.
+// by side, a disk's queue fills. The time a read takes alone would not tell
+// the cases apart: a warm read of a large directory and one that lost the
+// processor are slow too.
 void ReadAhead::startThreads() {
   if (rootFd_ < 0 || !started_) return;
   if (std::bitset<32>(waitedReads_).count() > 16) limit_.allowGrowth(WAITING_THREADS);
@@ -172,10 +172,8 @@ void ReadAhead::workUntilStopped(size_t index) {
     if (observer_ != nullptr) observer_->readFinished(relative);
     lock.lock();
     if (measured) waitedReads_ = (waitedReads_ << 1) | (waited ? 1u : 0u);
-    size_t limit = limit_.value();
-    limit_.finished(listing.items.size(), now, threads_.size());
     // Threads past a lowered limit end, idle ones as well.
-    if (limit_.value() < limit) window_.wakeAll();
+    if (limit_.finished(listing.items.size(), now, threads_.size())) window_.wakeAll();
     window_.finishRead(key, reading, listing.ok, listing, listing.bytes, children);
     // The walk is woken only for the listing it waits for.
     if (awaited_ != nullptr && *awaited_ == key) doneCv_.notify_all();

@@ -204,10 +204,8 @@ void ReadAhead::work(size_t index) {
     }
     auto now = std::chrono::steady_clock::now();
     lock.lock();
-    size_t limit = limit_.value();
-    limit_.finished(listing.items.size(), now, threads_.size());
     // Threads past a lowered limit end, idle ones as well.
-    if (limit_.value() < limit) window_.wakeAll();
+    if (limit_.finished(listing.items.size(), now, threads_.size())) window_.wakeAll();
     bool kept = false;
     try {
       kept = window_.finishRead(key, reading, ok, listing, bytes, due);
